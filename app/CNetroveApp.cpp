@@ -1,0 +1,41 @@
+#include "app/CNetroveApp.h"
+
+#include "app/CNetroveDlg.h"
+#include "app/SingleInstance.h"
+#include "discovery/SocketSupport.h"
+#include "res/Resources.h"
+#include "res/Strings.h"
+
+#include <QMessageBox>
+
+namespace Netrove {
+
+CNetroveApp::CNetroveApp(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setWindowIcon(ApplicationIcon());
+}
+
+bool CNetroveApp::InitInstance()
+{
+    SingleInstance instance(QString::fromLatin1(kInstanceName));
+    if (!instance.TryLock()) {
+        // Another copy runs: bring its window to the front and end without showing anything.
+        instance.AskRunningCopyToShow(200);
+        return false;
+    }
+
+    if (!CanOpenUdpSocket()) {
+        QMessageBox box(QMessageBox::Warning, ApplicationCaption(), LoadString(IDS_SOCKET_FAILURE),
+                        QMessageBox::Ok);
+        box.exec();
+        return false;
+    }
+
+    CNetroveDlg dlg;
+    instance.Listen([&dlg] { return dlg.OnFindInstance(); });
+    dlg.exec();
+    return false;
+}
+
+} // namespace Netrove

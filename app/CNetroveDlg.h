@@ -1,0 +1,132 @@
+#pragma once
+
+#include "app/SelectionMirror.h"
+#include "discovery/PacketTypes.h"
+#include "discovery/ReplyHandling.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <cstdint>
+#include <span>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace Netrove {
+
+class CNetroveHeaderCtrl;
+class CNetroveListCtrl;
+class DiscoveryChannels;
+enum class DiscoveryChannel;
+
+// Set when "Invalid Password!" has been shown for the current setting request, so that several
+// devices answering the same request give one message; the setting buttons reset it.
+extern bool g_bPasswordErrorShown;
+
+// The program's one window and its hub: the device list, the mode check boxes, the status line
+// and the buttons.
+class CNetroveDlg final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CNetroveDlg)
+
+public:
+    static constexpr quint32 WM_FINDINSTANCE = 0x402;
+    static constexpr int TIMER_REFRESH = 50;
+    static constexpr int TIMER_SETTLE = 60;
+    static constexpr int kRefreshPeriodMs = 1500;
+    static constexpr int kSettlePeriodMs = 800;
+
+    explicit CNetroveDlg(QWidget* parent = nullptr);
+    ~CNetroveDlg() override;
+
+    // Runs once, before the window is first shown.
+    void OnInitDialog();
+
+    // A second copy of the program looks for this window; the answer tells it that it found us.
+    quint32 OnFindInstance();
+
+    void UpdateModeControls();
+    void CloseChannels();
+
+    // The search cycle.
+    void OnBnClickedSearch();
+    void ScanStart();
+    void OnTimer(int id);
+    void SetStatusText(const QString& text);
+    void ClearDeviceList();
+    void ClearSelectionMirror();
+
+    // Socket notifications of the camera and IPv6 sockets, and of the recorder socket.
+    void OnASYNCMsg();
+    void OnASYNCMsgNVR();
+
+    // Setting requests from the setting dialogs.
+    void SendCameraPacket(std::span<std::uint8_t> packet);
+    void SendRecorderPacket(std::span<std::uint8_t> packet);
+
+    void ShowSocketError(const QString& text, int code);
+    // A message box of this window: OK, no icon, the program's name as caption.
+    void ShowMessage(const QString& text);
+
+    // true: the check boxes into m_bCamera and m_bNVR; false: the other way round.
+    void DoDataExchange(bool saveAndValidate);
+
+    // The controls, in the order of the window's template.
+    QCheckBox* m_checkCamera;
+    QCheckBox* m_checkNvr;
+    CNetroveListCtrl* m_list;
+    QLabel* m_staticStatus;
+    QCheckBox* m_checkIPv4;
+    QCheckBox* m_checkIPv6;
+    QPushButton* m_btnSearch;
+    QPushButton* m_btnAutoSet;
+    QPushButton* m_btnManualSet;
+    QPushButton* m_btnExit;
+
+    CNetroveHeaderCtrl* m_pHeader = nullptr;
+    DiscoveryChannels* m_channels;
+    QTimer m_timerRefresh;
+    QTimer m_timerSettle;
+
+    SelectionMirror m_mirror;
+    ClientTag m_clientTag{};
+
+    int m_nStableTicks = 0;
+    int m_nRefreshCount = 0;
+    int m_nClickedItem = -1;
+    int m_nLastItemCount = -1;
+    int m_nRecvCount = 0;
+    std::uint8_t m_chkIPv4 = 0;
+    std::uint8_t m_chkIPv6 = 0;
+    std::uint8_t m_bIPv6Available = 1;
+    int m_bCamera = 0;
+    int m_bNVR = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnOK();
+    void OnDestroy();
+    void OnBnClickedIPv4();
+    void OnBnClickedIPv6();
+    void OnBnClickedNvr();
+    void OnBnClickedIpCamera();
+    bool PreTranslateMessage(QObject* watched, QEvent* event);
+    void CreateControls();
+    void MakeClientTag();
+    // Reads the channel's waiting datagram; false when nothing was waiting.
+    bool RecvData(DiscoveryChannel channel);
+    void AddDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer, std::size_t received,
+                      int senderFamily);
+    void HandleResult(ReplyAction action);
+    ReplyFilter CurrentReplyFilter() const;
+
+    bool m_bInitialised = false;
+};
+
+} // namespace Netrove

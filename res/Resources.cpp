@@ -1,0 +1,10 @@
+#include "res/Resources.h"
+
+namespace Netrove {
+
+QIcon ApplicationIcon()
+{
+    return QIcon(QStringLiteral(":/netrove/netrove.png"));
+}
+
+} // namespace Netrove

@@ -1,0 +1,186 @@
+#include "app/CNetroveDlg.h"
+#include "devicelist/CNetroveListCtrl.h"
+#include "tests/lab/LabFixture.h"
+
+#include <QApplication>
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Netrove;
+
+class TestMainWindow final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyControlIsNamed()
+    {
+        CNetroveDlg dlg;
+        const char* names[] = {"checkIpCamera",   "checkNvr",  "deviceList",   "statusLine",
+                               "checkIPv4",       "checkIPv6", "buttonSearch", "buttonAutoSet",
+                               "buttonManualSet", "buttonExit"};
+        for (const char* name : names) {
+            auto* widget = dlg.findChild<QWidget*>(QString::fromLatin1(name));
+            QVERIFY2(widget, name);
+            QVERIFY2(!widget->accessibleName().isEmpty(), name);
+        }
+        QCOMPARE(dlg.findChild<QWidget*>(QStringLiteral("buttonAutoSet"))->accessibleName(),
+                 QStringLiteral("Auto Set"));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Netrove v2.0.1.2 for the network products"));
+    }
+
+    void listColumns()
+    {
+        CNetroveDlg dlg;
+        const QStringList titles = {QStringLiteral("No"),          QStringLiteral("Device Name"),
+                                    QStringLiteral("Alias"),       QStringLiteral("Mode"),
+                                    QStringLiteral("MAC Address"), QStringLiteral("IP Address"),
+                                    QStringLiteral("Protocol"),    QStringLiteral("URL")};
+        const int widths[] = {40, 100, 100, 70, 120, 100, 80, 220};
+        QCOMPARE(dlg.m_list->columnCount(), 8);
+        for (int column = 0; column < 8; ++column) {
+            QCOMPARE(dlg.m_list->horizontalHeaderItem(column)->text(), titles[column]);
+            QCOMPARE(dlg.m_list->columnWidth(column), widths[column]);
+        }
+        QVERIFY(dlg.m_list->horizontalHeaderItem(7)->textAlignment() & Qt::AlignLeft);
+        QVERIFY(dlg.m_list->horizontalHeaderItem(4)->textAlignment() & Qt::AlignHCenter);
+        QCOMPARE(dlg.m_list->selectionMode(), QAbstractItemView::SingleSelection);
+    }
+
+    void initialState()
+    {
+        CNetroveDlg dlg;
+        dlg.OnInitDialog();
+        QVERIFY(dlg.m_checkCamera->isChecked());
+        QVERIFY(dlg.m_checkNvr->isChecked());
+        QVERIFY(dlg.m_checkIPv4->isChecked());
+        QVERIFY(dlg.m_checkIPv6->isChecked());
+        QCOMPARE(dlg.m_bCamera, 1);
+        QCOMPARE(dlg.m_bNVR, 1);
+        QCOMPARE(dlg.m_nClickedItem, -1);
+        QCOMPARE(dlg.m_nLastItemCount, -1);
+        QCOMPARE(dlg.m_mirror.password, QStringLiteral("7517"));
+        QVERIFY(!dlg.m_btnAutoSet->isEnabled());
+        QVERIFY(!dlg.m_btnManualSet->isEnabled());
+    }
+
+    // Clicks on the real boxes reach the rule through the handlers.
+    void boxClicksApplyTheRule()
+    {
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        enableModeBoxes(dlg);
+
+        QTest::mouseClick(dlg.m_checkIPv4, Qt::LeftButton);
+        QTest::mouseClick(dlg.m_checkIPv6, Qt::LeftButton);
+        QVERIFY(!dlg.m_btnSearch->isEnabled());
+        QTest::mouseClick(dlg.m_checkIPv6, Qt::LeftButton);
+        QVERIFY(dlg.m_btnSearch->isEnabled());
+
+        // Only NVR, no IPv4: the IPv6 box goes grey but keeps its mark.
+        QTest::mouseClick(dlg.m_checkCamera, Qt::LeftButton);
+        QVERIFY(!dlg.m_btnSearch->isEnabled());
+        QVERIFY(!dlg.m_checkIPv6->isEnabled());
+        QVERIFY(dlg.m_checkIPv6->isChecked());
+        QTest::mouseClick(dlg.m_checkCamera, Qt::LeftButton);
+        QVERIFY(dlg.m_btnSearch->isEnabled());
+        QVERIFY(dlg.m_checkIPv6->isEnabled());
+    }
+
+    void withoutIPv6TheBoxNeverComesBack()
+    {
+        CNetroveDlg dlg;
+        dlg.m_bIPv6Available = 0;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        enableModeBoxes(dlg);
+        dlg.m_checkIPv6->setEnabled(false);
+        QVERIFY(!dlg.m_checkIPv6->isChecked());
+        for (QCheckBox* box : {dlg.m_checkCamera, dlg.m_checkNvr, dlg.m_checkIPv4}) {
+            QTest::mouseClick(box, Qt::LeftButton);
+            QVERIFY(!dlg.m_checkIPv6->isEnabled());
+            QTest::mouseClick(box, Qt::LeftButton);
+            QVERIFY(!dlg.m_checkIPv6->isEnabled());
+        }
+    }
+
+    void enterDoesNothing()
+    {
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        QSignalSpy exitClicked(dlg.m_btnExit, &QPushButton::clicked);
+        QSignalSpy searchClicked(dlg.m_btnSearch, &QPushButton::clicked);
+        for (QWidget* target : {static_cast<QWidget*>(dlg.m_btnExit), static_cast<QWidget*>(dlg.m_btnSearch),
+                                static_cast<QWidget*>(dlg.m_list), static_cast<QWidget*>(&dlg)}) {
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Return);
+            QTest::keyClick(target, Qt::Key_Enter);
+        }
+        QCOMPARE(finished.count(), 0);
+        QCOMPARE(exitClicked.count(), 0);
+        QCOMPARE(searchClicked.count(), 0);
+        QVERIFY(dlg.isVisible());
+    }
+
+    void exitEscapeAndCloseEndTheWindow_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Exit") << 0;
+        QTest::newRow("Escape") << 1;
+        QTest::newRow("close box") << 2;
+    }
+
+    void exitEscapeAndCloseEndTheWindow()
+    {
+        QFETCH(int, how);
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        if (how == 0)
+            QTest::mouseClick(dlg.m_btnExit, Qt::LeftButton);
+        else if (how == 1)
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        else
+            dlg.close();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!dlg.isVisible());
+    }
+
+    void findInstanceIsAnswered()
+    {
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.showMinimized();
+        QCOMPARE(dlg.OnFindInstance(), quint32(0x402));
+        QVERIFY(!dlg.isMinimized());
+    }
+
+private:
+    // The first search keeps the mode boxes until the list settles; the tests want them at once.
+    static void enableModeBoxes(CNetroveDlg& dlg)
+    {
+        for (QCheckBox* box : {dlg.m_checkCamera, dlg.m_checkNvr, dlg.m_checkIPv4, dlg.m_checkIPv6})
+            box->setEnabled(true);
+        dlg.UpdateModeControls();
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (const QString why = LabFixture::Unavailable(); !why.isEmpty())
+        return LabFixture::Skip(why);
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_mainwindow.moc"

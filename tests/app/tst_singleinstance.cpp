@@ -1,0 +1,321 @@
+// The single-copy guard across real processes: every copy is a singleinstance_peer started with its
+// own runtime directory, so no real copy of the program is ever disturbed.
+
+#include "app/SingleInstance.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace Netrove;
+
+namespace {
+
+const QString kName = QStringLiteral("Netrove2.0-B9FC3E1B-4D58-44cb-A169-91D4A10623BD");
+
+// A second start must be gone within this, whatever the running copy does.
+constexpr int kSecondStartLimitMs = 1000;
+// A first copy only has to get going; a loaded machine may be slow at it.
+constexpr int kStartUpMs = 10000;
+
+// One copy of the stand-in program and what it has printed so far.
+class Peer final
+{
+public:
+    Peer(const QProcessEnvironment& environment, const QStringList& arguments,
+         const std::function<void()>& childModifier = {})
+    {
+        m_process.setProcessEnvironment(environment);
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
+                         [this] { m_output += m_process.readAllStandardOutput(); });
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
+                         [this] { m_errors += m_process.readAllStandardError(); });
+        if (childModifier)
+            m_process.setChildProcessModifier(childModifier);
+        m_started.start();
+        m_process.start(QStringLiteral(NETROVE_SINGLEINSTANCE_PEER), arguments);
+        m_process.waitForStarted();
+    }
+
+    ~Peer()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+
+    Q_DISABLE_COPY_MOVE(Peer)
+
+    bool Printed(const char* line) const { return m_output.split('\n').contains(QByteArray(line)); }
+
+    // True when the copy ended by itself, with exit code 0, within limitMs of its start.
+    bool EndsWithin(int limitMs)
+    {
+        const bool finished = m_process.waitForFinished(int(qMax<qint64>(0, limitMs - m_started.elapsed())));
+        m_output += m_process.readAllStandardOutput();
+        m_errors += m_process.readAllStandardError();
+        return finished && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
+
+    void Crash()
+    {
+        m_process.kill(); // SIGKILL: no destructor runs, the lock file and the socket stay behind
+        m_process.waitForFinished();
+    }
+
+    bool IsRunning() const { return m_process.state() == QProcess::Running; }
+    QByteArray Report() const
+    {
+        return "output after " + QByteArray::number(m_started.elapsed()) + " ms: [" + m_output +
+               "], errors: [" + m_errors + "]";
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    QByteArray m_errors;
+    QElapsedTimer m_started;
+};
+
+// What holds the lock when the second copy starts in unansweredSecondStart().
+enum class Holder
+{
+    StartingCopy,        // took the lock, window not there yet
+    StartingAfterCrash,  // the same, with the socket of a crashed copy still lying there
+    HungCopy,            // listens, but its event loop never runs
+    LiveProcessLock,     // a lock held by another live process
+    AgedLiveProcessLock, // the same, hours old and not locked by the system
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Holder)
+
+class TestSingleInstance final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_runtimeDir;
+    QProcessEnvironment m_environment;
+    QByteArray m_savedRuntimeDir;
+    bool m_bHadRuntimeDir = false;
+
+    // The paths a copy in this test's runtime directory uses.
+    static QString LockPath() { return SingleInstance(kName).LockFilePath(); }
+    static QString ServerPath() { return SingleInstance(kName).ServerPath(); }
+
+    std::unique_ptr<Peer> StartListeningCopy(const QStringList& arguments = {})
+    {
+        auto peer = std::make_unique<Peer>(m_environment, arguments);
+        // The caller checks what it printed; a copy that never got there fails there with its output.
+        (void)QTest::qWaitFor([&peer] { return peer->Printed("listening") || !peer->IsRunning(); },
+                              kStartUpMs);
+        return peer;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_bHadRuntimeDir = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+        m_savedRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_bHadRuntimeDir)
+            qputenv("XDG_RUNTIME_DIR", m_savedRuntimeDir);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    }
+
+    void init()
+    {
+        m_runtimeDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_runtimeDir->isValid());
+        QVERIFY(QFile::setPermissions(m_runtimeDir->path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // This process looks at the same directory, so the lock and socket paths come from the guard
+        // itself.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtimeDir->path()));
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimeDir->path());
+        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QVERIFY(QFileInfo(LockPath()).absolutePath() == QDir(m_runtimeDir->path()).absolutePath());
+    }
+
+    void cleanup() { m_runtimeDir.reset(); }
+
+    void secondStartBringsFirstToFront_data()
+    {
+        QTest::addColumn<QStringList>("firstArguments");
+        QTest::newRow("window in the main loop") << QStringList();
+        QTest::newRow("window under a modal dialog") << QStringList{QStringLiteral("--modal")};
+    }
+
+    void secondStartBringsFirstToFront()
+    {
+        QFETCH(QStringList, firstArguments);
+        const auto first = StartListeningCopy(firstArguments);
+        QVERIFY2(first->Printed("first") && first->Printed("listening"), first->Report().constData());
+
+        // Every later start is answered, not only the first one.
+        for (int start = 0; start < 2; ++start) {
+            Peer second(m_environment, {});
+            QVERIFY2(second.EndsWithin(kSecondStartLimitMs), second.Report().constData());
+            QVERIFY2(second.Printed("second answered"), second.Report().constData());
+            QVERIFY2(!second.Printed("first"), second.Report().constData());
+        }
+        QTRY_VERIFY2(first->Printed("asked to front"), first->Report().constData());
+        QVERIFY(first->IsRunning());
+    }
+
+    void lockOfCrashedCopyDoesNotBlock()
+    {
+        auto crashed = StartListeningCopy();
+        QVERIFY2(crashed->Printed("listening"), crashed->Report().constData());
+        crashed->Crash();
+        // What the crash leaves behind is the point of this test.
+        QVERIFY(QFile::exists(LockPath()));
+        QVERIFY(QFile::exists(ServerPath()));
+
+        const auto next = StartListeningCopy();
+        QVERIFY2(next->Printed("first") && next->Printed("listening"), next->Report().constData());
+
+        // The new copy answers on the socket path the crashed one had.
+        Peer second(m_environment, {});
+        QVERIFY2(second.EndsWithin(kSecondStartLimitMs), second.Report().constData());
+        QVERIFY2(second.Printed("second answered"), second.Report().constData());
+        QTRY_VERIFY2(next->Printed("asked to front"), next->Report().constData());
+    }
+
+    void unansweredSecondStartEndsSilently_data()
+    {
+        QTest::addColumn<Holder>("holder");
+        QTest::newRow("first copy still starting") << Holder::StartingCopy;
+        QTest::newRow("starting, crashed copy's socket left") << Holder::StartingAfterCrash;
+        QTest::newRow("first copy hung") << Holder::HungCopy;
+        QTest::newRow("lock of a live process") << Holder::LiveProcessLock;
+        QTest::newRow("hours-old lock of a live process") << Holder::AgedLiveProcessLock;
+    }
+
+    void unansweredSecondStartEndsSilently()
+    {
+        QFETCH(Holder, holder);
+        std::vector<std::unique_ptr<Peer>> holders;
+        std::unique_ptr<SingleInstance> ownLock;
+
+        switch (holder) {
+        case Holder::StartingAfterCrash: {
+            auto crashed = StartListeningCopy();
+            QVERIFY2(crashed->Printed("listening"), crashed->Report().constData());
+            crashed->Crash();
+        }
+            [[fallthrough]];
+        case Holder::StartingCopy: {
+            holders.push_back(
+                std::make_unique<Peer>(m_environment, QStringList{QStringLiteral("--no-listen")}));
+            Peer& starting = *holders.back();
+            QTRY_VERIFY2_WITH_TIMEOUT(starting.Printed("not listening"), starting.Report().constData(),
+                                      kStartUpMs);
+            QCOMPARE(QFile::exists(ServerPath()), holder == Holder::StartingAfterCrash);
+            break;
+        }
+        case Holder::HungCopy:
+            holders.push_back(StartListeningCopy({QStringLiteral("--hang")}));
+            QVERIFY2(holders.back()->Printed("listening"), holders.back()->Report().constData());
+            break;
+        case Holder::LiveProcessLock:
+            ownLock = std::make_unique<SingleInstance>(kName);
+            QVERIFY(ownLock->TryLock());
+            break;
+        case Holder::AgedLiveProcessLock: {
+            // A lock naming this live process, written as a plain file so that only its contents and
+            // its age can tell a second copy anything.
+            QByteArray contents;
+            {
+                SingleInstance own(kName);
+                QVERIFY(own.TryLock());
+                QFile lock(LockPath());
+                QVERIFY(lock.open(QIODevice::ReadOnly));
+                contents = lock.readAll();
+            }
+            QFile lock(LockPath());
+            QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::NewOnly));
+            QCOMPARE(lock.write(contents), contents.size());
+            QVERIFY(lock.flush()); // a later write would make it new again
+            const QDateTime hoursAgo = QDateTime::currentDateTime().addSecs(-3 * 3600);
+            QVERIFY(lock.setFileTime(hoursAgo, QFileDevice::FileModificationTime));
+            lock.close();
+            QVERIFY(QFileInfo(LockPath()).lastModified() < hoursAgo.addSecs(60));
+            break;
+        }
+        }
+
+        Peer second(m_environment, {});
+        QVERIFY2(second.EndsWithin(kSecondStartLimitMs), second.Report().constData());
+        QVERIFY2(second.Printed("second unanswered"), second.Report().constData());
+        QVERIFY2(!second.Printed("first"), second.Report().constData());
+        QVERIFY(QFile::exists(LockPath()));
+        for (const auto& running : holders)
+            QVERIFY2(running->IsRunning(), running->Report().constData());
+    }
+
+    void lockThatMayNotBeOpenedCountsAsRunning()
+    {
+        // A crashed copy's lock: readable, it would be taken over at once.
+        auto crashed = StartListeningCopy();
+        QVERIFY2(crashed->Printed("listening"), crashed->Report().constData());
+        crashed->Crash();
+        const QString lockPath = LockPath();
+        QVERIFY(QFile::exists(lockPath));
+
+        std::function<void()> asOtherUser;
+        if (::geteuid() == 0) {
+            // Root reads every file, so the second copy runs as another user who owns the runtime
+            // directory but not the lock.
+            const passwd* nobody = ::getpwnam("nobody");
+            if (!nobody)
+                QSKIP("running as root and there is no user 'nobody' to run the second copy as");
+            for (QFileInfo step(QStringLiteral(NETROVE_SINGLEINSTANCE_PEER)); !step.isRoot();
+                 step = QFileInfo(step.absolutePath())) {
+                if (!step.permission(QFile::ExeOther))
+                    QSKIP("running as root and the peer program is out of reach of user 'nobody'");
+            }
+            const uid_t uid = nobody->pw_uid;
+            const gid_t gid = nobody->pw_gid;
+            // From here on only that user's view of the directory counts.
+            QCOMPARE(::chown(QFile::encodeName(m_runtimeDir->path()).constData(), uid, gid), 0);
+            QVERIFY(QFile::setPermissions(lockPath, QFile::ReadOwner | QFile::WriteOwner));
+            m_environment.insert(QStringLiteral("HOME"), m_runtimeDir->path());
+            asOtherUser = [uid, gid] {
+                if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+                    ::_exit(126);
+            };
+        } else {
+            QVERIFY(QFile::setPermissions(lockPath, {}));
+        }
+
+        Peer second(m_environment, {}, asOtherUser);
+        QVERIFY2(second.EndsWithin(kSecondStartLimitMs), second.Report().constData());
+        QVERIFY2(second.Printed("second unanswered"), second.Report().constData());
+        QVERIFY2(!second.Printed("first"), second.Report().constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
