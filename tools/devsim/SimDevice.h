@@ -1,0 +1,89 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Netrove::DevSim {
+
+enum class SimKind
+{
+    Camera,     // answers IPv4 camera searches
+    CameraIPv6, // also answers IPv6 searches
+    Recorder,
+};
+
+// How the device treats the ClientTag of its answers.
+enum class TagMode
+{
+    Echo,      // copies the request's tag, as every sound device does
+    Foreign,   // another instance's tag
+    Zero,      // 18 zero bytes
+    ZeroFirst, // bytes 0-14 zero, 15-17 not: still accepted by the tool
+};
+
+// Misbehaviour on request; a device file sets them per device, --fault for every device.
+struct SimFaults
+{
+    bool shortReply = false; // 262-byte search replies (and results) instead of the long form
+    TagMode tag = TagMode::Echo;
+    int copies = 1;               // how many times each answer is sent
+    int delayMs = 0;              // before an answer leaves
+    int jitterMs = 0;             // plus a random 0..jitter
+    std::optional<int> result;    // answer this code to a setting request with the right password
+    bool fillTexts = false;       // model, url, alias (and IPv6 address) fill their fields without NUL
+    std::size_t datagramSize = 0; // every answer padded (or cut) to this size; 0: its layout's size
+    bool silent = false;          // answers nothing (a device that only logs)
+};
+
+struct SimDevice
+{
+    SimKind kind = SimKind::Camera;
+    std::string model;
+    std::string alias;
+    std::string mac;
+    std::string ip;
+    std::string mask = "255.255.255.0";
+    std::string gateway = "192.168.1.1";
+    std::string ipv6;
+    std::string password = "admin";
+    std::uint16_t webPort = 80;
+    // Http, Dlx, Tcp, Udp, Upload, Multicast.
+    std::array<std::uint16_t, 6> ports{80, 10000, 10030, 10020, 10010, 10050};
+    std::uint8_t addressMode = 0;
+    std::string url;
+    std::uint8_t settingAllowed = 1; // recorders only
+    int successResult = 22;          // 22 or 44
+    SimFaults faults;
+};
+
+// One device-file line, "key=value key=\"value with spaces\" ..." (doc/devsim.md). Empty and
+// comment lines give nothing and no error.
+struct ParsedLine
+{
+    std::optional<SimDevice> device;
+    std::string error;
+};
+ParsedLine ParseDeviceLine(std::string_view line);
+
+// Applies one "key=value" to a device; false with a reason for an unknown key or a bad value.
+bool ApplyDeviceKey(SimDevice& device, std::string_view key, std::string_view value, std::string& error);
+
+// Faults only (--fault KEY=VALUE): the keys of SimFaults.
+bool ApplyFaultKey(SimFaults& faults, std::string_view key, std::string_view value, std::string& error);
+
+struct DeviceCounts
+{
+    int cameras = 0;
+    int recorders = 0;
+    int ipv6Cameras = 0;
+};
+
+// Devices made up from counts, with distinct MACs and addresses; `firstIndex` keeps them apart
+// from devices made earlier.
+std::vector<SimDevice> GenerateDevices(const DeviceCounts& counts, int firstIndex = 0);
+
+} // namespace Netrove::DevSim
