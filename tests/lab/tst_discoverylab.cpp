@@ -1,0 +1,422 @@
+// Netrove's main window on the host side of a lab, simulated devices on the other: what the user
+// sees in the list and the status line, and what the devices receive.
+
+#include "app/CNetroveDlg.h"
+#include "devicelist/CNetroveListCtrl.h"
+#include "discovery/PacketFields.h"
+#include "discovery/SearchRequests.h"
+#include "tests/lab/LabFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace Netrove;
+
+namespace {
+
+// Answers every message box that opens, remembering its text, so that no test hangs on one.
+class BoxAnswerer final
+{
+public:
+    BoxAnswerer()
+    {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                m_texts.append(box->text());
+                box->accept();
+            }
+        });
+        m_timer.start();
+    }
+    const QStringList& Texts() const { return m_texts; }
+    void Clear() { m_texts.clear(); }
+
+private:
+    QTimer m_timer;
+    QStringList m_texts;
+};
+
+QByteArray Hex(const std::vector<std::uint8_t>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())).toHex();
+}
+
+QStringList RowTexts(const CNetroveListCtrl& list, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < list.columnCount(); ++column)
+        texts.append(list.item(row, column) ? list.item(row, column)->text() : QString());
+    return texts;
+}
+
+int RowOfMac(const CNetroveListCtrl& list, const QString& mac)
+{
+    for (int row = 0; row < list.rowCount(); ++row)
+        if (list.item(row, 4) && list.item(row, 4)->text() == mac)
+            return row;
+    return -1;
+}
+
+// A camera setting request addressed to a MAC text, as the setting dialogs build it.
+std::vector<std::uint8_t> SettingRequest(const QString& mac, const QString& password, const QString& ip)
+{
+    std::vector<std::uint8_t> packet(326, 0);
+    const PacketKind kind = PacketKind::KindCamera;
+    WriteByte(kind, packet, PacketField::Opcode, std::uint8_t(PacketOpcode::ApplySettings));
+    WriteText(kind, packet, PacketField::MacAddress, mac.toStdString());
+    WriteText(kind, packet, PacketField::IpAddress, ip.toStdString());
+    WriteText(kind, packet, PacketField::SubnetMask, "255.255.255.0");
+    WriteText(kind, packet, PacketField::Gateway, "192.168.1.1");
+    WriteText(kind, packet, PacketField::Password, password.toStdString());
+    WriteU16(kind, packet, PacketField::HttpPort, 80);
+    return packet;
+}
+
+const QString kThreeKinds = QStringLiteral(
+    "kind=camera mac=02:00:00:00:00:01 model=NC-2100-OUTDOOR alias=\"Front door\" ip=192.168.1.101 "
+    "url=http://192.168.1.101 mode=static password=door\n"
+    "kind=camera6 mac=02:00:00:00:00:02 model=NC-6 alias=Roof ip=192.168.1.102 ipv6=fe80::2 mode=dhcp "
+    "url=https://192.168.1.102\n"
+    "kind=recorder mac=02:00:00:00:00:03 model=NVR-16 alias=Office ip=192.168.1.120 mode=pppoe "
+    "url=http://192.168.1.120:8000\n");
+
+} // namespace
+
+class TestDiscoveryLab final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { g_bPasswordErrorShown = false; }
+
+    void searchRequestsAsTheDevicesReceiveThem()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY2(lab.WaitForLog(
+                     [&](const QList<QJsonObject>&) {
+                         return lab.Received(QStringLiteral("camera")).size() >= 1 &&
+                                lab.Received(QStringLiteral("recorder")).size() >= 1 &&
+                                lab.Received(QStringLiteral("ipv6")).size() >= 1;
+                     },
+                     5000),
+                 "not every channel's search arrived");
+        const auto expect = [&](const QString& channel, const std::vector<std::uint8_t>& packet) {
+            const QJsonObject request = lab.Received(channel).first();
+            QCOMPARE(request.value(QStringLiteral("size")).toInt(), int(packet.size()));
+            QCOMPARE(request.value(QStringLiteral("hex")).toString().toLatin1(), Hex(packet));
+        };
+        expect(QStringLiteral("camera"), BuildCameraSearch(dlg.m_clientTag));
+        expect(QStringLiteral("recorder"), BuildRecorderSearch(dlg.m_clientTag));
+        expect(QStringLiteral("ipv6"), BuildIPv6Search(dlg.m_clientTag));
+        QVERIFY(
+            std::any_of(dlg.m_clientTag.begin() + 12, dlg.m_clientTag.end(), [](auto b) { return b != 0; }));
+    }
+
+    void onlySelectedChannelsAreAsked_data()
+    {
+        QTest::addColumn<bool>("camera");
+        QTest::addColumn<bool>("nvr");
+        QTest::addColumn<bool>("ipv4");
+        QTest::addColumn<bool>("ipv6");
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("IPv6 cameras only")
+            << true << true << false << true << QStringList{QStringLiteral("ipv6")};
+        QTest::newRow("no cameras: no IPv6 either")
+            << false << true << true << true << QStringList{QStringLiteral("recorder")};
+        QTest::newRow("cameras over IPv4")
+            << true << false << true << false << QStringList{QStringLiteral("camera")};
+    }
+
+    void onlySelectedChannelsAreAsked()
+    {
+        QFETCH(bool, camera);
+        QFETCH(bool, nvr);
+        QFETCH(bool, ipv4);
+        QFETCH(bool, ipv6);
+        QFETCH(QStringList, asked);
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(lab.WaitForLog([&](const QList<QJsonObject>&) { return lab.Received().size() >= 3; }, 5000));
+        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());                 // the list has settled
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error())); // a fresh log
+        dlg.m_checkCamera->setChecked(camera);
+        dlg.m_checkNvr->setChecked(nvr);
+        dlg.m_chkIPv4 = ipv4;
+        dlg.m_chkIPv6 = ipv6;
+        dlg.OnBnClickedSearch();
+        QTest::qWait(700);
+        QStringList channels;
+        for (const QJsonObject& line : lab.Received())
+            channels.append(line.value(QStringLiteral("channel")).toString());
+        channels.sort();
+        QCOMPARE(channels, asked);
+    }
+
+    void rowsOfEveryKind()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTest::qWait(300); // the IPv6 answer of the dual camera may still replace its IPv4 row
+        QCOMPARE(dlg.m_list->rowCount(), 3);
+
+        const int camera = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:01"));
+        QVERIFY(camera >= 0);
+        QCOMPARE(
+            RowTexts(*dlg.m_list, camera).mid(1),
+            (QStringList{QStringLiteral("NC-2100-OU"), QStringLiteral("Front door"), QStringLiteral("Static"),
+                         QStringLiteral("02:00:00:00:00:01"), QStringLiteral("192.168.1.101"),
+                         QStringLiteral("IPv4"), QStringLiteral("http://192.168.1.101")}));
+        const int recorder = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:03"));
+        QCOMPARE(RowTexts(*dlg.m_list, recorder).mid(1),
+                 (QStringList{QStringLiteral("NVR-16"), QStringLiteral("Office"), QStringLiteral("PPPoE"),
+                              QStringLiteral("02:00:00:00:00:03"), QStringLiteral("192.168.1.120"),
+                              QStringLiteral("IPv4"), QStringLiteral("http://192.168.1.120:8000")}));
+        const int dual = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:02"));
+        const QStringList dualTexts = RowTexts(*dlg.m_list, dual);
+        QCOMPARE(dualTexts[3], QStringLiteral("Dynamic"));
+        QVERIFY2(dualTexts[6] == QStringLiteral("IPv4") || dualTexts[6] == QStringLiteral("IPv6"),
+                 qPrintable(dualTexts[6]));
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(dlg.m_list->item(row, 0)->text(), QStringLiteral("  %1").arg(row + 1));
+        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items"));
+        QTRY_VERIFY(dlg.m_checkCamera->isEnabled()); // the list settled: boxes and header come back
+        QVERIFY(dlg.m_pHeader->isEnabled());
+        QTest::qWait(3200);
+        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items")); // no "Scan End"
+    }
+
+    void repeatedAnswersKeepTheirRow()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds, {QStringLiteral("--fault"), QStringLiteral("copies=3")}),
+                 qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTest::qWait(500);
+        QCOMPARE(dlg.m_list->rowCount(), 3);
+        const int before = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:03"));
+        dlg.OnBnClickedSearch(); // a second search empties the list first
+        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTest::qWait(300);
+        QCOMPARE(dlg.m_list->rowCount(), 3);
+        QVERIFY(before >= 0);
+    }
+
+    void tagsAndShortReplies_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("alias");
+        QTest::newRow("short replies") << QStringLiteral("short=1") << 1 << QStringLiteral("N/A");
+        QTest::newRow("all-zero tag accepted") << QStringLiteral("tag=zero") << 1 << QStringLiteral("Lobby");
+        QTest::newRow("foreign tag dropped") << QStringLiteral("tag=foreign") << 0 << QString();
+        // The alias is padded to its whole field; the list shows it up to the forced NUL.
+        QTest::newRow("texts fill their fields")
+            << QStringLiteral("fill=1") << 1 << QStringLiteral("Lobby") + QString(58, QLatin1Char('X'));
+        QTest::newRow("oversize datagrams dropped") << QStringLiteral("size=400") << 0 << QString();
+    }
+
+    void tagsAndShortReplies()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, rows);
+        QFETCH(QString, alias);
+        LabFixture lab;
+        QVERIFY2(lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:09 alias=Lobby model=NC-9\n"),
+                           {QStringLiteral("--fault"), fault}),
+                 qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        if (rows > 0) {
+            QTRY_COMPARE(dlg.m_list->rowCount(), rows);
+            QCOMPARE(dlg.m_list->item(0, 2)->text(), alias);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(dlg.m_staticStatus->text(), QStringLiteral("Scan End"), 5000);
+            QCOMPARE(dlg.m_list->rowCount(), 0);
+        }
+    }
+
+    void nothingFoundEndsTheScan()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:0A silent=1\n"),
+                           {QStringLiteral("--fault"), QStringLiteral("silent=1")}),
+                 qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan Start..."));
+        QTest::qWait(2700);
+        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan Start..."));
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_staticStatus->text(), QStringLiteral("Scan End"), 1500);
+    }
+
+    void noRowChangesWhileOneIsSelected()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:21 alias=First\n")),
+                 qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        dlg.m_list->selectRow(0);
+        // New devices appear and the first one changes its alias; the chosen row must stay as it is.
+        QVERIFY2(lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:21 alias=Changed\n"
+                                          "kind=camera mac=02:00:00:00:00:22 alias=Second\n")),
+                 qPrintable(lab.Error()));
+        dlg.ScanStart();
+        QVERIFY(lab.WaitForLog([&](const QList<QJsonObject>&) { return !lab.Received().isEmpty(); }));
+        QTest::qWait(500);
+        QCOMPARE(dlg.m_list->rowCount(), 1);
+        QCOMPARE(dlg.m_list->item(0, 2)->text(), QStringLiteral("First"));
+        // Nor are they added later, once the row is let go.
+        dlg.m_list->clearSelection();
+        QTest::qWait(300);
+        QCOMPARE(dlg.m_list->rowCount(), 1);
+    }
+
+    void settingResults_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("boxes");
+        const QString camera =
+            QStringLiteral("kind=camera mac=02:00:00:00:00:0B password=good ip=192.168.1.111");
+        QTest::newRow("invalid password")
+            << camera << QStringLiteral("bad") << QStringLiteral("Invalid Password!")
+            << QStringList{QStringLiteral("Invalid Password!")};
+        QTest::newRow("port mapping error")
+            << camera + QStringLiteral(" result=55") << QStringLiteral("good")
+            << QStringLiteral("Port Mapping Error") << QStringList{QStringLiteral("Port Mapping Error")};
+        QTest::newRow("router connect error")
+            << camera + QStringLiteral(" result=66") << QStringLiteral("good")
+            << QStringLiteral("Router Connect Error!")
+            << QStringList{QStringLiteral("Router Connect Error!")};
+        QTest::newRow("camera unknown result")
+            << camera + QStringLiteral(" result=99") << QStringLiteral("good")
+            << QStringLiteral("Scan 1 Item") << QStringList{};
+    }
+
+    void settingResults()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, password);
+        QFETCH(QString, status);
+        QFETCH(QStringList, boxes);
+        LabFixture lab;
+        QVERIFY2(lab.Start(device + QLatin1Char('\n')), qPrintable(lab.Error()));
+        BoxAnswerer answerer;
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        auto request =
+            SettingRequest(QStringLiteral("02:00:00:00:00:0B"), password, QStringLiteral("192.168.1.150"));
+        dlg.SendCameraPacket(request);
+        if (boxes.isEmpty()) {
+            QVERIFY(lab.WaitForLog([&](const QList<QJsonObject>&) {
+                return lab.Received(QStringLiteral("camera")).size() >= 2;
+            }));
+            QTest::qWait(300);
+        } else {
+            QTRY_COMPARE(answerer.Texts(), boxes);
+        }
+        QCOMPARE(dlg.m_staticStatus->text(), status);
+    }
+
+    void oneInvalidPasswordBoxForManyAnswers()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:0C password=good\n"),
+                           {QStringLiteral("--fault"), QStringLiteral("copies=2")}),
+                 qPrintable(lab.Error()));
+        BoxAnswerer answerer;
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        auto request = SettingRequest(QStringLiteral("02:00:00:00:00:0C"), QStringLiteral("bad"), {});
+        dlg.SendCameraPacket(request);
+        QTRY_COMPARE(answerer.Texts().size(), 1);
+        QTest::qWait(400);
+        QCOMPARE(answerer.Texts(), QStringList{QStringLiteral("Invalid Password!")});
+    }
+
+    void appliedSettingSearchesAgain()
+    {
+        LabFixture lab;
+        QVERIFY2(
+            lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:0D password=good ip=192.168.1.113\n")),
+            qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        auto request = SettingRequest(QStringLiteral("02:00:00:00:00:0D"), QStringLiteral("good"),
+                                      QStringLiteral("192.168.1.200"));
+        dlg.SendCameraPacket(request);
+        QVERIFY(lab.WaitForLog([&](const QList<QJsonObject>&) {
+            const auto cameras = lab.Received(QStringLiteral("camera"));
+            return cameras.size() >= 2 &&
+                   cameras[1].value(QStringLiteral("outcome")).toString() == QStringLiteral("applied");
+        }));
+        // The request carried our tag in bytes 1-18.
+        const QByteArray hex =
+            lab.Received(QStringLiteral("camera"))[1].value(QStringLiteral("hex")).toString().toLatin1();
+        const std::vector<std::uint8_t> tag(dlg.m_clientTag.begin(), dlg.m_clientTag.end());
+        QCOMPARE(hex.mid(2, 36), Hex(tag));
+        QTRY_VERIFY(dlg.m_list->rowCount() == 1 &&
+                    dlg.m_list->item(0, 5)->text() == QStringLiteral("192.168.1.200"));
+    }
+
+    void takenReplyPortIsReported()
+    {
+        // Someone holds port 7711 without sharing it.
+        const int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_port = htons(7711);
+        QVERIFY(::bind(holder, reinterpret_cast<sockaddr*>(&local), sizeof(local)) == 0);
+
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
+        BoxAnswerer answerer;
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_VERIFY(!answerer.Texts().isEmpty());
+        QCOMPARE(answerer.Texts().first(), QStringLiteral("bind() Failure! : %1").arg(EADDRINUSE));
+        // The other channels still work: the recorder and the IPv6 camera are found.
+        QTRY_VERIFY(RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:03")) >= 0);
+        QTRY_VERIFY(RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:02")) >= 0);
+        ::close(holder);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (const QString why = LabFixture::Unavailable(); !why.isEmpty())
+        return LabFixture::Skip(why);
+    QApplication app(argc, argv);
+    TestDiscoveryLab test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_discoverylab.moc"
