@@ -205,6 +205,24 @@ private slots:
         QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items")); // no "Scan End"
     }
 
+    void ipv6CameraOverIPv6Only()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());
+        dlg.m_chkIPv4 = 0;
+        dlg.OnBnClickedSearch();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        QTest::qWait(300);
+        QCOMPARE(dlg.m_list->rowCount(), 1);
+        QCOMPARE(RowTexts(*dlg.m_list, 0).mid(4, 3),
+                 (QStringList{QStringLiteral("02:00:00:00:00:02"), QStringLiteral("192.168.1.102"),
+                              QStringLiteral("IPv6")}));
+    }
+
     void repeatedAnswersKeepTheirRow()
     {
         LabFixture lab;
