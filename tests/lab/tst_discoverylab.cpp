@@ -253,6 +253,7 @@ private slots:
         QTest::newRow("texts fill their fields")
             << QStringLiteral("fill=1") << 1 << QStringLiteral("Lobby") + QString(58, QLatin1Char('X'));
         QTest::newRow("oversize datagrams dropped") << QStringLiteral("size=400") << 0 << QString();
+        QTest::newRow("largest datagrams dropped") << QStringLiteral("size=65507") << 0 << QString();
     }
 
     void tagsAndShortReplies()

@@ -20,20 +20,6 @@ constexpr std::array<PacketField, 6> kPortFields{PacketField::HttpPort,   Packet
                                                  PacketField::TcpPort,    PacketField::UdpPort,
                                                  PacketField::UploadPort, PacketField::MulticastPort};
 
-// The layout a device answers in on a channel.
-PacketKind ReplyKind(Channel channel)
-{
-    switch (channel) {
-    case Channel::Camera:
-        return PacketKind::KindCamera;
-    case Channel::IPv6:
-        return PacketKind::KindCameraIPv6;
-    case Channel::Recorder:
-        return PacketKind::KindRecorder;
-    }
-    return PacketKind::KindCamera;
-}
-
 // Requests on the recorder channel are laid out as camera packets.
 PacketKind RequestKind(Channel channel)
 {
@@ -88,7 +74,7 @@ void WriteFilled(PacketKind kind, std::span<std::uint8_t> packet, PacketField fi
 std::vector<std::uint8_t> BuildPacket(const SimDevice& device, Channel channel, std::uint8_t opcode,
                                       const ClientTag& requestTag)
 {
-    const PacketKind kind = ReplyKind(channel);
+    const PacketKind kind = ChannelKind(channel);
     std::vector<std::uint8_t> packet(LongFormSize(kind), 0);
     WriteByte(kind, packet, PacketField::Opcode, opcode);
     WriteClientTag(kind, packet, AnswerTag(device.faults.tag, requestTag));

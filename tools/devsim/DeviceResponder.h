@@ -1,6 +1,7 @@
 #pragma once
 
 #include "discovery/PacketTypes.h"
+#include "discovery/ReplyHandling.h"
 #include "tools/devsim/SimDevice.h"
 
 #include <cstdint>
@@ -12,12 +13,10 @@
 namespace Netrove::DevSim {
 
 // The port a datagram came in on tells the channel.
-enum class Channel
-{
-    Camera,   // UDP 7701 over IPv4; answers go to port 7711 of the requester
-    Recorder, // UDP 7603; answers go to port 7613
-    IPv6,     // UDP 7701 at ff02::1111; answers go back to the requester's address and port
-};
+// The simulator listens on the same three channels Netrove asks on: cameras on UDP 7701 (answers to
+// port 7711), recorders on 7603 (answers to 7613), IPv6 cameras on ff02::1111 port 7701 (answers
+// to the requester's address and port).
+using Channel = ReplyChannel;
 
 const char* ChannelName(Channel channel);
 
