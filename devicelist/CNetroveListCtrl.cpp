@@ -74,7 +74,7 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
     m_header->setStretchLastSection(false);
 
     for (int column = 0; column < ColumnCount; ++column) {
-        const DeviceListColumnSpec& layout = kDeviceListColumns[column];
+        const DeviceListColumnLayout& layout = kDeviceListColumns[column];
         auto* title = new QTableWidgetItem(LoadString(layout.titleId));
         title->setTextAlignment(layout.alignment);
         setHorizontalHeaderItem(column, title);

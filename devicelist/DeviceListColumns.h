@@ -19,14 +19,14 @@ enum DeviceListColumn
     ColumnCount = 8,
 };
 
-struct DeviceListColumnSpec
+struct DeviceListColumnLayout
 {
     int titleId; // string table entry
     Qt::Alignment alignment;
     int width; // pixels
 };
 
-inline constexpr std::array<DeviceListColumnSpec, ColumnCount> kDeviceListColumns{{
+inline constexpr std::array<DeviceListColumnLayout, ColumnCount> kDeviceListColumns{{
     {106, Qt::AlignCenter, 40},
     {107, Qt::AlignCenter, 100},
     {111, Qt::AlignCenter, 100},
