@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cerrno>
 #include <cstdio>
 
 #include <sys/socket.h>
@@ -413,7 +414,10 @@ ReplyFilter CNetroveDlg::CurrentReplyFilter() const
 
 void CNetroveDlg::OnASYNCMsg()
 {
-    if (const int error = m_channels->TakePendingError(DiscoveryChannel::Camera)) {
+    int error = m_channels->TakePendingError(DiscoveryChannel::Camera);
+    if (error == 0)
+        error = m_channels->TakePendingError(DiscoveryChannel::IPv6);
+    if (error != 0) {
         ShowSocketError(QStringLiteral("Socket failed with error"), error);
         return;
     }
@@ -455,7 +459,9 @@ bool CNetroveDlg::RecvData(DiscoveryChannel channel)
         if (recorder)
             qCDebug(lcRecorderTrace, "[B]Receive Data Error1. (%d) Error IP : %s", error,
                     qPrintable(datagram.sender));
-        return true;
+        // An oversize datagram is gone once read, so the next may follow at once; after any other
+        // failure the socket is left for its next notification rather than asked again in a loop.
+        return error == EMSGSIZE;
     case ReceiveStatus::Received:
         break;
     }
