@@ -92,7 +92,7 @@ bool DiscoveryChannels::Notify(int fd, std::unique_ptr<QSocketNotifier>& notifie
 }
 
 int DiscoveryChannels::InitIpv4Channel(Ipv4Channel& channel, std::uint16_t searchPort,
-                                       std::uint16_t replyPort, bool enlargeBuffer,
+                                       std::uint16_t replyPort, int receiveBuffer,
                                        void (DiscoveryChannels::*readable)())
 {
     channel.send.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
@@ -105,13 +105,11 @@ int DiscoveryChannels::InitIpv4Channel(Ipv4Channel& channel, std::uint16_t searc
         return FailIpv4(kSetsockoptFailure, errno);
     if (!SetIntOption(channel.receive.get(), SOL_SOCKET, SO_REUSEADDR, 1))
         return FailIpv4(kSetsockoptFailure, errno);
-    if (enlargeBuffer) {
-        // Many recorders answering at once must not overflow the queue; neither result matters.
-        SetIntOption(channel.receive.get(), SOL_SOCKET, SO_RCVBUF, kRecorderReceiveBuffer);
-        int granted = 0;
-        socklen_t length = sizeof(granted);
-        ::getsockopt(channel.receive.get(), SOL_SOCKET, SO_RCVBUF, &granted, &length);
-    }
+    // Many devices answering at once must not overflow the queue; neither result matters.
+    SetIntOption(channel.receive.get(), SOL_SOCKET, SO_RCVBUF, receiveBuffer);
+    int granted = 0;
+    socklen_t length = sizeof(granted);
+    ::getsockopt(channel.receive.get(), SOL_SOCKET, SO_RCVBUF, &granted, &length);
 
     channel.broadcast = {};
     channel.broadcast.sin_family = AF_INET;
@@ -132,13 +130,13 @@ int DiscoveryChannels::InitIpv4Channel(Ipv4Channel& channel, std::uint16_t searc
 
 int DiscoveryChannels::InitCameraChannel()
 {
-    return InitIpv4Channel(m_camera, kCameraSearchPort, kCameraReplyPort, false,
+    return InitIpv4Channel(m_camera, kCameraSearchPort, kCameraReplyPort, kCameraReceiveBuffer,
                            &DiscoveryChannels::cameraReadable);
 }
 
 int DiscoveryChannels::InitRecorderChannel()
 {
-    return InitIpv4Channel(m_recorder, kRecorderSearchPort, kRecorderReplyPort, true,
+    return InitIpv4Channel(m_recorder, kRecorderSearchPort, kRecorderReplyPort, kRecorderReceiveBuffer,
                            &DiscoveryChannels::recorderReadable);
 }
 
@@ -172,6 +170,7 @@ int DiscoveryChannels::InitIPv6Channel()
         m_sockIPv6.reset();
         return 0;
     }
+    SetIntOption(m_sockIPv6.get(), SOL_SOCKET, SO_RCVBUF, kCameraReceiveBuffer);
     if (!Notify(m_sockIPv6.get(), m_ipv6Notifier, &DiscoveryChannels::cameraReadable)) {
         ReportSocketError(kNotifyFailure, errno);
         CloseSockets();

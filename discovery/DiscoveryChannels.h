@@ -55,6 +55,9 @@ public:
     static constexpr std::uint16_t kRecorderSearchPort = 7603;
     static constexpr std::uint16_t kRecorderReplyPort = 7613;
     static constexpr int kRecorderReceiveBuffer = 135168;
+    // Thousands of cameras answer one search within a fraction of a second, faster than the list
+    // takes them in; the queue must hold them meanwhile (the system caps the request at its limit).
+    static constexpr int kCameraReceiveBuffer = 4 * 1024 * 1024;
     static constexpr int kIPv6HopLimit = 64;
 
     explicit DiscoveryChannels(QObject* parent = nullptr);
@@ -101,7 +104,7 @@ private:
     };
 
     int InitIpv4Channel(Ipv4Channel& channel, std::uint16_t searchPort, std::uint16_t replyPort,
-                        bool enlargeBuffer, void (DiscoveryChannels::*readable)());
+                        int receiveBuffer, void (DiscoveryChannels::*readable)());
     int FailIpv4(const QString& text, int error);
     bool Notify(int fd, std::unique_ptr<QSocketNotifier>& notifier, void (DiscoveryChannels::*readable)());
     void SendTo(int fd, std::span<const std::uint8_t> packet, const sockaddr* to, socklen_t length,

@@ -380,7 +380,9 @@ int main(int argc, char** argv)
         Clock::time_point wake = deadline;
         if (!queue.empty() && queue.begin()->first < wake)
             wake = queue.begin()->first;
-        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(wake - now);
+        // An answer already overdue (the loop fell behind its schedule) is due at once.
+        const auto wait = std::max(std::chrono::nanoseconds::zero(),
+                                   std::chrono::duration_cast<std::chrono::nanoseconds>(wake - now));
         timespec timeout{};
         const bool forever = wake == Clock::time_point::max();
         if (!forever) {
