@@ -1,7 +1,7 @@
 # Debian packages that building, testing and the demo need; sourced by tools/test and tools/demo.
 NETROVE_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 NETROVE_LAB_PACKAGES=(iproute2 iputils-ping procps)
-NETROVE_DISPLAY_PACKAGES=(xvfb xauth x11-apps imagemagick fonts-dejavu-core)
+NETROVE_DISPLAY_PACKAGES=(xvfb xauth imagemagick fonts-dejavu-core)
 
 # Installs whichever of the named packages are missing (as root, with apt-get).
 netrove_install_missing() {
