@@ -180,7 +180,7 @@ void CNetroveDlg::OnInitDialog()
 
     OnBnClickedSearch();
 
-    m_mirror.password = QStringLiteral("7517").left(SelectionMirror::kPasswordLimit);
+    m_mirror.password = QStringLiteral("7517");
     m_nClickedItem = -1;
 }
 

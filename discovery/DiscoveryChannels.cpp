@@ -191,11 +191,6 @@ void DiscoveryChannels::CloseSockets()
     m_sockIPv6.reset();
 }
 
-bool DiscoveryChannels::IsOpen(DiscoveryChannel channel) const
-{
-    return ReceiveSocket(channel) >= 0;
-}
-
 int DiscoveryChannels::ReceiveSocket(DiscoveryChannel channel) const
 {
     switch (channel) {

@@ -75,8 +75,6 @@ public:
     // Closes every socket; closing again does nothing.
     void CloseSockets();
 
-    bool IsOpen(DiscoveryChannel channel) const;
-
     void SendCameraSearch(const ClientTag& tag, std::uint8_t opcode);
     void SendRecorderSearch(const ClientTag& tag, std::uint8_t opcode);
     void SendIPv6Search(const ClientTag& tag, std::uint8_t opcode);

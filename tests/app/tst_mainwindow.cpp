@@ -175,12 +175,5 @@ private:
     }
 };
 
-int main(int argc, char** argv)
-{
-    if (const QString why = LabFixture::Unavailable(); !why.isEmpty())
-        return LabFixture::Skip(why);
-    QApplication app(argc, argv);
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+NETROVE_LAB_TEST_MAIN(TestMainWindow, QApplication)
 #include "tst_mainwindow.moc"

@@ -8,14 +8,7 @@
 // lab, LabFixture::Unavailable() gives the reason, and a test's main() returns
 // LabFixture::kSkipExitCode so that ctest reports it as skipped, never as passed:
 //
-//     int main(int argc, char** argv)
-//     {
-//         if (const QString why = Netrove::LabFixture::Unavailable(); !why.isEmpty())
-//             return Netrove::LabFixture::Skip(why);
-//         QCoreApplication app(argc, argv);   // QApplication for widget tests
-//         MyLabTest test;
-//         return QTest::qExec(&test, argc, argv);
-//     }
+//     NETROVE_LAB_TEST_MAIN(MyLabTest, QCoreApplication)   // QApplication for widget tests
 //
 // In a test:
 //
@@ -92,3 +85,14 @@ private:
 };
 
 } // namespace Netrove
+
+// The main() of a lab test: skipped, with the reason, outside a lab.
+#define NETROVE_LAB_TEST_MAIN(TestClass, ApplicationClass)                                                   \
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        if (const QString why = Netrove::LabFixture::Unavailable(); !why.isEmpty())                          \
+            return Netrove::LabFixture::Skip(why);                                                           \
+        ApplicationClass app(argc, argv);                                                                    \
+        TestClass test;                                                                                      \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }

@@ -507,13 +507,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    if (const QString why = LabFixture::Unavailable(); !why.isEmpty())
-        return LabFixture::Skip(why);
-    QCoreApplication app(argc, argv);
-    TestDevsimLab test;
-    return QTest::qExec(&test, argc, argv);
-}
+NETROVE_LAB_TEST_MAIN(TestDevsimLab, QCoreApplication)
 
 #include "tst_devsimlab.moc"

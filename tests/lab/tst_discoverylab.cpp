@@ -429,13 +429,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    if (const QString why = LabFixture::Unavailable(); !why.isEmpty())
-        return LabFixture::Skip(why);
-    QApplication app(argc, argv);
-    TestDiscoveryLab test;
-    return QTest::qExec(&test, argc, argv);
-}
+NETROVE_LAB_TEST_MAIN(TestDiscoveryLab, QApplication)
 
 #include "tst_discoverylab.moc"

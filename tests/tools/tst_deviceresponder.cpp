@@ -71,13 +71,6 @@ std::vector<std::uint8_t> SettingRequest(const char* mac, const char* password, 
     return packet;
 }
 
-PacketKind KindOf(Channel channel)
-{
-    return channel == Channel::Camera     ? PacketKind::KindCamera
-           : channel == Channel::Recorder ? PacketKind::KindRecorder
-                                          : PacketKind::KindCameraIPv6;
-}
-
 bool ZeroFirst15(const ClientTag& tag)
 {
     return std::all_of(tag.begin(), tag.begin() + 15, [](std::uint8_t b) { return b == 0; });
@@ -168,7 +161,7 @@ private slots:
         QCOMPARE(int(handling.answers.size()), answers);
         for (const Answer& answer : handling.answers) {
             QCOMPARE(int(answer.bytes.size()), size);
-            QCOMPARE(ReadByte(KindOf(channel), answer.bytes, PacketField::Opcode), 11);
+            QCOMPARE(ReadByte(ChannelKind(channel), answer.bytes, PacketField::Opcode), 11);
         }
     }
 
@@ -201,7 +194,7 @@ private slots:
         QFETCH(Channel, channel);
         QFETCH(QString, line);
         const SimDevice device = Device(qPrintable(line));
-        const PacketKind k = KindOf(channel);
+        const PacketKind k = ChannelKind(channel);
         const std::vector<std::uint8_t> r = DeviceResponder::BuildSearchReply(device, channel, SampleTag());
         QCOMPARE(r.size(), LongFormSize(k));
         QCOMPARE(ReadByte(k, r, PacketField::Opcode), 11);
@@ -339,7 +332,7 @@ private slots:
         const Handling handling = responder.Handle(channel, request, random);
         QCOMPARE(int(handling.answers.size()), result < 0 ? 0 : 1);
         if (result >= 0) {
-            const PacketKind k = KindOf(channel);
+            const PacketKind k = ChannelKind(channel);
             const auto& bytes = handling.answers[0].bytes;
             QCOMPARE(bytes.size(), LongFormSize(k));
             QCOMPARE(int(ReadByte(k, bytes, PacketField::Opcode)), result);
@@ -357,9 +350,9 @@ private slots:
             // The next search shows the new values.
             const Handling again = responder.Handle(channel, SearchFor(channel), random);
             QCOMPARE(again.answers.size(), std::size_t{1});
-            QCOMPARE(ReadText(KindOf(channel), again.answers[0].bytes, PacketField::IpAddress),
+            QCOMPARE(ReadText(ChannelKind(channel), again.answers[0].bytes, PacketField::IpAddress),
                      std::string("192.168.1.241"));
-            QCOMPARE(ReadU16(KindOf(channel), again.answers[0].bytes, PacketField::UploadPort), 10004);
+            QCOMPARE(ReadU16(ChannelKind(channel), again.answers[0].bytes, PacketField::UploadPort), 10004);
         }
     }
 
