@@ -1,14 +1,12 @@
 #pragma once
 
+#include "discovery/DottedQuad.h"
+
 #include <QString>
 
-#include <array>
-#include <cstdint>
 #include <optional>
 
 namespace Netrove {
-
-using Ipv4Octets = std::array<std::uint8_t, 4>;
 
 // What the main window keeps of the chosen row for the setting dialogs. An address that is not
 // set is blank, as an emptied address control is.

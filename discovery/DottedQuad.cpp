@@ -1,0 +1,60 @@
+#include "discovery/DottedQuad.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace Netrove {
+
+namespace {
+
+// One decimal number as scanf's %d takes it: blanks, an optional sign, at least one digit. The
+// value wraps like the int it is stored in would be truncated to 8 bits afterwards.
+bool ReadNumber(std::string_view text, std::size_t& at, std::uint8_t& octet)
+{
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        ++at;
+    }
+    const std::size_t digits = at;
+    std::uint32_t value = 0;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+        value = value * 10u + static_cast<std::uint32_t>(text[at] - '0');
+        ++at;
+    }
+    if (at == digits)
+        return false;
+    if (negative)
+        value = 0u - value;
+    octet = static_cast<std::uint8_t>(value & 0xFFu);
+    return true;
+}
+
+} // namespace
+
+std::optional<Ipv4Octets> ParseDottedQuad(std::string_view text)
+{
+    Ipv4Octets octets{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        if (i > 0) {
+            if (at >= text.size() || text[at] != '.')
+                return std::nullopt;
+            ++at;
+        }
+        if (!ReadNumber(text, at, octets[i]))
+            return std::nullopt;
+    }
+    return octets;
+}
+
+std::string FormatDottedQuad(const Ipv4Octets& octets)
+{
+    char text[16] = {};
+    std::snprintf(text, sizeof(text), "%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
+    return text;
+}
+
+} // namespace Netrove

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Netrove {
+
+// The four numbers of an IPv4 address, first octet first, as an IP address control holds them.
+using Ipv4Octets = std::array<std::uint8_t, 4>;
+
+// Reads "a.b.c.d" the way the devices' address texts have always been read: each part a decimal
+// number (optional sign, leading blanks allowed), reduced to its low 8 bits, so 300 reads as 44.
+// Anything after the fourth number is ignored. Nothing when the text does not start with four
+// dotted numbers.
+std::optional<Ipv4Octets> ParseDottedQuad(std::string_view text);
+
+// "%d.%d.%d.%d".
+std::string FormatDottedQuad(const Ipv4Octets& octets);
+
+} // namespace Netrove
