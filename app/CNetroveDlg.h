@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/SelectionMirror.h"
+#include "devicelist/DeviceListModel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
 
@@ -105,6 +106,10 @@ public:
     int m_bCamera = 0;
     int m_bNVR = 0;
 
+    // Answers that reached this computer during the current search but were dropped before they
+    // could be listed.
+    std::uint64_t LostAnswers() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -119,14 +124,20 @@ private:
     bool PreTranslateMessage(QObject* watched, QEvent* event);
     void CreateControls();
     void MakeClientTag();
-    // Reads the channel's waiting datagram; false when nothing was waiting.
-    bool RecvData(DiscoveryChannel channel);
-    void AddDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer, std::size_t received,
-                      int senderFamily);
+    // Takes the channel's next waiting datagram; a search reply becomes a row in `rows`, which are
+    // listed before any result is acted on. False when nothing was waiting.
+    bool RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& rows);
+    NewDeviceRow MakeDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer, std::size_t received,
+                               int senderFamily);
+    // Lists the rows as one batch, with one scroll and one status-line change, and empties `rows`.
+    void AddDeviceRows(std::vector<NewDeviceRow>& rows);
     void HandleResult(ReplyAction action);
     ReplyFilter CurrentReplyFilter() const;
 
     bool m_bInitialised = false;
+    // Set when the current search has settled; from then on the status line counts lost answers.
+    bool m_bScanSettled = false;
+    std::uint64_t m_nDroppedAtSearch = 0;
 };
 
 } // namespace Netrove

@@ -6,6 +6,7 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceEntry.h"
 #include "discovery/DiscoveryChannels.h"
+#include "discovery/ScanStatusText.h"
 
 #include <QLoggingCategory>
 #include <QPushButton>
@@ -15,6 +16,13 @@
 Q_LOGGING_CATEGORY(lcRecorderTrace, "netrove.recorder", QtWarningMsg)
 
 namespace Netrove {
+
+namespace {
+
+// Datagrams taken in at most per notification, so that the window answers clicks during a flood.
+constexpr int kBatchLimit = 256;
+
+} // namespace
 
 bool g_bPasswordErrorShown = false;
 
@@ -41,14 +49,20 @@ void CNetroveDlg::OnASYNCMsg()
     }
     DoDataExchange(true);
     ++m_nRecvCount;
-    // Everything waiting is read now, IPv4 before IPv6 in each round, so that a burst of answers
-    // does not overflow the queues while it waits for further notifications.
+    // One batch, IPv4 before IPv6 in each round; the rest waits for the next notification.
+    std::vector<NewDeviceRow> rows;
+    int taken = 0;
     bool more = true;
-    while (more) {
-        more = RecvData(DiscoveryChannel::Camera);
-        if (m_bIPv6Available == 1)
-            more = RecvData(DiscoveryChannel::IPv6) || more;
+    while (more && taken < kBatchLimit) {
+        more = RecvData(DiscoveryChannel::Camera, rows);
+        taken += more ? 1 : 0;
+        if (m_bIPv6Available == 1) {
+            const bool ipv6 = RecvData(DiscoveryChannel::IPv6, rows);
+            taken += ipv6 ? 1 : 0;
+            more = ipv6 || more;
+        }
     }
+    AddDeviceRows(rows);
 }
 
 void CNetroveDlg::OnASYNCMsgNVR()
@@ -61,11 +75,13 @@ void CNetroveDlg::OnASYNCMsgNVR()
     qCDebug(lcRecorderTrace, "OnASYNCMsgNVR!");
     DoDataExchange(true);
     ++m_nRecvCount;
-    while (RecvData(DiscoveryChannel::Recorder)) {
+    std::vector<NewDeviceRow> rows;
+    for (int taken = 0; taken < kBatchLimit && RecvData(DiscoveryChannel::Recorder, rows); ++taken) {
     }
+    AddDeviceRows(rows);
 }
 
-bool CNetroveDlg::RecvData(DiscoveryChannel channel)
+bool CNetroveDlg::RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& rows)
 {
     const bool recorder = channel == DiscoveryChannel::Recorder;
     ReceivedDatagram datagram;
@@ -76,7 +92,7 @@ bool CNetroveDlg::RecvData(DiscoveryChannel channel)
     case ReceiveStatus::Failed:
         if (recorder)
             qCDebug(lcRecorderTrace, "[B]Receive Data Error1. (%d) Error IP : %s", error,
-                    qPrintable(datagram.sender));
+                    qPrintable(datagram.SenderText()));
         // An oversize datagram is gone once read, so the next may follow at once; after any other
         // failure the socket is left for its next notification rather than asked again in a loop.
         return error == EMSGSIZE;
@@ -92,47 +108,56 @@ bool CNetroveDlg::RecvData(DiscoveryChannel channel)
         ClassifyReply(replyChannel, datagram.buffer, datagram.size, datagram.family, CurrentReplyFilter());
     if (recorder)
         qCDebug(lcRecorderTrace, "recvfrom after! %d bytes from %s, action %d", int(datagram.size),
-                qPrintable(datagram.sender), int(action));
-    if (action == ReplyAction::AddRow)
-        AddDeviceRow(replyChannel, std::move(datagram.buffer), datagram.size, datagram.family);
-    else
-        HandleResult(action);
+                qPrintable(datagram.SenderText()), int(action));
+    if (action == ReplyAction::AddRow) {
+        rows.push_back(
+            MakeDeviceRow(replyChannel, std::move(datagram.buffer), datagram.size, datagram.family));
+        return true;
+    }
+    // Rows that came before a result are listed before it is acted on, as if each datagram had
+    // been handled on its own: a success empties the list and searches again.
+    AddDeviceRows(rows);
+    HandleResult(action);
     return true;
 }
 
-void CNetroveDlg::AddDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer, std::size_t received,
-                               int senderFamily)
+NewDeviceRow CNetroveDlg::MakeDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer,
+                                        std::size_t received, int senderFamily)
 {
     const DeviceRowTexts texts = PrepareSearchReply(channel, buffer, received, senderFamily);
     if (channel == ReplyChannel::Recorder)
         qCDebug(lcRecorderTrace, "SCAN MAC[%s], IP[%s]", texts.mac.c_str(), texts.ip.c_str());
 
-    const QString mac = QString::fromLatin1(texts.mac);
-    int position = m_list->FindRowByMac(mac);
-    if (position >= 0)
-        m_list->RemoveDeviceRow(position);
-    else
-        position = m_list->rowCount();
+    NewDeviceRow row;
+    row.entry = std::make_unique<DeviceEntry>();
+    row.entry->kind = ChannelKind(channel);
+    row.entry->reply = std::move(buffer);
+    row.texts = {QString(),
+                 QString::fromLatin1(texts.model),
+                 QString::fromLatin1(texts.alias),
+                 QString::fromLatin1(texts.mode),
+                 QString::fromLatin1(texts.mac),
+                 QString::fromLatin1(texts.ip),
+                 QString::fromLatin1(texts.protocol),
+                 QString::fromLatin1(texts.url)};
+    return row;
+}
 
-    auto entry = std::make_unique<DeviceEntry>();
-    entry->kind = ChannelKind(channel);
-    entry->reply = std::move(buffer);
-    const std::array<QString, 8> columns = {QStringLiteral("  %1").arg(position + 1),
-                                            QString::fromLatin1(texts.model),
-                                            QString::fromLatin1(texts.alias),
-                                            QString::fromLatin1(texts.mode),
-                                            mac,
-                                            QString::fromLatin1(texts.ip),
-                                            QString::fromLatin1(texts.protocol),
-                                            QString::fromLatin1(texts.url)};
-    m_list->InsertDeviceRow(position, std::move(entry), columns);
+void CNetroveDlg::AddDeviceRows(std::vector<NewDeviceRow>& rows)
+{
+    if (rows.empty())
+        return;
+    m_list->AddReplies(std::move(rows));
+    rows.clear();
     m_list->ScrollToLastRow();
-
-    const int count = m_list->rowCount();
-    SetStatusText(QStringLiteral("Scan %1 %2")
-                      .arg(count)
-                      .arg(count < 2 ? QStringLiteral("Item") : QStringLiteral("Items")));
+    SetStatusText(ScanStatusText(m_list->rowCount(), m_bScanSettled ? LostAnswers() : 0));
     ClearSelectionMirror();
+}
+
+std::uint64_t CNetroveDlg::LostAnswers() const
+{
+    const std::uint64_t dropped = m_channels->DroppedDatagrams();
+    return dropped > m_nDroppedAtSearch ? dropped - m_nDroppedAtSearch : 0;
 }
 
 void CNetroveDlg::HandleResult(ReplyAction action)

@@ -5,6 +5,7 @@
 #include "autoset/UsedPortTable.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "discovery/DiscoveryChannels.h"
+#include "discovery/ScanStatusText.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -20,6 +21,8 @@ namespace Netrove {
 void CNetroveDlg::OnBnClickedSearch()
 {
     GlobalUsedPortTable().Clear();
+    m_bScanSettled = false;
+    m_nDroppedAtSearch = m_channels->DroppedDatagrams();
     ClearDeviceList();
     ClearSelectionMirror();
     ScanStart();
@@ -63,7 +66,9 @@ void CNetroveDlg::OnTimer(int id)
             m_nRefreshCount = 0;
             m_timerRefresh.stop();
             if (m_list->rowCount() == 0)
-                SetStatusText(QStringLiteral("Scan End"));
+                SetStatusText(ScanEndText(LostAnswers()));
+            else if (const std::uint64_t lost = LostAnswers())
+                SetStatusText(ScanStatusText(m_list->rowCount(), lost));
             qCDebug(lcTimerTrace, "Kill Timer : m_nRefreshCount == 3");
         }
     } else if (id == TIMER_SETTLE) {
@@ -80,6 +85,9 @@ void CNetroveDlg::OnTimer(int id)
             m_checkCamera->setEnabled(true);
             m_pHeader->setEnabled(true);
             m_timerSettle.stop();
+            m_bScanSettled = true;
+            if (const std::uint64_t lost = LostAnswers())
+                SetStatusText(ScanStatusText(m_list->rowCount(), lost));
         }
     }
 }
@@ -87,6 +95,8 @@ void CNetroveDlg::OnTimer(int id)
 void CNetroveDlg::SetStatusText(const QString& text)
 {
     m_staticStatus->setText(text);
+    // A screen reader reads the status line as what it shows.
+    m_staticStatus->setAccessibleName(text.trimmed().isEmpty() ? QStringLiteral("Status") : text);
     std::printf("Recv Count : %d\n", m_nRecvCount);
     std::fflush(stdout);
 }

@@ -1,19 +1,19 @@
 #pragma once
 
 #include "devicelist/CNetroveHeaderCtrl.h"
-#include "devicelist/DeviceEntry.h"
+#include "devicelist/DeviceListModel.h"
 
 #include <QString>
-#include <QTableWidget>
+#include <QTableView>
 
-#include <array>
-#include <memory>
+#include <vector>
 
 namespace Netrove {
 
-// The report list of the devices found: one row per device, eight columns, single selection. Each
-// row owns its DeviceEntry, so an entry goes exactly when its row goes.
-class CNetroveListCtrl final : public QTableWidget
+// The report list of the devices found: a plain, single-selection, whole-row table with grid lines
+// over the device rows. The rows live in the list's model; the list adds the sorting by column
+// click and the scrolling that follows new rows.
+class CNetroveListCtrl final : public QTableView
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CNetroveListCtrl)
@@ -22,19 +22,22 @@ public:
     explicit CNetroveListCtrl(QWidget* parent = nullptr);
 
     CNetroveHeaderCtrl& Header() { return *m_header; }
+    DeviceListModel& Rows() { return *m_rows; }
+    const DeviceListModel& Rows() const { return *m_rows; }
 
-    // Inserts a row at the position (clamped to the list) and returns its index. texts[0] is the
-    // "No" text; when empty, "  %d" of position + 1 is written. Texts are shown as plain text.
-    int InsertDeviceRow(int position, std::unique_ptr<DeviceEntry> entry,
-                        const std::array<QString, 8>& texts);
-    // The first row whose MAC address text equals the given one exactly; -1 if none.
-    int FindRowByMac(const QString& mac) const;
-    // Removes the row together with its entry; an index outside the list is ignored.
-    void RemoveDeviceRow(int row);
-    // The row's entry; nullptr for a row outside the list or one without an entry.
-    const DeviceEntry* EntryAt(int row) const;
-    // Removes every row with its entry; the columns stay.
-    void ClearDeviceList();
+    int rowCount() const { return m_rows->rowCount(); }
+    int columnCount() const { return m_rows->columnCount(); }
+    QString GetItemText(int row, int column) const { return m_rows->Text(row, column); }
+
+    int InsertDeviceRow(int position, NewDeviceRow row)
+    {
+        return m_rows->InsertDeviceRow(position, std::move(row));
+    }
+    int AddReplies(std::vector<NewDeviceRow> replies) { return m_rows->AddReplies(std::move(replies)); }
+    int FindRowByMac(const QString& mac) const { return m_rows->FindRowByMac(mac); }
+    void RemoveDeviceRow(int row) { m_rows->RemoveDeviceRow(row); }
+    const DeviceEntry* EntryAt(int row) const { return m_rows->EntryAt(row); }
+    void ClearDeviceList() { m_rows->ClearDeviceList(); }
     // The first selected row, -1 if none.
     int SelectedRow() const;
     // Makes the last row visible without moving the list sideways.
@@ -52,6 +55,7 @@ public:
     int m_nSortColumn = -1;
 
 private:
+    DeviceListModel* m_rows;      // owned by the view
     CNetroveHeaderCtrl* m_header; // owned by the view
 };
 

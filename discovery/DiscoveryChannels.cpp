@@ -6,12 +6,16 @@
 
 #include <QSocketNotifier>
 
+#include <QFile>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 namespace Netrove {
 
@@ -46,17 +50,46 @@ std::size_t BufferSize(DiscoveryChannel channel)
     return 0;
 }
 
-QString AddressText(const sockaddr_storage& address)
+int SlotOf(DiscoveryChannel channel)
 {
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address.ss_family == AF_INET)
-        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(address).sin_addr, text, sizeof(text));
-    else if (address.ss_family == AF_INET6)
-        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(address).sin6_addr, text, sizeof(text));
-    return QString::fromLatin1(text);
+    return static_cast<int>(channel);
+}
+
+// The system's count of datagrams dropped on a socket, from its line in /proc/net/udp or udp6 (the
+// last column; the socket is found by its inode). It is current even when no datagram arrived
+// after the drops, which the count stamped on received datagrams cannot be. 0 when not found.
+std::uint64_t SystemDropCount(int fd)
+{
+    struct stat info = {};
+    if (fd < 0 || ::fstat(fd, &info) != 0)
+        return 0;
+    const QByteArray inode = QByteArray::number(quint64(info.st_ino));
+    for (const char* path : {"/proc/net/udp", "/proc/net/udp6"}) {
+        QFile table(QString::fromLatin1(path));
+        if (!table.open(QIODevice::ReadOnly))
+            continue;
+        table.readLine(); // the column titles
+        while (!table.atEnd()) {
+            const QList<QByteArray> columns = table.readLine().simplified().split(' ');
+            // sl local remote st tx:rx tr:when retrnsmt uid timeout inode ref pointer drops
+            if (columns.size() >= 13 && columns[9] == inode)
+                return columns.last().toULongLong();
+        }
+    }
+    return 0;
 }
 
 } // namespace
+
+QString ReceivedDatagram::SenderText() const
+{
+    char text[INET6_ADDRSTRLEN] = {};
+    if (from.ss_family == AF_INET)
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(from).sin_addr, text, sizeof(text));
+    else if (from.ss_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(from).sin6_addr, text, sizeof(text));
+    return QString::fromLatin1(text);
+}
 
 DiscoveryChannels::DiscoveryChannels(QObject* parent)
     : QObject(parent)
@@ -80,20 +113,59 @@ int DiscoveryChannels::FailIpv4(const QString& text, int error)
     return 0;
 }
 
-bool DiscoveryChannels::Notify(int fd, std::unique_ptr<QSocketNotifier>& notifier,
-                               void (DiscoveryChannels::*readable)())
+DiscoveryChannels::Announcer& DiscoveryChannels::AnnouncerOf(DiscoveryChannel which)
+{
+    return which == DiscoveryChannel::Recorder ? m_recorderAnnouncer : m_cameraAnnouncer;
+}
+
+bool DiscoveryChannels::Watch(DiscoveryChannel which, int fd)
 {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
         return false;
-    notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    connect(notifier.get(), &QSocketNotifier::activated, this, readable);
+    // Every datagram then carries the count of those the system dropped before it.
+    SetIntOption(fd, SOL_SOCKET, SO_RXQ_OVFL, 1);
+
+    const DiscoveryChannel group = which == DiscoveryChannel::Recorder ? which : DiscoveryChannel::Camera;
+    Announcer& announcer = AnnouncerOf(which);
+    if (!announcer.eventFd.valid()) {
+        announcer.eventFd.reset(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+        if (!announcer.eventFd.valid())
+            return false;
+        announcer.notifier =
+            std::make_unique<QSocketNotifier>(announcer.eventFd.get(), QSocketNotifier::Read);
+        connect(announcer.notifier.get(), &QSocketNotifier::activated, this,
+                [this, group] { OnAnnounced(group); });
+    }
+    m_reader.Watch(SlotOf(which), fd, BufferSize(which), announcer.eventFd.get());
     return true;
 }
 
-int DiscoveryChannels::InitIpv4Channel(Ipv4Channel& channel, std::uint16_t searchPort,
-                                       std::uint16_t replyPort, int receiveBuffer,
-                                       void (DiscoveryChannels::*readable)())
+void DiscoveryChannels::OnAnnounced(DiscoveryChannel group)
+{
+    Announcer& announcer = AnnouncerOf(group);
+    if (!announcer.eventFd.valid())
+        return;
+    // Taken before the queues are read, so that a datagram queued meanwhile announces itself anew.
+    std::uint64_t value = 0;
+    [[maybe_unused]] const ssize_t got = ::read(announcer.eventFd.get(), &value, sizeof(value));
+    if (group == DiscoveryChannel::Recorder)
+        emit recorderReadable();
+    else
+        emit cameraReadable();
+    // The window reads a bounded batch; what is left waits for the next turn of the event loop.
+    const bool more = group == DiscoveryChannel::Recorder
+                          ? m_reader.HasQueued(SlotOf(DiscoveryChannel::Recorder))
+                          : m_reader.HasQueued(SlotOf(DiscoveryChannel::Camera)) ||
+                                m_reader.HasQueued(SlotOf(DiscoveryChannel::IPv6));
+    if (more && announcer.eventFd.valid()) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(announcer.eventFd.get(), &one, sizeof(one));
+    }
+}
+
+int DiscoveryChannels::InitIpv4Channel(DiscoveryChannel which, Ipv4Channel& channel, std::uint16_t searchPort,
+                                       std::uint16_t replyPort, int receiveBuffer)
 {
     channel.send.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (!channel.send.valid())
@@ -123,21 +195,21 @@ int DiscoveryChannels::InitIpv4Channel(Ipv4Channel& channel, std::uint16_t searc
     if (::bind(channel.receive.get(), reinterpret_cast<const sockaddr*>(&channel.local),
                sizeof(channel.local)) != 0)
         return FailIpv4(kBindFailure, errno);
-    if (!Notify(channel.receive.get(), channel.notifier, readable))
+    if (!Watch(which, channel.receive.get()))
         return FailIpv4(kNotifyFailure, errno);
     return 1;
 }
 
 int DiscoveryChannels::InitCameraChannel()
 {
-    return InitIpv4Channel(m_camera, kCameraSearchPort, kCameraReplyPort, kCameraReceiveBuffer,
-                           &DiscoveryChannels::cameraReadable);
+    return InitIpv4Channel(DiscoveryChannel::Camera, m_camera, kCameraSearchPort, kCameraReplyPort,
+                           m_nCameraReceiveBuffer);
 }
 
 int DiscoveryChannels::InitRecorderChannel()
 {
-    return InitIpv4Channel(m_recorder, kRecorderSearchPort, kRecorderReplyPort, kRecorderReceiveBuffer,
-                           &DiscoveryChannels::recorderReadable);
+    return InitIpv4Channel(DiscoveryChannel::Recorder, m_recorder, kRecorderSearchPort, kRecorderReplyPort,
+                           kRecorderReceiveBuffer);
 }
 
 int DiscoveryChannels::InitIPv6Channel()
@@ -170,8 +242,8 @@ int DiscoveryChannels::InitIPv6Channel()
         m_sockIPv6.reset();
         return 0;
     }
-    SetIntOption(m_sockIPv6.get(), SOL_SOCKET, SO_RCVBUF, kCameraReceiveBuffer);
-    if (!Notify(m_sockIPv6.get(), m_ipv6Notifier, &DiscoveryChannels::cameraReadable)) {
+    SetIntOption(m_sockIPv6.get(), SOL_SOCKET, SO_RCVBUF, m_nCameraReceiveBuffer);
+    if (!Watch(DiscoveryChannel::IPv6, m_sockIPv6.get())) {
         ReportSocketError(kNotifyFailure, errno);
         CloseSockets();
         return 0;
@@ -181,13 +253,16 @@ int DiscoveryChannels::InitIPv6Channel()
 
 void DiscoveryChannels::CloseSockets()
 {
-    // The notifiers go before their sockets, so that none watches a closed descriptor.
+    // The reader stops before its sockets close, so that it never reads a closed descriptor.
+    m_reader.Stop();
+    for (Announcer* announcer : {&m_cameraAnnouncer, &m_recorderAnnouncer}) {
+        announcer->notifier.reset();
+        announcer->eventFd.reset();
+    }
     for (Ipv4Channel* channel : {&m_camera, &m_recorder}) {
-        channel->notifier.reset();
         channel->send.reset();
         channel->receive.reset();
     }
-    m_ipv6Notifier.reset();
     m_sockIPv6.reset();
 }
 
@@ -250,52 +325,24 @@ void DiscoveryChannels::SendRecorderPacket(std::span<std::uint8_t> packet, const
 
 ReceiveStatus DiscoveryChannels::Receive(DiscoveryChannel channel, ReceivedDatagram& datagram, int& error)
 {
-    error = 0;
-    const int fd = ReceiveSocket(channel);
-    if (fd < 0)
-        return ReceiveStatus::NothingWaiting;
-
-    datagram.buffer.assign(BufferSize(channel), 0);
-    datagram.size = 0;
-    datagram.family = AF_UNSPEC;
-    datagram.sender.clear();
-
-    sockaddr_storage from{};
-    iovec io{datagram.buffer.data(), datagram.buffer.size()};
-    msghdr message{};
-    message.msg_name = &from;
-    message.msg_namelen = sizeof(from);
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    const ssize_t received = ::recvmsg(fd, &message, MSG_DONTWAIT);
-    if (received < 0) {
-        error = errno;
-        if (error == EAGAIN || error == EWOULDBLOCK)
-            return ReceiveStatus::NothingWaiting;
-        return ReceiveStatus::Failed;
-    }
-    datagram.family = from.ss_family;
-    datagram.sender = AddressText(from);
-    if (message.msg_flags & MSG_TRUNC) {
-        // Longer than any reply of this channel: not a device's answer.
-        error = EMSGSIZE;
-        datagram.buffer.assign(datagram.buffer.size(), 0);
-        return ReceiveStatus::Failed;
-    }
-    datagram.size = static_cast<std::size_t>(received);
-    return ReceiveStatus::Received;
+    return m_reader.Pop(SlotOf(channel), datagram, error);
 }
 
 int DiscoveryChannels::TakePendingError(DiscoveryChannel channel)
 {
-    const int fd = ReceiveSocket(channel);
-    if (fd < 0)
-        return 0;
-    int pending = 0;
-    socklen_t length = sizeof(pending);
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &length) != 0)
-        return 0;
-    return pending;
+    return m_reader.TakePendingError(SlotOf(channel));
+}
+
+std::uint64_t DiscoveryChannels::DroppedDatagrams() const
+{
+    std::uint64_t dropped = 0;
+    for (const DiscoveryChannel channel :
+         {DiscoveryChannel::Camera, DiscoveryChannel::Recorder, DiscoveryChannel::IPv6}) {
+        const std::uint64_t stamped = m_reader.KernelDrops(SlotOf(channel));
+        dropped += std::max(stamped, SystemDropCount(ReceiveSocket(channel)));
+        dropped += m_reader.QueueDrops(SlotOf(channel));
+    }
+    return dropped;
 }
 
 } // namespace Netrove

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "discovery/DatagramReader.h"
 #include "discovery/PacketTypes.h"
+#include "discovery/ReceivedDatagram.h"
 #include "discovery/SocketHandle.h"
 
 #include <QObject>
@@ -25,25 +27,11 @@ enum class DiscoveryChannel
     IPv6,
 };
 
-struct ReceivedDatagram
-{
-    std::vector<std::uint8_t> buffer; // the channel's long form, zero-filled past what arrived
-    std::size_t size = 0;             // bytes received
-    int family = AF_UNSPEC;           // of the sender
-    QString sender;                   // the sender's address text
-};
-
-enum class ReceiveStatus
-{
-    Received,
-    NothingWaiting,
-    Failed,
-};
-
 // The three UDP channels to the devices: cameras over IPv4 (broadcast to 7701, answers on 7711),
 // recorders (broadcast to 7603, answers on 7613) and cameras over IPv6 (multicast to ff02::1111
-// port 7701, answers on the sending socket). Readiness is announced by signals; failures go to
-// the owner's callbacks with their texts and error numbers, so that a window can show them.
+// port 7701, answers on the sending socket). A reader thread drains the receive sockets as soon as
+// anything arrives; the signals announce that datagrams wait in its queues. Failures go to the
+// owner's callbacks with their texts and error numbers, so that a window can show them.
 class DiscoveryChannels final : public QObject
 {
     Q_OBJECT
@@ -68,6 +56,10 @@ public:
     // IPv6 cannot be used on this computer; the text is what the user is told.
     std::function<void(const QString&)> onIPv6Unsupported;
 
+    // What the camera and IPv6 receive sockets ask the system for (it caps the request at its
+    // limit); takes effect when the channels are opened.
+    void SetCameraReceiveBuffer(int bytes) { m_nCameraReceiveBuffer = bytes; }
+
     // 1 success, 0 failure; the IPv6 channel answers -1 when IPv6 is not supported at all.
     int InitCameraChannel();
     int InitRecorderChannel();
@@ -82,10 +74,16 @@ public:
     void SendCameraPacket(std::span<std::uint8_t> packet, const ClientTag& tag);
     void SendRecorderPacket(std::span<std::uint8_t> packet, const ClientTag& tag);
 
-    // Reads one waiting datagram. A datagram longer than the channel's long form fails.
+    // Takes one waiting datagram. A datagram longer than the channel's long form fails.
     ReceiveStatus Receive(DiscoveryChannel channel, ReceivedDatagram& datagram, int& error);
-    // The error the system holds for the channel's receive socket, cleared by asking; 0 for none.
+    // The error the system reported for the channel's receive socket, cleared by asking; 0 for none.
     int TakePendingError(DiscoveryChannel channel);
+    // Datagrams that reached this computer but were dropped before the window saw them, on all
+    // receive sockets since they were opened: by the system when a socket's queue was full, or by
+    // the reader when its own queue was.
+    std::uint64_t DroppedDatagrams() const;
+    // Stops reading the sockets for a while, as a window too busy to read would.
+    void SetReadingPaused(bool paused) { m_reader.SetPaused(paused); }
 
 signals:
     void cameraReadable();   // the IPv4 camera or the IPv6 socket has something
@@ -98,13 +96,21 @@ private:
         SocketHandle receive;
         sockaddr_in broadcast{};
         sockaddr_in local{};
+    };
+    // Where the reader announces queued datagrams: camera and IPv6 share one, the recorder has its own.
+    struct Announcer
+    {
+        SocketHandle eventFd;
         std::unique_ptr<QSocketNotifier> notifier;
     };
 
-    int InitIpv4Channel(Ipv4Channel& channel, std::uint16_t searchPort, std::uint16_t replyPort,
-                        int receiveBuffer, void (DiscoveryChannels::*readable)());
+    int InitIpv4Channel(DiscoveryChannel which, Ipv4Channel& channel, std::uint16_t searchPort,
+                        std::uint16_t replyPort, int receiveBuffer);
     int FailIpv4(const QString& text, int error);
-    bool Notify(int fd, std::unique_ptr<QSocketNotifier>& notifier, void (DiscoveryChannels::*readable)());
+    // Hands the socket to the reader; false when its announcements cannot be set up.
+    bool Watch(DiscoveryChannel which, int fd);
+    Announcer& AnnouncerOf(DiscoveryChannel which);
+    void OnAnnounced(DiscoveryChannel group);
     void SendTo(int fd, std::span<const std::uint8_t> packet, const sockaddr* to, socklen_t length,
                 const QString& failureText);
     void ReportSocketError(const QString& text, int error);
@@ -115,7 +121,11 @@ private:
     SocketHandle m_sockIPv6;
     sockaddr_in6 m_ipv6Group{};
     bool m_bHaveIPv6Group = false;
-    std::unique_ptr<QSocketNotifier> m_ipv6Notifier;
+    int m_nCameraReceiveBuffer = kCameraReceiveBuffer;
+    Announcer m_cameraAnnouncer;
+    Announcer m_recorderAnnouncer;
+    // Declared last, so that it stops before the sockets it reads are closed.
+    DatagramReader m_reader;
 };
 
 } // namespace Netrove

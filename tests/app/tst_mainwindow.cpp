@@ -44,11 +44,16 @@ private slots:
         const int widths[] = {40, 100, 100, 70, 120, 100, 80, 220};
         QCOMPARE(dlg.m_list->columnCount(), 8);
         for (int column = 0; column < 8; ++column) {
-            QCOMPARE(dlg.m_list->horizontalHeaderItem(column)->text(), titles[column]);
+            QCOMPARE(dlg.m_list->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
             QCOMPARE(dlg.m_list->columnWidth(column), widths[column]);
         }
-        QVERIFY(dlg.m_list->horizontalHeaderItem(7)->textAlignment() & Qt::AlignLeft);
-        QVERIFY(dlg.m_list->horizontalHeaderItem(4)->textAlignment() & Qt::AlignHCenter);
+        const auto alignment = [&dlg](int column) {
+            return dlg.m_list->model()
+                ->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole)
+                .value<Qt::Alignment>();
+        };
+        QVERIFY(alignment(7) & Qt::AlignLeft);
+        QVERIFY(alignment(4) & Qt::AlignHCenter);
         QCOMPARE(dlg.m_list->selectionMode(), QAbstractItemView::SingleSelection);
     }
 

@@ -23,6 +23,9 @@ Q_DECLARE_METATYPE(Netrove::PacketKind)
 
 namespace {
 
+// What a list may allocate of its own while it frees a row; far below the entries' big blocks.
+constexpr std::size_t kSlack = 64 * 1024;
+
 std::size_t AllocatedBytes()
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -51,29 +54,38 @@ std::unique_ptr<DeviceEntry> MakeEntry(PacketKind kind, const Device& device)
     return entry;
 }
 
-// The texts the reply handling shows for a device; an empty "No" lets the list number the row.
-std::array<QString, 8> RowTexts(const Device& device, const QString& number = {})
+// The row the reply handling makes for a device; number 0 lets the list number the row.
+NewDeviceRow MakeRow(std::unique_ptr<DeviceEntry> entry, const Device& device, int number = 0)
 {
-    return {number,
-            QString::fromLatin1(device.model),
-            QString(),
-            QStringLiteral("Static"),
-            QString::fromLatin1(device.mac),
-            QString::fromLatin1(device.ip),
-            QStringLiteral("IPv4"),
-            QString()};
+    NewDeviceRow row;
+    row.entry = std::move(entry);
+    row.number = number;
+    row.texts = {QString(),
+                 QString::fromLatin1(device.model),
+                 QString(),
+                 QStringLiteral("Static"),
+                 QString::fromLatin1(device.mac),
+                 QString::fromLatin1(device.ip),
+                 QStringLiteral("IPv4"),
+                 QString()};
+    return row;
+}
+
+NewDeviceRow MakeRow(PacketKind kind, const Device& device, int number = 0)
+{
+    return MakeRow(MakeEntry(kind, device), device, number);
 }
 
 int Append(CNetroveListCtrl& list, const Device& device, PacketKind kind = PacketKind::KindCamera)
 {
-    return list.InsertDeviceRow(list.rowCount(), MakeEntry(kind, device), RowTexts(device));
+    return list.InsertDeviceRow(list.rowCount(), MakeRow(kind, device));
 }
 
 QStringList ColumnTexts(const CNetroveListCtrl& list, int column)
 {
     QStringList texts;
     for (int row = 0; row < list.rowCount(); ++row)
-        texts << list.item(row, column)->text();
+        texts << list.GetItemText(row, column);
     return texts;
 }
 
@@ -218,10 +230,8 @@ void TestDeviceListCtrl::nonSortableColumnChangesNothingOnScreen()
 {
     CNetroveListCtrl list;
     // Numbers a sort would rewrite; a column that does not sort must leave them.
-    list.InsertDeviceRow(0, MakeEntry(PacketKind::KindCamera, kThird),
-                         RowTexts(kThird, QStringLiteral("  7")));
-    list.InsertDeviceRow(1, MakeEntry(PacketKind::KindCamera, kFirst),
-                         RowTexts(kFirst, QStringLiteral("  3")));
+    list.InsertDeviceRow(0, MakeRow(PacketKind::KindCamera, kThird, 7));
+    list.InsertDeviceRow(1, MakeRow(PacketKind::KindCamera, kFirst, 3));
 
     for (int column : {0, 2, 3, 6, 7}) {
         list.SortColumn(column, 1);
@@ -298,9 +308,7 @@ void TestDeviceListCtrl::replacementByMacKeepsPosition()
     QCOMPARE(position, 1);
     list.RemoveDeviceRow(position);
     QCOMPARE(list.rowCount(), 2);
-    QCOMPARE(list.InsertDeviceRow(position, MakeEntry(PacketKind::KindCamera, again),
-                                  RowTexts(again, QStringLiteral("  %1").arg(position + 1))),
-             position);
+    QCOMPARE(list.InsertDeviceRow(position, MakeRow(PacketKind::KindCamera, again, position + 1)), position);
 
     const QStringList ips{QStringLiteral("10.0.0.100"), QStringLiteral("10.0.0.55"),
                           QStringLiteral("192.168.0.9")};
@@ -384,7 +392,7 @@ void TestDeviceListCtrl::replyIsStoredAtItsLongFormSize()
     entry->reply.assign(static_cast<std::size_t>(received), 0x5A);
 
     CNetroveListCtrl list;
-    list.InsertDeviceRow(0, std::move(entry), RowTexts(kFirst));
+    list.InsertDeviceRow(0, MakeRow(std::move(entry), kFirst));
     const DeviceEntry* stored = list.EntryAt(0);
     QVERIFY(stored);
     QCOMPARE(stored->kind, kind);
@@ -403,12 +411,13 @@ void TestDeviceListCtrl::removingRowFreesItsEntry()
     AddThree(list);
     auto entry = MakeEntry(PacketKind::KindCamera, {"big", "00:00:00:00:00:0B", "10.0.0.9"});
     entry->reply.reserve(kBig);
-    list.InsertDeviceRow(1, std::move(entry), RowTexts({"big", "00:00:00:00:00:0B", "10.0.0.9"}));
+    list.InsertDeviceRow(1, MakeRow(std::move(entry), {"big", "00:00:00:00:00:0B", "10.0.0.9"}));
 
     const std::size_t before = AllocatedBytes();
     list.RemoveDeviceRow(1);
     const std::size_t after = AllocatedBytes();
-    QVERIFY2(before >= after + kBig,
+    // The list may allocate a little anew (its MAC index) while the big block goes.
+    QVERIFY2(before + kSlack >= after + kBig,
              qPrintable(QStringLiteral("heap went from %1 to %2 bytes").arg(before).arg(after)));
     QCOMPARE(EntryIps(list), (QStringList{QString::fromLatin1(kFirst.ip), QString::fromLatin1(kSecond.ip),
                                           QString::fromLatin1(kThird.ip)}));
@@ -427,19 +436,19 @@ void TestDeviceListCtrl::clearingFreesEveryEntryAndKeepsColumns()
         const Device device{"big", "00:00:00:00:00:0B", "10.0.0.9"};
         auto entry = MakeEntry(PacketKind::KindRecorder, device);
         entry->reply.reserve(kBig);
-        list.InsertDeviceRow(i, std::move(entry), RowTexts(device));
+        list.InsertDeviceRow(i, MakeRow(std::move(entry), device));
     }
 
     const std::size_t before = AllocatedBytes();
     list.ClearDeviceList();
     const std::size_t after = AllocatedBytes();
-    QVERIFY2(before >= after + 3 * kBig,
+    QVERIFY2(before + kSlack >= after + 3 * kBig,
              qPrintable(QStringLiteral("heap went from %1 to %2 bytes").arg(before).arg(after)));
     QCOMPARE(list.rowCount(), 0);
     QCOMPARE(list.EntryAt(0), nullptr);
     QCOMPARE(list.columnCount(), int(ColumnCount));
-    QVERIFY2(list.horizontalHeaderItem(ColumnMac), "the column titles went with the rows");
-    QCOMPARE(list.horizontalHeaderItem(ColumnMac)->text(), LoadString(kDeviceListColumns[ColumnMac].titleId));
+    QCOMPARE(list.model()->headerData(ColumnMac, Qt::Horizontal).toString(),
+             LoadString(kDeviceListColumns[ColumnMac].titleId));
 
     // The list fills again after a search.
     QCOMPARE(Append(list, kFirst), 0);
@@ -459,8 +468,8 @@ void TestDeviceListCtrl::clearingEmptyListLeavesItUntouched()
     QCOMPARE(reset.count(), 0);
     QCOMPARE(removed.count(), 0);
     QCOMPARE(headerChanged.count(), 0);
-    QVERIFY2(list.horizontalHeaderItem(ColumnIp), "the column titles went");
-    QCOMPARE(list.horizontalHeaderItem(ColumnIp)->text(), LoadString(kDeviceListColumns[ColumnIp].titleId));
+    QCOMPARE(list.model()->headerData(ColumnIp, Qt::Horizontal).toString(),
+             LoadString(kDeviceListColumns[ColumnIp].titleId));
 }
 
 void TestDeviceListCtrl::selectionFollowsItsDeviceAcrossSort()
@@ -473,7 +482,7 @@ void TestDeviceListCtrl::selectionFollowsItsDeviceAcrossSort()
     QCOMPARE(list.SelectedRow(), 0);
     list.ToggleSort(ColumnIp);
     QCOMPARE(list.SelectedRow(), 1);
-    QCOMPARE(list.item(list.SelectedRow(), ColumnIp)->text(), QString::fromLatin1(kFirst.ip));
+    QCOMPARE(list.GetItemText(list.SelectedRow(), ColumnIp), QString::fromLatin1(kFirst.ip));
 
     list.clearSelection();
     QCOMPARE(list.SelectedRow(), -1);

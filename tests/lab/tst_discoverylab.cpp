@@ -57,14 +57,14 @@ QStringList RowTexts(const CNetroveListCtrl& list, int row)
 {
     QStringList texts;
     for (int column = 0; column < list.columnCount(); ++column)
-        texts.append(list.item(row, column) ? list.item(row, column)->text() : QString());
+        texts.append(list.GetItemText(row, column));
     return texts;
 }
 
 int RowOfMac(const CNetroveListCtrl& list, const QString& mac)
 {
     for (int row = 0; row < list.rowCount(); ++row)
-        if (list.item(row, 4) && list.item(row, 4)->text() == mac)
+        if (list.GetItemText(row, 4) == mac)
             return row;
     return -1;
 }
@@ -197,7 +197,7 @@ private slots:
         QVERIFY2(dualTexts[6] == QStringLiteral("IPv4") || dualTexts[6] == QStringLiteral("IPv6"),
                  qPrintable(dualTexts[6]));
         for (int row = 0; row < 3; ++row)
-            QCOMPARE(dlg.m_list->item(row, 0)->text(), QStringLiteral("  %1").arg(row + 1));
+            QCOMPARE(dlg.m_list->GetItemText(row, 0), QStringLiteral("  %1").arg(row + 1));
         QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items"));
         QTRY_VERIFY(dlg.m_checkCamera->isEnabled()); // the list settled: boxes and header come back
         QVERIFY(dlg.m_pHeader->isEnabled());
@@ -269,7 +269,7 @@ private slots:
         dlg.show();
         if (rows > 0) {
             QTRY_COMPARE(dlg.m_list->rowCount(), rows);
-            QCOMPARE(dlg.m_list->item(0, 2)->text(), alias);
+            QCOMPARE(dlg.m_list->GetItemText(0, 2), alias);
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(dlg.m_staticStatus->text(), QStringLiteral("Scan End"), 5000);
             QCOMPARE(dlg.m_list->rowCount(), 0);
@@ -307,7 +307,7 @@ private slots:
         QVERIFY(lab.WaitForLog([&](const QList<QJsonObject>&) { return !lab.Received().isEmpty(); }));
         QTest::qWait(500);
         QCOMPARE(dlg.m_list->rowCount(), 1);
-        QCOMPARE(dlg.m_list->item(0, 2)->text(), QStringLiteral("First"));
+        QCOMPARE(dlg.m_list->GetItemText(0, 2), QStringLiteral("First"));
         // Nor are they added later, once the row is let go.
         dlg.m_list->clearSelection();
         QTest::qWait(300);
@@ -403,7 +403,7 @@ private slots:
         const std::vector<std::uint8_t> tag(dlg.m_clientTag.begin(), dlg.m_clientTag.end());
         QCOMPARE(hex.mid(2, 36), Hex(tag));
         QTRY_VERIFY(dlg.m_list->rowCount() == 1 &&
-                    dlg.m_list->item(0, 5)->text() == QStringLiteral("192.168.1.200"));
+                    dlg.m_list->GetItemText(0, 5) == QStringLiteral("192.168.1.200"));
     }
 
     void takenReplyPortIsReported()

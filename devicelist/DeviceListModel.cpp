@@ -1,0 +1,251 @@
+#include "devicelist/DeviceListModel.h"
+
+#include "devicelist/SortKeys.h"
+#include "discovery/PacketLayout.h"
+#include "res/Strings.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace Netrove {
+
+namespace {
+
+QString RowNumberText(int number)
+{
+    return QStringLiteral("  %1").arg(number);
+}
+
+} // namespace
+
+DeviceListModel::DeviceListModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{}
+
+DeviceListModel::~DeviceListModel() = default;
+
+int DeviceListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int DeviceListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant DeviceListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= ColumnCount)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return Text(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(kDeviceListColumns[index.column()].alignment);
+    default:
+        return {};
+    }
+}
+
+QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return LoadString(kDeviceListColumns[section].titleId);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(kDeviceListColumns[section].alignment);
+    default:
+        return {};
+    }
+}
+
+DeviceListModel::Row DeviceListModel::MakeRow(NewDeviceRow&& source, int position)
+{
+    Row row;
+    row.entry = std::move(source.entry);
+    // Every field of the layout must be readable, whatever size the datagram had.
+    if (row.entry)
+        row.entry->reply.resize(LongFormSize(row.entry->kind), 0);
+    row.number = source.number > 0 ? source.number : position + 1;
+    for (int column = ColumnNo + 1; column < ColumnCount; ++column) {
+        row.texts += source.texts[column].toUtf8();
+        const auto end = std::min<qsizetype>(row.texts.size(), std::numeric_limits<std::uint16_t>::max());
+        row.texts.truncate(end);
+        row.ends[column - 1] = static_cast<std::uint16_t>(end);
+    }
+    row.texts.squeeze();
+    return row;
+}
+
+QByteArray DeviceListModel::MacKey(const Row& row)
+{
+    const int begin = row.ends[ColumnMac - 2];
+    const int end = row.ends[ColumnMac - 1];
+    return row.texts.mid(begin, end - begin);
+}
+
+QString DeviceListModel::Text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
+        return {};
+    const Row& r = m_rows[static_cast<std::size_t>(row)];
+    if (column == ColumnNo)
+        return RowNumberText(r.number);
+    const int begin = column == 1 ? 0 : r.ends[column - 2];
+    const int end = r.ends[column - 1];
+    return QString::fromUtf8(r.texts.constData() + begin, end - begin);
+}
+
+void DeviceListModel::IndexRow(int row)
+{
+    // Only the first row with a MAC counts; a later duplicate never shadows it.
+    const QByteArray mac = MacKey(m_rows[static_cast<std::size_t>(row)]);
+    if (!m_rowOfMac.contains(mac))
+        m_rowOfMac.insert(mac, row);
+}
+
+void DeviceListModel::RebuildMacIndex()
+{
+    m_rowOfMac.clear();
+    m_rowOfMac.reserve(static_cast<qsizetype>(m_rows.size()));
+    for (int row = 0; row < rowCount(); ++row)
+        IndexRow(row);
+}
+
+int DeviceListModel::InsertDeviceRow(int position, NewDeviceRow source)
+{
+    const int row = std::clamp(position, 0, rowCount());
+    beginInsertRows({}, row, row);
+    m_rows.insert(m_rows.begin() + row, MakeRow(std::move(source), row));
+    endInsertRows();
+    if (row == rowCount() - 1)
+        IndexRow(row);
+    else
+        RebuildMacIndex();
+    return row;
+}
+
+int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
+{
+    const int listed = rowCount();
+    std::vector<Row> appended;
+    // Where each MAC of this batch went among the rows appended so far.
+    QHash<QByteArray, std::size_t> appendedOfMac;
+    int firstReplaced = listed;
+    int lastReplaced = -1;
+
+    for (NewDeviceRow& reply : replies) {
+        const QByteArray mac = reply.texts[ColumnMac].toUtf8();
+        if (const auto listedRow = m_rowOfMac.constFind(mac); listedRow != m_rowOfMac.cend()) {
+            const int row = listedRow.value();
+            Row& target = m_rows[static_cast<std::size_t>(row)];
+            reply.number = target.number;
+            target = MakeRow(std::move(reply), row);
+            firstReplaced = std::min(firstReplaced, row);
+            lastReplaced = std::max(lastReplaced, row);
+        } else if (const auto pending = appendedOfMac.constFind(mac); pending != appendedOfMac.cend()) {
+            Row& target = appended[pending.value()];
+            reply.number = target.number;
+            target = MakeRow(std::move(reply), listed + static_cast<int>(pending.value()));
+        } else {
+            appendedOfMac.insert(mac, appended.size());
+            appended.push_back(MakeRow(std::move(reply), listed + static_cast<int>(appended.size())));
+        }
+    }
+
+    if (lastReplaced >= firstReplaced)
+        emit dataChanged(index(firstReplaced, 0), index(lastReplaced, ColumnCount - 1));
+    if (appended.empty())
+        return 0;
+    const int added = static_cast<int>(appended.size());
+    beginInsertRows({}, listed, listed + added - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(appended.begin()),
+                  std::make_move_iterator(appended.end()));
+    endInsertRows();
+    for (int row = listed; row < rowCount(); ++row)
+        IndexRow(row);
+    return added;
+}
+
+void DeviceListModel::RemoveDeviceRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+    RebuildMacIndex();
+}
+
+void DeviceListModel::ClearDeviceList()
+{
+    if (m_rows.empty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_rowOfMac.clear();
+    m_rowOfMac.squeeze();
+    endResetModel();
+}
+
+int DeviceListModel::FindRowByMac(const QString& mac) const
+{
+    return m_rowOfMac.value(mac.toUtf8(), -1);
+}
+
+const DeviceEntry* DeviceListModel::EntryAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return nullptr;
+    return m_rows[static_cast<std::size_t>(row)].entry.get();
+}
+
+void DeviceListModel::SortRows(int column, int ascending)
+{
+    const auto field = SortFieldOfColumn(column);
+    if (!field || m_rows.empty())
+        return;
+
+    // Each key is read once, not once per comparison.
+    static const DeviceEntry kNoEntry;
+    std::vector<std::string> keys;
+    keys.reserve(m_rows.size());
+    for (const Row& row : m_rows) {
+        const DeviceEntry& entry = row.entry ? *row.entry : kNoEntry;
+        keys.push_back(SortKey(entry.kind, entry.reply, *field));
+    }
+    std::vector<int> order(m_rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int compared =
+            CompareSortKeys(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
+        return ascending ? compared < 0 : compared > 0;
+    });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(m_rows.size());
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        newRowOf[static_cast<std::size_t>(order[at])] = static_cast<int>(at);
+        sorted.push_back(std::move(m_rows[static_cast<std::size_t>(order[at])]));
+        sorted.back().number = static_cast<int>(at) + 1;
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before)
+        after.append(index(newRowOf[static_cast<std::size_t>(old.row())], old.column()));
+    changePersistentIndexList(before, after);
+    RebuildMacIndex();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+} // namespace Netrove

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "devicelist/DeviceEntry.h"
+#include "devicelist/DeviceListColumns.h"
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Netrove {
+
+// A row waiting to be listed: the device's reply, its number and the texts of columns 1 to 7 (the
+// "No" text is always made from the number). Number 0 numbers the row by the position it takes.
+struct NewDeviceRow
+{
+    std::unique_ptr<DeviceEntry> entry;
+    int number = 0;
+    std::array<QString, ColumnCount> texts; // texts[ColumnNo] is not used
+};
+
+// The rows of the device list, in the order shown. Each row owns its DeviceEntry, so an entry goes
+// exactly when its row goes. A MAC index finds the row of a device without walking the list, so
+// that a reply costs the same with ten rows as with ten thousand.
+class DeviceListModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DeviceListModel)
+
+public:
+    explicit DeviceListModel(QObject* parent = nullptr);
+    ~DeviceListModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Inserts a row at the position (clamped to the list) and returns its index.
+    int InsertDeviceRow(int position, NewDeviceRow row);
+    // Each reply in turn replaces the row listed with its MAC address, in place and with that row's
+    // number, or else goes to the bottom; the outcome is that of one reply at a time. All rows that
+    // go to the bottom are inserted at once. Returns how many rows were added.
+    int AddReplies(std::vector<NewDeviceRow> replies);
+    // Removes the row together with its entry; an index outside the list is ignored.
+    void RemoveDeviceRow(int row);
+    // Removes every row with its entry.
+    void ClearDeviceList();
+
+    // The first row whose MAC address text equals the given one exactly; -1 if none.
+    int FindRowByMac(const QString& mac) const;
+    // nullptr for a row outside the list or one without an entry.
+    const DeviceEntry* EntryAt(int row) const;
+    QString Text(int row, int column) const;
+
+    // Orders the rows by the column's sort key (rows whose keys are equal keep their order) and
+    // numbers them anew from 1. Selections and other persistent indexes follow their rows.
+    void SortRows(int column, int ascending);
+
+private:
+    struct Row
+    {
+        std::unique_ptr<DeviceEntry> entry;
+        // Columns 1 to 7 as UTF-8, one after the other; ends[i] is where column i + 1 stops. One
+        // block instead of seven strings keeps a row of ten thousand small.
+        QByteArray texts;
+        std::array<std::uint16_t, ColumnCount - 1> ends{};
+        int number = 0;
+    };
+
+    static Row MakeRow(NewDeviceRow&& source, int position);
+    static QByteArray MacKey(const Row& row);
+    void RebuildMacIndex();
+    void IndexRow(int row);
+
+    std::vector<Row> m_rows;
+    // MAC text (UTF-8) to the first row that shows it.
+    QHash<QByteArray, int> m_rowOfMac;
+};
+
+} // namespace Netrove

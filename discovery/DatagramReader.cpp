@@ -1,0 +1,280 @@
+#include "discovery/DatagramReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace Netrove {
+
+namespace {
+
+// How many datagrams one receive call takes at most, and one socket's share of a round, so that a
+// flood on one socket does not starve the others.
+constexpr unsigned kPerCall = 64;
+constexpr int kPerRound = 1024;
+
+void Signal(int eventFd)
+{
+    if (eventFd < 0)
+        return;
+    const std::uint64_t one = 1;
+    // A full counter already wakes the reader; nothing else can go wrong here.
+    [[maybe_unused]] const ssize_t written = ::write(eventFd, &one, sizeof(one));
+}
+
+void Consume(int eventFd)
+{
+    std::uint64_t value = 0;
+    [[maybe_unused]] const ssize_t got = ::read(eventFd, &value, sizeof(value));
+}
+
+// The drop counter the kernel stamps on a datagram when the socket asked for it.
+bool ReadDropCount(msghdr& header, std::uint32_t& drops)
+{
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL &&
+            c->cmsg_len >= CMSG_LEN(sizeof(std::uint32_t))) {
+            std::memcpy(&drops, CMSG_DATA(c), sizeof(drops));
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+DatagramReader::DatagramReader()
+    : m_controlFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+{}
+
+DatagramReader::~DatagramReader()
+{
+    Stop();
+    if (m_controlFd >= 0)
+        ::close(m_controlFd);
+}
+
+void DatagramReader::Wake()
+{
+    Signal(m_controlFd);
+}
+
+void DatagramReader::Watch(int slot, int fd, std::size_t bufferSize, int wakeFd)
+{
+    if (slot < 0 || slot >= kSlots || m_controlFd < 0)
+        return;
+    std::lock_guard control(m_controlMutex);
+    // The thread reads the socket list without a lock; it is changed only while no thread runs.
+    if (m_thread.joinable()) {
+        m_stop = true;
+        Wake();
+        m_thread.join();
+    }
+    Slot& s = m_slots[static_cast<std::size_t>(slot)];
+    s.fd = fd;
+    s.wakeFd = wakeFd;
+    s.bufferSize = bufferSize;
+    m_stop = false;
+    Consume(m_controlFd);
+    m_thread = std::thread(&DatagramReader::Run, this);
+}
+
+void DatagramReader::Stop()
+{
+    std::lock_guard control(m_controlMutex);
+    if (m_thread.joinable()) {
+        m_stop = true;
+        Wake();
+        m_thread.join();
+    }
+    std::lock_guard queues(m_queueMutex);
+    for (Slot& s : m_slots) {
+        s.fd = -1;
+        s.wakeFd = -1;
+        s.queue.clear();
+        s.pendingError = 0;
+        // New sockets count their drops from 0.
+        s.kernelDrops = 0;
+        s.queueDrops = 0;
+    }
+}
+
+void DatagramReader::SetPaused(bool paused)
+{
+    m_paused = paused;
+    Wake();
+}
+
+ReceiveStatus DatagramReader::Pop(int slot, ReceivedDatagram& datagram, int& error)
+{
+    error = 0;
+    if (slot < 0 || slot >= kSlots)
+        return ReceiveStatus::NothingWaiting;
+    std::lock_guard queues(m_queueMutex);
+    auto& queue = m_slots[static_cast<std::size_t>(slot)].queue;
+    if (queue.empty())
+        return ReceiveStatus::NothingWaiting;
+    Item item = std::move(queue.front());
+    queue.pop_front();
+    datagram = std::move(item.datagram);
+    error = item.error;
+    return error == 0 ? ReceiveStatus::Received : ReceiveStatus::Failed;
+}
+
+bool DatagramReader::HasQueued(int slot) const
+{
+    if (slot < 0 || slot >= kSlots)
+        return false;
+    std::lock_guard queues(m_queueMutex);
+    return !m_slots[static_cast<std::size_t>(slot)].queue.empty();
+}
+
+int DatagramReader::TakePendingError(int slot)
+{
+    if (slot < 0 || slot >= kSlots)
+        return 0;
+    return m_slots[static_cast<std::size_t>(slot)].pendingError.exchange(0);
+}
+
+std::uint64_t DatagramReader::KernelDrops(int slot) const
+{
+    if (slot < 0 || slot >= kSlots)
+        return 0;
+    return m_slots[static_cast<std::size_t>(slot)].kernelDrops.load();
+}
+
+std::uint64_t DatagramReader::QueueDrops(int slot) const
+{
+    if (slot < 0 || slot >= kSlots)
+        return 0;
+    return m_slots[static_cast<std::size_t>(slot)].queueDrops.load();
+}
+
+void DatagramReader::Run()
+{
+    std::array<pollfd, kSlots + 1> fds{};
+    std::array<Slot*, kSlots + 1> slotOf{};
+    // A socket that failed rests for a moment before it is read again.
+    std::array<int, kSlots> restRounds{};
+    while (!m_stop) {
+        nfds_t count = 0;
+        fds[count++] = {m_controlFd, POLLIN, 0};
+        bool resting = false;
+        if (!m_paused) {
+            for (std::size_t i = 0; i < m_slots.size(); ++i) {
+                if (m_slots[i].fd < 0)
+                    continue;
+                if (restRounds[i] > 0) {
+                    resting = true;
+                    continue;
+                }
+                slotOf[count] = &m_slots[i];
+                fds[count++] = {m_slots[i].fd, POLLIN, 0};
+            }
+        }
+        const int ready = ::poll(fds.data(), count, resting ? 20 : -1);
+        for (int& rest : restRounds)
+            rest = rest > 0 ? rest - 1 : 0;
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[0].revents & POLLIN)
+            Consume(m_controlFd);
+        for (nfds_t i = 1; i < count; ++i) {
+            if (fds[i].revents == 0)
+                continue;
+            Slot& slot = *slotOf[i];
+            if (fds[i].revents & POLLERR) {
+                int pending = 0;
+                socklen_t length = sizeof(pending);
+                if (::getsockopt(slot.fd, SOL_SOCKET, SO_ERROR, &pending, &length) == 0 && pending != 0) {
+                    slot.pendingError = pending;
+                    Signal(slot.wakeFd);
+                }
+            }
+            if (!Drain(slot))
+                restRounds[static_cast<std::size_t>(&slot - m_slots.data())] = 5;
+        }
+    }
+}
+
+bool DatagramReader::Drain(Slot& slot)
+{
+    std::array<std::vector<std::uint8_t>, kPerCall> buffers;
+    std::array<sockaddr_storage, kPerCall> senders{};
+    std::array<iovec, kPerCall> io{};
+    std::array<mmsghdr, kPerCall> messages{};
+    alignas(cmsghdr) std::array<std::array<char, CMSG_SPACE(sizeof(std::uint32_t))>, kPerCall> control{};
+
+    bool healthy = true;
+    int taken = 0;
+    std::deque<Item> items;
+    while (taken < kPerRound) {
+        for (unsigned i = 0; i < kPerCall; ++i) {
+            // One byte more than the longest reply, so that a longer datagram shows as truncated.
+            buffers[i].assign(slot.bufferSize + 1, 0);
+            io[i] = {buffers[i].data(), buffers[i].size()};
+            messages[i] = {};
+            messages[i].msg_hdr.msg_name = &senders[i];
+            messages[i].msg_hdr.msg_namelen = sizeof(senders[i]);
+            messages[i].msg_hdr.msg_iov = &io[i];
+            messages[i].msg_hdr.msg_iovlen = 1;
+            messages[i].msg_hdr.msg_control = control[i].data();
+            messages[i].msg_hdr.msg_controllen = control[i].size();
+        }
+        const int received = ::recvmmsg(slot.fd, messages.data(), kPerCall, MSG_DONTWAIT, nullptr);
+        if (received < 0) {
+            const int error = errno;
+            if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
+                Item failed;
+                failed.error = error;
+                items.push_back(std::move(failed));
+                healthy = false;
+            }
+            break;
+        }
+        for (int i = 0; i < received; ++i) {
+            msghdr& header = messages[static_cast<std::size_t>(i)].msg_hdr;
+            std::uint32_t drops = 0;
+            if (ReadDropCount(header, drops) && drops > slot.kernelDrops.load())
+                slot.kernelDrops = drops;
+            Item item;
+            item.datagram.from = senders[static_cast<std::size_t>(i)];
+            item.datagram.family = item.datagram.from.ss_family;
+            const std::size_t length = messages[static_cast<std::size_t>(i)].msg_len;
+            if ((header.msg_flags & MSG_TRUNC) || length > slot.bufferSize) {
+                // Longer than any reply of this channel: not a device's answer.
+                item.error = EMSGSIZE;
+            } else {
+                item.datagram.buffer = std::move(buffers[static_cast<std::size_t>(i)]);
+                item.datagram.buffer.resize(slot.bufferSize);
+                item.datagram.size = length;
+            }
+            items.push_back(std::move(item));
+        }
+        taken += received;
+        if (received < static_cast<int>(kPerCall))
+            break;
+    }
+    if (items.empty())
+        return healthy;
+
+    {
+        std::lock_guard queues(m_queueMutex);
+        for (Item& item : items) {
+            if (slot.queue.size() >= kQueueLimit) {
+                ++slot.queueDrops;
+                continue;
+            }
+            slot.queue.push_back(std::move(item));
+        }
+    }
+    Signal(slot.wakeFd);
+    return healthy;
+}
+
+} // namespace Netrove

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+#include <sys/socket.h>
+
+namespace Netrove {
+
+struct ReceivedDatagram
+{
+    std::vector<std::uint8_t> buffer; // the channel's long form, zero-filled past what arrived
+    std::size_t size = 0;             // bytes received
+    int family = AF_UNSPEC;           // of the sender
+    sockaddr_storage from{};          // the sender
+
+    // The sender's address text, for traces.
+    QString SenderText() const;
+};
+
+enum class ReceiveStatus
+{
+    Received,
+    NothingWaiting,
+    Failed,
+};
+
+} // namespace Netrove
