@@ -1,0 +1,225 @@
+#include "devicelist/DeviceListModel.h"
+#include "discovery/PacketFields.h"
+#include "discovery/PacketLayout.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Netrove;
+
+namespace {
+
+// "MAC=IP" replies, the way the reply handling turns them into rows.
+NewDeviceRow Reply(const QString& macAndIp)
+{
+    const QStringList parts = macAndIp.split(QLatin1Char('='));
+    NewDeviceRow row;
+    row.entry = std::make_unique<DeviceEntry>();
+    row.entry->kind = PacketKind::KindCamera;
+    row.entry->reply.assign(LongFormSize(PacketKind::KindCamera), 0);
+    WriteText(PacketKind::KindCamera, row.entry->reply, PacketField::MacAddress, parts[0].toStdString());
+    WriteText(PacketKind::KindCamera, row.entry->reply, PacketField::IpAddress, parts[1].toStdString());
+    WriteText(PacketKind::KindCamera, row.entry->reply, PacketField::ModelName, "NC");
+    row.texts[ColumnDeviceName] = QStringLiteral("NC");
+    row.texts[ColumnMac] = parts[0];
+    row.texts[ColumnIp] = parts[1];
+    row.texts[ColumnProtocol] = QStringLiteral("IPv4");
+    return row;
+}
+
+std::vector<NewDeviceRow> Replies(const QStringList& list)
+{
+    std::vector<NewDeviceRow> rows;
+    for (const QString& one : list)
+        rows.push_back(Reply(one));
+    return rows;
+}
+
+// Every row as "No|MAC|IP|IP of its entry", so that texts and entry must agree.
+QStringList Listing(const DeviceListModel& model)
+{
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const DeviceEntry* entry = model.EntryAt(row);
+        const QString entryIp =
+            entry ? QString::fromStdString(ReadText(entry->kind, entry->reply, PacketField::IpAddress))
+                  : QString();
+        rows << QStringLiteral("%1|%2|%3|%4")
+                    .arg(model.Text(row, ColumnNo).trimmed(), model.Text(row, ColumnMac),
+                         model.Text(row, ColumnIp), entryIp);
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestDeviceListModel final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void batchesListAsOneReplyAtATime_data();
+    void batchesListAsOneReplyAtATime();
+    void oneInsertionPerBatch();
+    void macIndexFollowsSortRemoveAndClear();
+    void sortKeepsEqualKeysInOrderAndRenumbers();
+    void selectionFollowsItsRowAcrossSort();
+    void textsKeepEveryColumn();
+};
+
+void TestDeviceListModel::batchesListAsOneReplyAtATime_data()
+{
+    QTest::addColumn<QStringList>("listed");   // one reply at a time, before the batch
+    QTest::addColumn<QStringList>("batch");    // then all of these at once
+    QTest::addColumn<QStringList>("expected"); // No|MAC|IP|entry IP, top to bottom
+
+    QTest::newRow("new devices are appended in order")
+        << QStringList{} << QStringList{u"A=1.0.0.1"_qs, u"B=1.0.0.2"_qs, u"C=1.0.0.3"_qs}
+        << QStringList{u"1|A|1.0.0.1|1.0.0.1"_qs, u"2|B|1.0.0.2|1.0.0.2"_qs, u"3|C|1.0.0.3|1.0.0.3"_qs};
+    QTest::newRow("a listed device is replaced in place")
+        << QStringList{u"A=1.0.0.1"_qs, u"B=1.0.0.2"_qs, u"C=1.0.0.3"_qs} << QStringList{u"B=9.9.9.9"_qs}
+        << QStringList{u"1|A|1.0.0.1|1.0.0.1"_qs, u"2|B|9.9.9.9|9.9.9.9"_qs, u"3|C|1.0.0.3|1.0.0.3"_qs};
+    QTest::newRow("a new device answering three times in one batch keeps one row")
+        << QStringList{u"A=1.0.0.1"_qs}
+        << QStringList{u"X=2.0.0.1"_qs, u"B=1.0.0.2"_qs, u"X=2.0.0.2"_qs, u"X=2.0.0.3"_qs}
+        << QStringList{u"1|A|1.0.0.1|1.0.0.1"_qs, u"2|X|2.0.0.3|2.0.0.3"_qs, u"3|B|1.0.0.2|1.0.0.2"_qs};
+    QTest::newRow("replacements and appends mixed")
+        << QStringList{u"A=1.0.0.1"_qs, u"B=1.0.0.2"_qs}
+        << QStringList{u"C=1.0.0.3"_qs, u"A=8.8.8.8"_qs, u"C=7.7.7.7"_qs, u"B=6.6.6.6"_qs}
+        << QStringList{u"1|A|8.8.8.8|8.8.8.8"_qs, u"2|B|6.6.6.6|6.6.6.6"_qs, u"3|C|7.7.7.7|7.7.7.7"_qs};
+    QTest::newRow("MAC texts differing only in case are two devices")
+        << QStringList{u"aa:bb=1.0.0.1"_qs} << QStringList{u"AA:BB=1.0.0.2"_qs}
+        << QStringList{u"1|aa:bb|1.0.0.1|1.0.0.1"_qs, u"2|AA:BB|1.0.0.2|1.0.0.2"_qs};
+    QTest::newRow("an empty batch changes nothing")
+        << QStringList{u"A=1.0.0.1"_qs} << QStringList{} << QStringList{u"1|A|1.0.0.1|1.0.0.1"_qs};
+}
+
+void TestDeviceListModel::batchesListAsOneReplyAtATime()
+{
+    QFETCH(QStringList, listed);
+    QFETCH(QStringList, batch);
+    QFETCH(QStringList, expected);
+
+    DeviceListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const QString& one : listed)
+        model.AddReplies(Replies({one}));
+    model.AddReplies(Replies(batch));
+    QCOMPARE(Listing(model), expected);
+
+    // The same replies one at a time give the same list.
+    DeviceListModel single;
+    for (const QString& one : listed + batch)
+        single.AddReplies(Replies({one}));
+    QCOMPARE(Listing(single), expected);
+
+    // The index finds every device at its row.
+    for (int row = 0; row < model.rowCount(); ++row)
+        QCOMPARE(model.FindRowByMac(model.Text(row, ColumnMac)), row);
+}
+
+void TestDeviceListModel::oneInsertionPerBatch()
+{
+    DeviceListModel model;
+    model.AddReplies(Replies({u"A=1.0.0.1"_qs}));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    QStringList batch;
+    for (int i = 0; i < 300; ++i)
+        batch << QStringLiteral("M%1=10.0.%2.%3").arg(i).arg(i / 256).arg(i % 256);
+    batch << u"A=1.0.0.9"_qs;
+    QCOMPARE(model.AddReplies(Replies(batch)), 300);
+
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 1);
+    QCOMPARE(inserted.first().at(2).toInt(), 300);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().at(0).value<QModelIndex>().row(), 0);
+    QCOMPARE(model.Text(0, ColumnIp), u"1.0.0.9"_qs);
+    QCOMPARE(model.rowCount(), 301);
+}
+
+void TestDeviceListModel::macIndexFollowsSortRemoveAndClear()
+{
+    DeviceListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.AddReplies(Replies({u"C=3.0.0.1"_qs, u"A=1.0.0.1"_qs, u"B=2.0.0.1"_qs}));
+
+    model.SortRows(ColumnIp, 1);
+    QCOMPARE(model.FindRowByMac(u"A"_qs), 0);
+    QCOMPARE(model.FindRowByMac(u"B"_qs), 1);
+    QCOMPARE(model.FindRowByMac(u"C"_qs), 2);
+    // After a sort a reply still replaces its own row.
+    model.AddReplies(Replies({u"C=0.0.0.1"_qs}));
+    QCOMPARE(Listing(model),
+             (QStringList{u"1|A|1.0.0.1|1.0.0.1"_qs, u"2|B|2.0.0.1|2.0.0.1"_qs, u"3|C|0.0.0.1|0.0.0.1"_qs}));
+
+    model.RemoveDeviceRow(0);
+    QCOMPARE(model.FindRowByMac(u"A"_qs), -1);
+    QCOMPARE(model.FindRowByMac(u"B"_qs), 0);
+    QCOMPARE(model.FindRowByMac(u"C"_qs), 1);
+
+    model.InsertDeviceRow(0, Reply(u"D=4.0.0.1"_qs));
+    QCOMPARE(model.FindRowByMac(u"D"_qs), 0);
+    QCOMPARE(model.FindRowByMac(u"C"_qs), 2);
+
+    model.ClearDeviceList();
+    QCOMPARE(model.rowCount(), 0);
+    for (const QString& mac : {u"B"_qs, u"C"_qs, u"D"_qs})
+        QCOMPARE(model.FindRowByMac(mac), -1);
+    model.AddReplies(Replies({u"B=2.0.0.2"_qs}));
+    QCOMPARE(Listing(model), QStringList{u"1|B|2.0.0.2|2.0.0.2"_qs});
+}
+
+void TestDeviceListModel::sortKeepsEqualKeysInOrderAndRenumbers()
+{
+    DeviceListModel model;
+    // Equal model names: the sort by name must keep their order both ways.
+    model.AddReplies(Replies({u"E=5.0.0.1"_qs, u"D=4.0.0.1"_qs, u"F=6.0.0.1"_qs}));
+    for (int ascending : {1, 0}) {
+        model.SortRows(ColumnDeviceName, ascending);
+        QCOMPARE(Listing(model), (QStringList{u"1|E|5.0.0.1|5.0.0.1"_qs, u"2|D|4.0.0.1|4.0.0.1"_qs,
+                                              u"3|F|6.0.0.1|6.0.0.1"_qs}));
+    }
+    model.SortRows(ColumnMac, 0);
+    QCOMPARE(Listing(model),
+             (QStringList{u"1|F|6.0.0.1|6.0.0.1"_qs, u"2|E|5.0.0.1|5.0.0.1"_qs, u"3|D|4.0.0.1|4.0.0.1"_qs}));
+    // A column that does not sort leaves rows and numbers alone.
+    model.SortRows(ColumnAlias, 1);
+    QCOMPARE(model.Text(0, ColumnMac), u"F"_qs);
+}
+
+void TestDeviceListModel::selectionFollowsItsRowAcrossSort()
+{
+    DeviceListModel model;
+    model.AddReplies(Replies({u"C=3.0.0.1"_qs, u"A=1.0.0.1"_qs, u"B=2.0.0.1"_qs}));
+    const QPersistentModelIndex chosen = model.index(0, ColumnMac); // C
+    model.SortRows(ColumnMac, 1);
+    QCOMPARE(chosen.row(), 2);
+    QCOMPARE(chosen.data().toString(), u"C"_qs);
+}
+
+void TestDeviceListModel::textsKeepEveryColumn()
+{
+    DeviceListModel model;
+    NewDeviceRow row = Reply(u"A=1.0.0.1"_qs);
+    row.texts = {QString(),     u"Model"_qs, u"Alias, with \u00e9"_qs, u"Dynamic"_qs, u"A"_qs,
+                 u"1.0.0.1"_qs, u"IPv6"_qs,  u"http://x/"_qs};
+    model.InsertDeviceRow(0, std::move(row));
+    QCOMPARE(model.Text(0, ColumnNo), u"  1"_qs);
+    QCOMPARE(model.Text(0, ColumnDeviceName), u"Model"_qs);
+    QCOMPARE(model.Text(0, ColumnAlias), u"Alias, with \u00e9"_qs);
+    QCOMPARE(model.Text(0, ColumnMode), u"Dynamic"_qs);
+    QCOMPARE(model.Text(0, ColumnMac), u"A"_qs);
+    QCOMPARE(model.Text(0, ColumnIp), u"1.0.0.1"_qs);
+    QCOMPARE(model.Text(0, ColumnProtocol), u"IPv6"_qs);
+    QCOMPARE(model.Text(0, ColumnUrl), u"http://x/"_qs);
+    QCOMPARE(model.Text(0, ColumnCount), QString());
+    QCOMPARE(model.Text(1, ColumnMac), QString());
+    QCOMPARE(model.data(model.index(0, ColumnUrl), Qt::AccessibleTextRole).toString(), u"http://x/"_qs);
+}
+
+QTEST_GUILESS_MAIN(TestDeviceListModel)
+#include "tst_devicelistmodel.moc"
