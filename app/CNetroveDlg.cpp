@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -132,7 +133,10 @@ void CNetroveDlg::CreateControls()
     connect(m_checkCamera, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIpCamera);
     connect(m_btnExit, &QPushButton::clicked, this, &CNetroveDlg::OnOK);
     connect(m_btnSearch, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedSearch);
-    connect(m_pHeader, &QHeaderView::sectionClicked, m_list, &CNetroveListCtrl::ToggleSort);
+    connect(m_pHeader, &QHeaderView::sectionClicked, this, &CNetroveDlg::OnColumnClickList);
+    connect(m_list, &CNetroveListCtrl::rowClicked, this, &CNetroveDlg::OnClickList);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CNetroveDlg::OnListSelectionChanged);
 }
 
 void CNetroveDlg::DoDataExchange(bool saveAndValidate)

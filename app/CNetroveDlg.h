@@ -12,6 +12,7 @@
 #include <span>
 
 class QCheckBox;
+class QItemSelection;
 class QLabel;
 class QPushButton;
 
@@ -63,6 +64,14 @@ public:
     // Socket notifications of the camera and IPv6 sockets, and of the recorder socket.
     void OnASYNCMsg();
     void OnASYNCMsgNVR();
+
+    // Choosing a row. stateChanged: the row's selection changed, not only its contents.
+    void OnItemChangedList(int row, bool stateChanged);
+    // A left or right click on the list; row -1 when it hit no row.
+    void OnClickList(int row);
+    void OnColumnClickList(int column);
+    void FillSelectionMirror(int row);
+    void UpdateRowButtons(int row);
 
     // Setting requests from the setting dialogs.
     void SendCameraPacket(std::span<std::uint8_t> packet);
@@ -132,6 +141,8 @@ private:
     // Lists the rows as one batch, with one scroll and one status-line change, and empties `rows`.
     void AddDeviceRows(std::vector<NewDeviceRow>& rows);
     void HandleResult(ReplyAction action);
+    void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void EnableSettingButtons(bool enabled);
     ReplyFilter CurrentReplyFilter() const;
 
     bool m_bInitialised = false;

@@ -3,6 +3,7 @@
 #include "devicelist/SortKeys.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 namespace Netrove {
@@ -26,6 +27,7 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_header->setStretchLastSection(false);
 
@@ -51,6 +53,13 @@ void CNetroveListCtrl::ScrollToLastRow()
     const int horizontal = horizontalScrollBar()->value();
     scrollTo(m_rows->index(rowCount() - 1, ColumnNo), QAbstractItemView::EnsureVisible);
     horizontalScrollBar()->setValue(horizontal);
+}
+
+void CNetroveListCtrl::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        emit rowClicked(indexAt(event->position().toPoint()).row());
 }
 
 void CNetroveListCtrl::ToggleSort(int column)

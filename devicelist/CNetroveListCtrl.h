@@ -54,6 +54,14 @@ public:
     int m_bSortAscending = 1;
     int m_nSortColumn = -1;
 
+signals:
+    // A left or right click; row -1 when the click hit no row. There is no context menu: a right
+    // click chooses a row exactly as a left click does.
+    void rowClicked(int row);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     DeviceListModel* m_rows;      // owned by the view
     CNetroveHeaderCtrl* m_header; // owned by the view

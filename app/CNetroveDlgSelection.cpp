@@ -1,0 +1,114 @@
+// What the main window does when the user chooses a row: the setting buttons' rules, the mirror of
+// the chosen device's settings and the row of the last click.
+
+#include "app/CNetroveDlg.h"
+
+#include "devicelist/CNetroveListCtrl.h"
+#include "discovery/PacketFields.h"
+
+#include <QCheckBox>
+#include <QItemSelection>
+#include <QPushButton>
+
+namespace Netrove {
+
+void CNetroveDlg::OnItemChangedList(int row, bool stateChanged)
+{
+    if (row < 0) {
+        EnableSettingButtons(false);
+        return;
+    }
+    FillSelectionMirror(row);
+    if (!stateChanged)
+        return;
+    if (row < m_list->rowCount())
+        UpdateRowButtons(row);
+    else
+        EnableSettingButtons(false);
+}
+
+void CNetroveDlg::OnClickList(int row)
+{
+    m_nClickedItem = row;
+    if (row < 0) {
+        EnableSettingButtons(false);
+        return;
+    }
+    FillSelectionMirror(row);
+    if (row < m_list->rowCount())
+        UpdateRowButtons(row);
+    else
+        EnableSettingButtons(false);
+}
+
+void CNetroveDlg::OnColumnClickList(int column)
+{
+    m_list->ToggleSort(column);
+    ClearSelectionMirror();
+    if (const int selected = m_list->SelectedRow(); selected >= 0)
+        FillSelectionMirror(selected);
+}
+
+void CNetroveDlg::OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    // The row that lost the selection is announced before the one that gained it, so that the
+    // mirror and the buttons end on the chosen row.
+    for (const QItemSelection* change : {&deselected, &selected}) {
+        int last = -1;
+        for (const QModelIndex& index : change->indexes()) {
+            if (index.row() == last)
+                continue;
+            last = index.row();
+            OnItemChangedList(index.row(), true);
+        }
+    }
+}
+
+void CNetroveDlg::FillSelectionMirror(int row)
+{
+    if (row < 0)
+        return;
+    const DeviceEntry* entry = m_list->EntryAt(row);
+    if (entry == nullptr)
+        return;
+    const PacketKind kind = entry->kind;
+    const auto& reply = entry->reply;
+
+    m_mirror.mac = QString::fromLatin1(ReadText(kind, reply, PacketField::MacAddress));
+    m_mirror.ip = ParseDottedQuad(ReadText(kind, reply, PacketField::IpAddress));
+    m_mirror.subnetMask = ParseDottedQuad(ReadText(kind, reply, PacketField::SubnetMask));
+    m_mirror.gateway = ParseDottedQuad(ReadText(kind, reply, PacketField::Gateway));
+    m_mirror.password.clear();
+    m_mirror.httpPort = QString::number(ReadU16(kind, reply, PacketField::HttpPort));
+    m_mirror.tcpPort = QString::number(ReadU16(kind, reply, PacketField::TcpPort));
+    m_mirror.udpPort = QString::number(ReadU16(kind, reply, PacketField::UdpPort));
+    m_mirror.dlxPort = QString::number(ReadU16(kind, reply, PacketField::DlxPort));
+    m_mirror.uploadPort = QString::number(ReadU16(kind, reply, PacketField::UploadPort));
+}
+
+void CNetroveDlg::UpdateRowButtons(int row)
+{
+    // Choosing a row ends the running search cycle.
+    m_timerRefresh.stop();
+    m_timerSettle.stop();
+
+    EnableSettingButtons(m_list->GetItemText(row, ColumnProtocol) != QLatin1String("IPv6"));
+    m_checkIPv4->setEnabled(true);
+    m_checkIPv6->setEnabled(m_bIPv6Available == 1);
+    m_pHeader->setEnabled(true);
+    m_checkNvr->setEnabled(true);
+    m_checkCamera->setEnabled(true);
+
+    const DeviceEntry* entry = m_list->EntryAt(row);
+    if (entry != nullptr && entry->kind == PacketKind::KindRecorder &&
+        ReadByte(entry->kind, entry->reply, PacketField::SettingAllowed) == 0)
+        EnableSettingButtons(false);
+}
+
+void CNetroveDlg::EnableSettingButtons(bool enabled)
+{
+    m_btnAutoSet->setEnabled(enabled);
+    m_btnManualSet->setEnabled(enabled);
+}
+
+} // namespace Netrove

@@ -1,0 +1,251 @@
+// Choosing a row of the main window's list, as a user does it with the mouse and the keyboard: which
+// setting buttons it allows, what the window keeps of the chosen device, and the row of the last click.
+
+#include "app/CNetroveDlg.h"
+#include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceListColumns.h"
+#include "tests/lab/LabFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Netrove;
+
+namespace {
+
+const QString kDevices = QStringLiteral(
+    "kind=camera mac=02:00:00:00:00:01 model=NC-1 ip=192.168.1.101 mask=255.255.0.0 gateway=192.168.1.254 "
+    "http=81 dlx=10001 tcp=10031 udp=10021 upload=10011\n"
+    "kind=camera6 mac=02:00:00:00:00:02 model=NC-6 ip=192.168.1.102 ipv6=fe80::2 http=82\n"
+    "kind=recorder mac=02:00:00:00:00:03 model=NVR-A ip=192.168.1.120 http=83\n"
+    "kind=recorder mac=02:00:00:00:00:04 model=NVR-B ip=192.168.1.121 setting=0\n"
+    "kind=camera mac=02:00:00:00:00:05 model=NC-5 ip=300.1.2.3 gateway=nonsense\n");
+constexpr int kRows = 5;
+
+struct Window
+{
+    LabFixture lab;
+    CNetroveDlg dlg;
+};
+
+// Waits up to 5 s for the condition, serving the window meanwhile.
+template <typename Condition> bool WaitFor(Condition condition)
+{
+    for (int i = 0; i < 250 && !condition(); ++i)
+        QTest::qWait(20);
+    return condition();
+}
+
+// A window with every device listed (over IPv4 only unless asked) and the search settled.
+bool Open(Window& w, bool ipv4 = true)
+{
+    if (!w.lab.Start(kDevices))
+        return false;
+    w.dlg.show();
+    if (!QTest::qWaitForWindowExposed(&w.dlg))
+        return false;
+    if (!ipv4) {
+        if (!WaitFor([&w] { return w.dlg.m_checkIPv4->isEnabled(); }))
+            return false;
+        w.dlg.m_chkIPv4 = 0;
+        w.dlg.OnBnClickedSearch();
+        QTest::qWait(500);
+        return w.dlg.m_list->rowCount() == 1;
+    }
+    // The dual camera may answer over IPv6 last; ask again over IPv4 only so that every row is IPv4.
+    if (!WaitFor([&w] { return w.dlg.m_checkIPv6->isEnabled(); }))
+        return false;
+    w.dlg.m_chkIPv6 = 0;
+    w.dlg.OnBnClickedSearch();
+    WaitFor([&w] { return w.dlg.m_list->rowCount() >= kRows; });
+    QTest::qWait(200);
+    return w.dlg.m_list->rowCount() == kRows;
+}
+
+int RowOf(const Window& w, const char* mac)
+{
+    return w.dlg.m_list->FindRowByMac(QString::fromLatin1(mac));
+}
+
+void ClickRow(Window& w, int row, Qt::MouseButton button = Qt::LeftButton)
+{
+    CNetroveListCtrl& list = *w.dlg.m_list;
+    const QPoint at = list.visualRect(list.model()->index(row, ColumnDeviceName)).center();
+    QTest::mouseClick(list.viewport(), button, {}, at);
+}
+
+QString Octets(const std::optional<Ipv4Octets>& octets)
+{
+    return octets ? QString::fromStdString(FormatDottedQuad(*octets)) : QStringLiteral("blank");
+}
+
+bool SettingButtons(const CNetroveDlg& dlg)
+{
+    return dlg.m_btnAutoSet->isEnabled() && dlg.m_btnManualSet->isEnabled();
+}
+
+bool NoSettingButton(const CNetroveDlg& dlg)
+{
+    return !dlg.m_btnAutoSet->isEnabled() && !dlg.m_btnManualSet->isEnabled();
+}
+
+} // namespace
+
+class TestSelectionLab final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void enableRulesAndMirror_data()
+    {
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("settable");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("gateway");
+        QTest::addColumn<QString>("httpPort");
+
+        QTest::newRow("camera") << u"02:00:00:00:00:01"_qs << Qt::LeftButton << true << u"192.168.1.101"_qs
+                                << u"192.168.1.254"_qs << u"81"_qs;
+        QTest::newRow("camera, right button") << u"02:00:00:00:00:01"_qs << Qt::RightButton << true
+                                              << u"192.168.1.101"_qs << u"192.168.1.254"_qs << u"81"_qs;
+        QTest::newRow("recorder that may be set") << u"02:00:00:00:00:03"_qs << Qt::LeftButton << true
+                                                  << u"192.168.1.120"_qs << u"192.168.1.1"_qs << u"83"_qs;
+        QTest::newRow("recorder that may not be set") << u"02:00:00:00:00:04"_qs << Qt::LeftButton << false
+                                                      << u"192.168.1.121"_qs << u"192.168.1.1"_qs << u"80"_qs;
+        QTest::newRow("address numbers keep their low 8 bits")
+            << u"02:00:00:00:00:05"_qs << Qt::RightButton << true << u"44.1.2.3"_qs << u"blank"_qs
+            << u"80"_qs;
+    }
+
+    void enableRulesAndMirror()
+    {
+        QFETCH(QString, mac);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, settable);
+        QFETCH(QString, ip);
+        QFETCH(QString, gateway);
+        QFETCH(QString, httpPort);
+
+        Window w;
+        QVERIFY2(Open(w), qPrintable(w.lab.Error()));
+        w.dlg.m_mirror.password = QStringLiteral("left over");
+        const int row = w.dlg.m_list->FindRowByMac(mac);
+        QVERIFY(row >= 0);
+        ClickRow(w, row, button);
+
+        QCOMPARE(w.dlg.m_list->SelectedRow(), row);
+        QCOMPARE(w.dlg.m_nClickedItem, row);
+        QCOMPARE(SettingButtons(w.dlg), settable);
+        if (!settable)
+            QVERIFY(NoSettingButton(w.dlg));
+        QCOMPARE(w.dlg.m_mirror.mac, mac);
+        QCOMPARE(Octets(w.dlg.m_mirror.ip), ip);
+        QCOMPARE(Octets(w.dlg.m_mirror.gateway), gateway);
+        QCOMPARE(w.dlg.m_mirror.httpPort, httpPort);
+        QVERIFY(w.dlg.m_mirror.password.isEmpty());
+    }
+
+    void ipv6RowCannotBeSet()
+    {
+        Window w;
+        QVERIFY2(Open(w, false), qPrintable(w.lab.Error()));
+        QCOMPARE(w.dlg.m_list->GetItemText(0, ColumnProtocol), u"IPv6"_qs);
+        ClickRow(w, 0);
+        QVERIFY(NoSettingButton(w.dlg));
+        // The mirror comes from the row's own IPv6 reply.
+        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:02"_qs);
+        QCOMPARE(w.dlg.m_mirror.httpPort, u"82"_qs);
+        QCOMPARE(w.dlg.m_nClickedItem, 0);
+    }
+
+    void keyboardMovesTheMirrorButNotTheClickedRow()
+    {
+        Window w;
+        QVERIFY2(Open(w), qPrintable(w.lab.Error()));
+        w.dlg.m_list->ToggleSort(ColumnMac); // rows in MAC order: 01 02 03 04 05
+        ClickRow(w, 2);
+        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:03"_qs);
+        QTest::keyClick(w.dlg.m_list, Qt::Key_Down);
+        QCOMPARE(w.dlg.m_list->SelectedRow(), 3);
+        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:04"_qs);
+        QVERIFY(NoSettingButton(w.dlg)); // the recorder that may not be set
+        QCOMPARE(w.dlg.m_nClickedItem, 2);
+        QTest::keyClick(w.dlg.m_list, Qt::Key_Down);
+        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:05"_qs);
+        QVERIFY(SettingButtons(w.dlg));
+        QCOMPARE(w.dlg.m_nClickedItem, 2);
+    }
+
+    void clickBelowTheLastRow()
+    {
+        Window w;
+        QVERIFY2(Open(w), qPrintable(w.lab.Error()));
+        const int camera = RowOf(w, "02:00:00:00:00:01");
+        ClickRow(w, camera);
+        QVERIFY(SettingButtons(w.dlg));
+
+        CNetroveListCtrl& list = *w.dlg.m_list;
+        const QRect last = list.visualRect(list.model()->index(kRows - 1, ColumnDeviceName));
+        const QPoint below(last.center().x(), last.bottom() + last.height() * 2);
+        QVERIFY(!list.indexAt(below).isValid());
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(w.dlg.m_nClickedItem, -1);
+        QVERIFY(NoSettingButton(w.dlg));
+        // The mirror keeps the row that was chosen before.
+        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:01"_qs);
+    }
+
+    void columnClickWithAndWithoutSelection()
+    {
+        Window w;
+        QVERIFY2(Open(w), qPrintable(w.lab.Error()));
+        ClickRow(w, RowOf(w, "02:00:00:00:00:01"));
+        QCOMPARE(w.dlg.m_mirror.httpPort, u"81"_qs);
+
+        // With a row chosen, the mirror follows it to its sorted place.
+        w.dlg.OnColumnClickList(ColumnIp);
+        QCOMPARE(w.dlg.m_list->GetItemText(w.dlg.m_list->SelectedRow(), ColumnMac), u"02:00:00:00:00:01"_qs);
+        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:01"_qs);
+        QCOMPARE(Octets(w.dlg.m_mirror.ip), u"192.168.1.101"_qs);
+
+        // Without one: the MAC and the addresses are emptied, the ports stay.
+        w.dlg.m_list->clearSelection();
+        w.dlg.OnColumnClickList(ColumnIp);
+        QVERIFY(w.dlg.m_mirror.mac.isEmpty());
+        QCOMPARE(Octets(w.dlg.m_mirror.ip), u"blank"_qs);
+        QCOMPARE(Octets(w.dlg.m_mirror.subnetMask), u"blank"_qs);
+        QCOMPARE(Octets(w.dlg.m_mirror.gateway), u"blank"_qs);
+        QCOMPARE(w.dlg.m_mirror.httpPort, u"81"_qs);
+        QCOMPARE(w.dlg.m_mirror.dlxPort, u"10001"_qs);
+        QCOMPARE(w.dlg.m_mirror.tcpPort, u"10031"_qs);
+        QCOMPARE(w.dlg.m_mirror.udpPort, u"10021"_qs);
+        QCOMPARE(w.dlg.m_mirror.uploadPort, u"10011"_qs);
+    }
+
+    void choosingARowEndsTheSearchCycle()
+    {
+        Window w;
+        QVERIFY2(Open(w), qPrintable(w.lab.Error()));
+        w.dlg.OnBnClickedSearch();
+        QTRY_COMPARE(w.dlg.m_list->rowCount(), kRows);
+        QVERIFY(!w.dlg.m_checkCamera->isEnabled());
+        QVERIFY(w.dlg.m_timerRefresh.isActive());
+        ClickRow(w, 0);
+        QVERIFY(!w.dlg.m_timerRefresh.isActive());
+        QVERIFY(!w.dlg.m_timerSettle.isActive());
+        for (QCheckBox* box : {w.dlg.m_checkCamera, w.dlg.m_checkNvr, w.dlg.m_checkIPv4, w.dlg.m_checkIPv6})
+            QVERIFY(box->isEnabled());
+        QVERIFY(w.dlg.m_pHeader->isEnabled());
+        // No "Scan End" comes, and nothing is added while the row is chosen.
+        QTest::qWait(3200);
+        QCOMPARE(w.dlg.m_staticStatus->text(), u"Scan 5 Items"_qs);
+    }
+};
+
+NETROVE_LAB_TEST_MAIN(TestSelectionLab, QApplication)
+
+#include "tst_selectionlab.moc"
