@@ -1,19 +1,30 @@
 // netrove-bench: how many simulated devices answering one search end up in the list, how long the
-// list takes to fill, and what each reply costs in CPU time.
+// list takes to fill, what each reply costs in CPU time and memory, how long the window stops
+// answering meanwhile, and how long a sort of the full list takes.
 //
 // It sends searches, so it runs only on the host side of a lab:
 //
-//     tools/netlab run bench -- build-bench/bin/netrove-bench [--sizes 100,1000,5000]
+//     tools/netlab run bench -- build-bench/bin/netrove-bench [--csv] [--sizes 100,1000,10000]
+//                                                              [--receive-buffer BYTES]
 //
 // For every size N there are two runs, each with a fresh simulator and a fresh main window:
 //   jitter  N cameras, each answering once after a random delay of 0..200 ms
 //   burst   N cameras whose answers all leave at once, as fast as the socket allows
-// Each run prints: devices answering (the simulator's "sent" lines), rows listed, datagrams lost
-// (answered minus listed), the time from the search to the last row, and the process CPU time
-// spent from the search to the last row divided by the rows.
+// Each run gives, all times from the search (the moment the window is shown):
+//   answering          devices that answered (the simulator's "sent" lines)
+//   rows, lost         rows listed; answering minus rows
+//   kernel_drops       datagrams the window's receive sockets dropped (DroppedDatagrams())
+//   last_send_ms       when the simulator's last answer left (its log, on the shared monotonic clock)
+//   last_row_ms        when the last row was listed
+//   cpu_us_per_reply   process CPU time from the search to the last row, per row
+//   max_stall_ms       the longest a 5 ms timer came late: how long the window went unanswered
+//   rss_bytes_per_row  resident memory grown from just before the search to the end, per row
+//   sort_ms            the slowest of the sortable columns, sorted once with all rows listed
 
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceListColumns.h"
+#include "discovery/DiscoveryChannels.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QAbstractItemModel>
@@ -25,10 +36,18 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 using namespace Netrove;
@@ -37,11 +56,39 @@ namespace {
 
 // The figures go here; the window's own chatter on standard output goes to /dev/null.
 FILE* g_out = stdout;
+// With --csv, every line that is not a header or a run starts with "# ".
+bool g_csv = false;
+
+constexpr const char* kCsvHeader = "n,mode,answering,rows,lost,kernel_drops,last_send_ms,last_row_ms,"
+                                   "cpu_us_per_reply,max_stall_ms,rss_bytes_per_row,sort_ms";
+
+void Note(const QString& text)
+{
+    std::fprintf(g_out, "%s%s\n", g_csv ? "# " : "", qPrintable(text));
+    std::fflush(g_out);
+}
 
 // CPU time of the whole process, all threads (glibc: CLOCK_PROCESS_CPUTIME_ID).
 double CpuSeconds()
 {
     return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// The clock the simulator's log times are placed on (doc/devsim.md, "monotonic_ms").
+double MonotonicMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+long long ResidentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : -1;
 }
 
 // Empty when this process runs in the host namespace of the lab named in NETROVE_LAB; otherwise
@@ -60,26 +107,73 @@ QString NotInLab()
     return {};
 }
 
+// What the system granted the camera receive socket (bound to the reply port), as SO_RCVBUF
+// reports it (twice the usable size); -1 when no such socket is open.
+int GrantedCameraReceiveBuffer()
+{
+    int granted = -1;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds)
+        return granted;
+    while (const dirent* entry = ::readdir(fds)) {
+        const int fd = std::atoi(entry->d_name);
+        sockaddr_storage local{};
+        socklen_t length = sizeof local;
+        if (fd <= 2 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+            local.ss_family != AF_INET ||
+            ntohs(reinterpret_cast<const sockaddr_in&>(local).sin_port) !=
+                DiscoveryChannels::kCameraReplyPort)
+            continue;
+        socklen_t size = sizeof granted;
+        ::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &size);
+    }
+    ::closedir(fds);
+    return granted;
+}
+
 struct RunResult
 {
     int answered = 0;
     int rows = 0;
+    std::uint64_t kernelDrops = 0;
+    double lastSendMs = NAN;
     double lastRowMs = 0;
     double cpuMs = 0;
+    double maxStallMs = 0;
+    double rssGrowth = 0;
+    double sortMs = 0;
     bool ok = false;
     QString error;
 };
 
-int SentCount(const LabFixture& lab)
+struct SimulatorLog
 {
     int sent = 0;
-    for (const QJsonObject& line : lab.Log())
-        if (line.value(QLatin1String("event")).toString() == QLatin1String("sent"))
-            ++sent;
-    return sent;
+    // When the last answer left, on this process's monotonic clock; NaN when the log has no times.
+    double lastSentMonotonicMs = NAN;
+};
+
+SimulatorLog ReadSimulatorLog(const LabFixture& lab)
+{
+    SimulatorLog result;
+    double zero = NAN;
+    double lastT = NAN;
+    for (const QJsonObject& line : lab.Log()) {
+        const QString event = line.value(QLatin1String("event")).toString();
+        if (event == QLatin1String("ready")) {
+            zero = line.value(QLatin1String("monotonic_ms")).toDouble(NAN);
+        } else if (event == QLatin1String("sent")) {
+            ++result.sent;
+            const double t = line.value(QLatin1String("t")).toDouble(NAN);
+            if (!std::isnan(t) && (std::isnan(lastT) || t > lastT))
+                lastT = t;
+        }
+    }
+    result.lastSentMonotonicMs = zero + lastT;
+    return result;
 }
 
-RunResult Run(int devices, bool burst)
+RunResult Run(int devices, bool burst, int receiveBuffer)
 {
     RunResult result;
     LabFixture lab;
@@ -93,22 +187,45 @@ RunResult Run(int devices, bool burst)
     }
 
     CNetroveDlg dlg;
+    if (receiveBuffer > 0)
+        dlg.m_channels->SetCameraReceiveBuffer(receiveBuffer);
     QElapsedTimer clock;
     double lastRowMs = -1;
     double lastRowCpu = 0;
-    const double cpuStart = CpuSeconds();
     QObject::connect(dlg.m_list->model(), &QAbstractItemModel::rowsInserted, &dlg, [&] {
         lastRowMs = double(clock.nsecsElapsed()) / 1e6;
         lastRowCpu = CpuSeconds();
     });
+
+    // A timer due every 5 ms comes late by as long as the event loop was busy elsewhere: that is
+    // how long a click or a repaint would have waited.
+    constexpr qint64 kTickNs = 5'000'000;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(5);
+    qint64 lastTickNs = 0;
+    qint64 worstLateNs = 0;
+    QObject::connect(&tick, &QTimer::timeout, &dlg, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        worstLateNs = std::max(worstLateNs, now - lastTickNs - kTickNs);
+        lastTickNs = now;
+    });
+
+    // Memory that earlier runs freed would otherwise be taken again unseen; the program has one
+    // window, not a series, so each run starts from a heap with nothing free left resident.
+    ::malloc_trim(0);
+    const long long rssBefore = ResidentBytes();
+    const double cpuStart = CpuSeconds();
+    const double searchMonotonicMs = MonotonicMs();
     clock.start();
+    tick.start();
     dlg.show(); // opens the channels and sends the first search
 
     // Until every device is listed, or nothing new arrived for a second (at least 1.5 s in all).
     // A real event loop, so that waiting costs no CPU time of its own.
     constexpr double kQuietMs = 1000;
     constexpr double kAtLeastMs = 1500;
-    constexpr double kAtMostMs = 20000;
+    constexpr double kAtMostMs = 30000;
     QEventLoop loop;
     QObject::connect(dlg.m_list->model(), &QAbstractItemModel::rowsInserted, &loop, [&] {
         if (dlg.m_list->rowCount() >= devices)
@@ -126,20 +243,45 @@ RunResult Run(int devices, bool burst)
     if (dlg.m_list->rowCount() < devices)
         loop.exec();
     check.stop();
+    tick.stop();
+    // A run that ends before the timer is next due still counts its last stretch.
+    worstLateNs = std::max(worstLateNs, clock.nsecsElapsed() - lastTickNs - kTickNs);
     result.rows = dlg.m_list->rowCount();
+    result.kernelDrops = dlg.m_channels->DroppedDatagrams();
     result.lastRowMs = lastRowMs < 0 ? 0 : lastRowMs;
     result.cpuMs = lastRowMs < 0 ? 0 : (lastRowCpu - cpuStart) * 1e3;
+    result.maxStallMs = double(worstLateNs) / 1e6;
+    // The run is over when the last rows are painted too, however soon the last one came (a first
+    // paint takes a few passes of the event loop).
+    {
+        QEventLoop paint;
+        QTimer::singleShot(100, &paint, &QEventLoop::quit);
+        paint.exec();
+    }
+    const long long rssAfter = ResidentBytes();
+    result.rssGrowth = rssBefore < 0 || rssAfter < 0 ? NAN : double(rssAfter - rssBefore);
+
+    // A user sorts once the list is full and painted; each column on its own, the slowest counts.
+    for (const int column : {ColumnDeviceName, ColumnMac, ColumnIp}) {
+        QElapsedTimer sort;
+        sort.start();
+        dlg.m_list->ToggleSort(column);
+        result.sortMs = std::max(result.sortMs, double(sort.nsecsElapsed()) / 1e6);
+        QApplication::processEvents();
+    }
 
     // The simulator writes its "sent" lines after each batch; wait until their count holds still.
+    SimulatorLog log;
     int sent = -1;
-    for (int tries = 0; tries < 40; ++tries) {
-        const int now = SentCount(lab);
-        if (now == sent && now > 0)
+    for (int tries = 0; tries < 60; ++tries) {
+        log = ReadSimulatorLog(lab);
+        if (log.sent == sent && log.sent > 0)
             break;
-        sent = now;
+        sent = log.sent;
         QThread::msleep(100);
     }
-    result.answered = sent;
+    result.answered = log.sent;
+    result.lastSendMs = log.lastSentMonotonicMs - searchMonotonicMs;
     result.ok = true;
     if (!lab.IsRunning())
         result.error = QStringLiteral("the simulator ended during the run (see its message above)");
@@ -147,17 +289,58 @@ RunResult Run(int devices, bool burst)
     return result;
 }
 
+// An empty field (CSV) or "-" (table) for a figure that could not be taken.
+QString Figure(double value, int decimals)
+{
+    if (std::isnan(value))
+        return g_csv ? QString() : QStringLiteral("-");
+    return QString::number(value, 'f', decimals);
+}
+
 void Print(int devices, const char* mode, const RunResult& r)
 {
     if (!r.ok) {
-        std::fprintf(g_out, "%6d  %-7s  failed: %s\n", devices, mode, qPrintable(r.error));
-        std::fflush(g_out);
+        Note(QStringLiteral("%1 %2 failed: %3").arg(devices).arg(QLatin1String(mode), r.error));
         return;
     }
-    const double perReplyUs = r.rows > 0 ? r.cpuMs * 1e3 / r.rows : 0;
-    std::fprintf(g_out, "%6d  %-7s  %9d  %6d  %6d  %12.1f  %10.1f%s%s\n", devices, mode, r.answered, r.rows,
-                 r.answered - r.rows, r.lastRowMs, perReplyUs, r.error.isEmpty() ? "" : "  ! ",
-                 qPrintable(r.error));
+    const double perReplyUs = r.rows > 0 ? r.cpuMs * 1e3 / r.rows : NAN;
+    const double rssPerRow = r.rows > 0 ? r.rssGrowth / r.rows : NAN;
+    const QStringList fields{QString::number(devices),
+                             QLatin1String(mode),
+                             QString::number(r.answered),
+                             QString::number(r.rows),
+                             QString::number(r.answered - r.rows),
+                             QString::number(r.kernelDrops),
+                             Figure(r.lastSendMs, 1),
+                             Figure(r.lastRowMs, 1),
+                             Figure(perReplyUs, 1),
+                             Figure(r.maxStallMs, 1),
+                             Figure(rssPerRow, 0),
+                             Figure(r.sortMs, 2)};
+    if (g_csv) {
+        std::fprintf(g_out, "%s\n", qPrintable(fields.join(QLatin1Char(','))));
+    } else {
+        static constexpr int kWidths[] = {6, -7, 9, 6, 6, 12, 12, 11, 16, 12, 17, 7};
+        QString line;
+        for (int i = 0; i < fields.size(); ++i)
+            line += QStringLiteral("%1  ").arg(fields[i], kWidths[i]);
+        line.chop(2);
+        std::fprintf(g_out, "%s\n", qPrintable(line));
+    }
+    std::fflush(g_out);
+    if (!r.error.isEmpty())
+        Note(QStringLiteral("%1 %2: %3").arg(devices).arg(QLatin1String(mode), r.error));
+}
+
+void PrintTableHeader()
+{
+    if (g_csv) {
+        std::fprintf(g_out, "%s\n", kCsvHeader);
+    } else {
+        std::fprintf(g_out, "%6s  %-7s  %9s  %6s  %6s  %12s  %12s  %11s  %16s  %12s  %17s  %7s\n", "n",
+                     "mode", "answering", "rows", "lost", "kernel_drops", "last_send_ms", "last_row_ms",
+                     "cpu_us_per_reply", "max_stall_ms", "rss_bytes_per_row", "sort_ms");
+    }
     std::fflush(g_out);
 }
 
@@ -174,36 +357,102 @@ bool ParseSizes(const QString& text, QList<int>& sizes)
     return !sizes.isEmpty();
 }
 
+bool ParseBytes(const QString& text, int& bytes)
+{
+    bool ok = false;
+    bytes = text.trimmed().toInt(&ok);
+    return ok && bytes > 0;
+}
+
 int Usage(int code)
 {
     std::fprintf(code == 0 ? stdout : stderr,
-                 "usage: tools/netlab run bench -- netrove-bench [--sizes N,N,...]\n"
-                 "  --sizes   device counts to measure (default 100,1000,5000; each 1..20000)\n"
-                 "Runs only on the host side of a lab made by tools/netlab (exit code 77 elsewhere).\n");
+                 "usage: tools/netlab run bench -- netrove-bench [--csv] [--sizes N,N,...] "
+                 "[--receive-buffer BYTES]\n"
+                 "  --csv             one header line and one comma-separated line per run; other lines "
+                 "start with #\n"
+                 "  --sizes           device counts to measure (default 100,1000,10000; each 1..20000)\n"
+                 "  --receive-buffer  what the camera receive sockets ask the system for (default %d)\n"
+                 "Runs only on the host side of a lab made by tools/netlab (exit code 77 elsewhere).\n",
+                 DiscoveryChannels::kCameraReceiveBuffer);
     return code;
 }
 
-QString Sysctl(const char* path)
+QString ReadTrimmed(const char* path)
 {
     QFile file(QString::fromLatin1(path));
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed())
                                           : QStringLiteral("?");
 }
 
+QString CpuModel()
+{
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    // Files under /proc claim a size of 0, so they are read whole rather than line by line.
+    if (!cpuinfo.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    for (const QByteArray& line : cpuinfo.readAll().split('\n')) {
+        if (line.startsWith("model name"))
+            return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+    }
+    return QStringLiteral("?");
+}
+
+QString LoadAverage()
+{
+    return ReadTrimmed("/proc/loadavg").section(QLatin1Char(' '), 0, 2);
+}
+
+void PrintMachine(int receiveBuffer)
+{
+    utsname system{};
+    ::uname(&system);
+    Note(QStringLiteral("netrove-bench: one search, N simulated cameras answering (lab %1)")
+             .arg(LabFixture::LabName()));
+    Note(QStringLiteral("machine: %1, %2 cores online; %3 %4; Qt %5 (built with %6), %7 build, %8 platform")
+             .arg(CpuModel())
+             .arg(::sysconf(_SC_NPROCESSORS_ONLN))
+             .arg(QString::fromLatin1(system.sysname), QString::fromLatin1(system.release),
+                  QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR),
+#ifdef NDEBUG
+                  QStringLiteral("optimised"),
+#else
+                  QStringLiteral("debug"),
+#endif
+                  QGuiApplication::platformName()));
+    Note(
+        QStringLiteral("net.core.rmem_default %1, net.core.rmem_max %2 (host side of the lab)")
+            .arg(ReadTrimmed("/proc/sys/net/core/rmem_default"), ReadTrimmed("/proc/sys/net/core/rmem_max")));
+    Note(QStringLiteral("camera receive buffer: requested %1, granted %2 (SO_RCVBUF, which counts double)")
+             .arg(receiveBuffer)
+             .arg(GrantedCameraReceiveBuffer()));
+    Note(QStringLiteral("load average at start: %1").arg(LoadAverage()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QList<int> sizes{100, 1000, 5000};
+    QList<int> sizes{100, 1000, 10000};
+    int receiveBuffer = DiscoveryChannels::kCameraReceiveBuffer;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
+        const bool hasNext = i + 1 < argc;
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return Usage(0);
-        if (arg == QLatin1String("--sizes") && i + 1 < argc) {
+        if (arg == QLatin1String("--csv")) {
+            g_csv = true;
+        } else if (arg == QLatin1String("--sizes") && hasNext) {
             if (!ParseSizes(QString::fromLocal8Bit(argv[++i]), sizes))
                 return Usage(2);
         } else if (arg.startsWith(QLatin1String("--sizes="))) {
             if (!ParseSizes(arg.mid(8), sizes))
+                return Usage(2);
+        } else if (arg == QLatin1String("--receive-buffer") && hasNext) {
+            if (!ParseBytes(QString::fromLocal8Bit(argv[++i]), receiveBuffer))
+                return Usage(2);
+        } else if (arg.startsWith(QLatin1String("--receive-buffer="))) {
+            if (!ParseBytes(arg.mid(17), receiveBuffer))
                 return Usage(2);
         } else {
             return Usage(2);
@@ -226,26 +475,24 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    std::fprintf(g_out, "netrove-bench: one search, N simulated cameras answering (lab %s, %d cores)\n",
-                 qPrintable(LabFixture::LabName()), QThread::idealThreadCount());
-    std::fprintf(g_out, "net.core.rmem_default %s, net.core.rmem_max %s (host side of the lab)\n",
-                 qPrintable(Sysctl("/proc/sys/net/core/rmem_default")),
-                 qPrintable(Sysctl("/proc/sys/net/core/rmem_max")));
-    std::fprintf(g_out, "%6s  %-7s  %9s  %6s  %6s  %12s  %10s\n", "N", "mode", "answering", "rows", "lost",
-                 "last row ms", "CPU us/row");
     {
-        // Warm-up: the first window pays once for styles and fonts; no run should carry that.
+        // Warm-up: the first window pays once for styles and fonts; no run should carry that. Its
+        // sockets also tell what the system grants.
         CNetroveDlg warmUp;
+        warmUp.m_channels->SetCameraReceiveBuffer(receiveBuffer);
         warmUp.show();
         QElapsedTimer wait;
         wait.start();
         while (wait.elapsed() < 200)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
+        PrintMachine(receiveBuffer);
     }
+    PrintTableHeader();
     for (const int n : sizes) {
-        Print(n, "jitter", Run(n, false));
-        Print(n, "burst", Run(n, true));
+        Print(n, "jitter", Run(n, false, receiveBuffer));
+        Print(n, "burst", Run(n, true, receiveBuffer));
     }
+    Note(QStringLiteral("load average at end: %1").arg(LoadAverage()));
     std::fflush(g_out);
     return 0;
 }

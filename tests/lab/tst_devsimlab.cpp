@@ -17,6 +17,7 @@
 #include <netinet/ip.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <numeric>
@@ -104,6 +105,14 @@ QList<Reply> Collect(QUdpSocket& socket, const QElapsedTimer& since, int window,
         }
     }
     return replies;
+}
+
+// The clock the simulator's log times are given on (see "monotonic_ms" in doc/devsim.md).
+double MonotonicMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 // Forgets answers that a previous case left behind.
@@ -470,12 +479,16 @@ private slots:
         }
     }
 
-    // A thousand devices answer at once and all their answers leave within a second.
+    // A thousand devices answer at once and all their answers leave within a second. The times
+    // of the log, placed on this side's monotonic clock, fall between the search and the end of
+    // the wait for its answers.
     void burst()
     {
         QVERIFY2(m_lab.Start(QString(), {QStringLiteral("--burst"), QStringLiteral("1000")}),
                  qPrintable(m_lab.Error()));
+        const double searched = MonotonicMs();
         const QList<Reply> replies = CameraSearch(3000);
+        const double collected = MonotonicMs();
         std::set<QString> macs;
         qint64 last = 0;
         for (const Reply& r : replies) {
@@ -491,12 +504,30 @@ private slots:
             }
             return false;
         }));
-        for (const QJsonObject& line : m_lab.Log()) {
-            if (line.value(QLatin1String("event")).toString() != QLatin1String("batch"))
-                continue;
-            QCOMPARE(line.value(QLatin1String("count")).toInt(), 1000);
-            QVERIFY(line.value(QLatin1String("elapsed_ms")).toDouble() < 1000.0);
+        const QList<QJsonObject> log = m_lab.Log();
+        QVERIFY(!log.isEmpty() && log.first().contains(QLatin1String("monotonic_ms")));
+        const double zero = log.first().value(QLatin1String("monotonic_ms")).toDouble();
+        // The log rounds to a microsecond.
+        auto onThisClock = [&](const QJsonObject& line, double extra) {
+            const double at = zero + line.value(QLatin1String("t")).toDouble(-1e12) + extra;
+            return at >= searched - 0.002 && at <= collected + 0.002;
+        };
+        int sent = 0;
+        for (const QJsonObject& line : log) {
+            const QString event = line.value(QLatin1String("event")).toString();
+            if (event == QLatin1String("sent")) {
+                ++sent;
+                QVERIFY2(onThisClock(line, 0),
+                         qPrintable(QString::number(line.value(QLatin1String("t")).toDouble())));
+            } else if (event == QLatin1String("batch")) {
+                QCOMPARE(line.value(QLatin1String("count")).toInt(), 1000);
+                const double elapsed = line.value(QLatin1String("elapsed_ms")).toDouble();
+                QVERIFY(elapsed < 1000.0);
+                QVERIFY(onThisClock(line, 0));
+                QVERIFY(onThisClock(line, elapsed));
+            }
         }
+        QCOMPARE(sent, 1000);
     }
 
     void cleanupTestCase()

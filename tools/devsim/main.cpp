@@ -359,9 +359,15 @@ int main(int argc, char** argv)
                               : Clock::time_point::max();
     std::multimap<Clock::time_point, Pending> queue;
 
+    // Times in the log ("t") count from `start`. steady_clock is CLOCK_MONOTONIC, which every
+    // network namespace shares: a program on the host side of the lab adds monotonic_ms to a "t"
+    // to place it on its own clock.
+    char zero[32];
+    std::snprintf(zero, sizeof zero, "%.3f",
+                  std::chrono::duration<double, std::milli>(start.time_since_epoch()).count());
     log.Write("{\"event\":\"ready\",\"pid\":" + std::to_string(::getpid()) +
               ",\"devices\":" + std::to_string(responder.Devices().size()) +
-              ",\"ipv6_groups\":" + std::to_string(joined) + "}");
+              ",\"ipv6_groups\":" + std::to_string(joined) + ",\"monotonic_ms\":" + zero + "}");
     std::fprintf(stderr, "netrove-devsim: ready, %zu devices\n", responder.Devices().size());
 
     struct Endpoint
@@ -452,12 +458,17 @@ int main(int argc, char** argv)
                 pollfd out{pending.fd, POLLOUT, 0};
                 ::poll(&out, 1, 10);
             }
+            const int sendError = sent < 0 ? errno : 0;
+            const double sentMs = NowMs(start);
             const SimDevice& device = responder.Devices()[pending.device];
-            std::string line = "{\"event\":\"sent\",\"to\":" + JsonString(AddressText(pending.to)) +
+            char time[32];
+            std::snprintf(time, sizeof time, "%.3f", sentMs);
+            std::string line = "{\"event\":\"sent\",\"t\":" + std::string(time) +
+                               ",\"to\":" + JsonString(AddressText(pending.to)) +
                                ",\"size\":" + std::to_string(pending.bytes.size()) +
                                ",\"mac\":" + JsonString(device.mac);
             if (sent < 0)
-                line += ",\"error\":" + JsonString(std::strerror(errno));
+                line += ",\"error\":" + JsonString(std::strerror(sendError));
             lines.push_back(line + "}");
         }
         if (!lines.empty()) {
@@ -465,9 +476,10 @@ int main(int argc, char** argv)
                 std::chrono::duration<double, std::milli>(Clock::now() - sendStart).count();
             for (const std::string& line : lines)
                 log.Write(line);
-            char summary[128];
-            std::snprintf(summary, sizeof summary, "{\"event\":\"batch\",\"count\":%zu,\"elapsed_ms\":%.3f}",
-                          lines.size(), elapsed);
+            char summary[160];
+            std::snprintf(
+                summary, sizeof summary, "{\"event\":\"batch\",\"t\":%.3f,\"count\":%zu,\"elapsed_ms\":%.3f}",
+                std::chrono::duration<double, std::milli>(sendStart - start).count(), lines.size(), elapsed);
             log.Write(summary);
         }
     }
