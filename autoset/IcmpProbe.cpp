@@ -1,8 +1,8 @@
 #include "autoset/IcmpProbe.h"
 
+#include "autoset/Ipv4SocketAddress.h"
 #include "discovery/SocketHandle.h"
 
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -43,21 +43,6 @@ std::optional<ProbeSocket> OpenProbeSocket()
 void WriteDiagnostic(const char* what, int error)
 {
     std::fprintf(stderr, "%s: %s\n", what, std::strerror(error));
-}
-
-sockaddr_in SocketAddressOf(const Ipv4Octets& address)
-{
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    std::memcpy(&to.sin_addr.s_addr, address.data(), address.size());
-    return to;
-}
-
-Ipv4Octets OctetsOf(const sockaddr_in& address)
-{
-    Ipv4Octets octets{};
-    std::memcpy(octets.data(), &address.sin_addr.s_addr, octets.size());
-    return octets;
 }
 
 // Reads what arrives until the candidate's echo reply comes or the deadline passes; other ICMP

@@ -1,26 +1,17 @@
 #include "autoset/LocalAddress.h"
 
-#include <arpa/inet.h>
+#include "autoset/Ipv4SocketAddress.h"
+
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <unistd.h>
 
 #include <climits>
-#include <cstring>
 
 namespace Netrove {
 
 namespace {
-
-Ipv4Octets OctetsOf(const sockaddr* address)
-{
-    Ipv4Octets octets{};
-    const auto* in = reinterpret_cast<const sockaddr_in*>(address);
-    std::memcpy(octets.data(), &in->sin_addr.s_addr, octets.size());
-    return octets;
-}
 
 std::optional<Ipv4Octets> FirstNotLoopback(std::span<const Ipv4Octets> addresses)
 {
@@ -61,7 +52,7 @@ std::vector<Ipv4Octets> ResolvedHostAddresses()
         return addresses;
     for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
         if (entry->ai_family == AF_INET && entry->ai_addr && entry->ai_addrlen >= sizeof(sockaddr_in))
-            addresses.push_back(OctetsOf(entry->ai_addr));
+            addresses.push_back(OctetsOf(*reinterpret_cast<const sockaddr_in*>(entry->ai_addr)));
     }
     ::freeaddrinfo(found);
     return addresses;
@@ -75,7 +66,7 @@ std::vector<Ipv4Octets> AdapterAddresses()
         return addresses;
     for (const ifaddrs* adapter = adapters; adapter; adapter = adapter->ifa_next) {
         if (adapter->ifa_addr && adapter->ifa_addr->sa_family == AF_INET && (adapter->ifa_flags & IFF_UP))
-            addresses.push_back(OctetsOf(adapter->ifa_addr));
+            addresses.push_back(OctetsOf(*reinterpret_cast<const sockaddr_in*>(adapter->ifa_addr)));
     }
     ::freeifaddrs(adapters);
     return addresses;

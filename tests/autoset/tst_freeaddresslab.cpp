@@ -3,6 +3,7 @@
 
 #include "autoset/FreeAddressSearch.h"
 #include "autoset/IcmpProbe.h"
+#include "autoset/Ipv4SocketAddress.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -143,11 +143,9 @@ private:
         }
         const auto identifier = static_cast<std::uint16_t>(::getpid() & 0xFFFF);
         const auto request = BuildEchoRequest(identifier);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        std::memcpy(&to.sin_addr.s_addr, kDevices.data(), kDevices.size());
+        const sockaddr_in to = SocketAddressOf(kDevices);
         while (!m_stop) {
-            if (::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to),
+            if (::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to),
                          sizeof(to)) < 0)
                 m_failed = true;
             pollfd ready{fd, POLLIN, 0};
