@@ -17,13 +17,16 @@ QString FieldTexts(const CIPAddressCtrl& control)
     return texts.join(QLatin1Char('|'));
 }
 
-// Keys go where the focus is, as a person's typing does.
+// Keys go where the focus is, as a person's typing does; '<' is the backspace key.
 void Type(const QString& keys)
 {
     for (const QChar key : keys) {
         QWidget* target = QApplication::focusWidget();
         QVERIFY(target);
-        QTest::keyClick(target, key.toLatin1());
+        if (key == QLatin1Char('<'))
+            QTest::keyClick(target, Qt::Key_Backspace);
+        else
+            QTest::keyClick(target, key.toLatin1());
     }
 }
 
@@ -36,10 +39,8 @@ class TestIPAddressCtrl final : public QObject
 private slots:
     void setAndGet_data();
     void setAndGet();
-    void blankFields();
     void typing_data();
     void typing();
-    void backspaceGoesBack();
     void oneTabStopAndNames();
 };
 
@@ -66,12 +67,6 @@ void TestIPAddressCtrl::setAndGet()
     control.ClearAddress();
     QVERIFY(control.IsBlank());
     QCOMPARE(control.GetAddress(), (Ipv4Octets{0, 0, 0, 0}));
-}
-
-void TestIPAddressCtrl::blankFields()
-{
-    CIPAddressCtrl control(QStringLiteral("Gateway"));
-    QVERIFY(control.IsBlank());
     // One field filled: the control is no longer blank, and the blank parts read as 0.
     control.Field(2)->setText(QStringLiteral("7"));
     QVERIFY(!control.IsBlank());
@@ -90,6 +85,7 @@ void TestIPAddressCtrl::typing_data()
     QTest::newRow("above 255 refused") << QStringLiteral("300.256.1") << QStringLiteral("30|25|1|");
     QTest::newRow("letters refused") << QStringLiteral("a1b.-2") << QStringLiteral("1|2||");
     QTest::newRow("no field after the last") << QStringLiteral("1.2.3.4.5") << QStringLiteral("1|2|3|45");
+    QTest::newRow("backspace goes back") << QStringLiteral("12.3<<<") << QStringLiteral("1|||");
     QTest::newRow("second dot stays") << QStringLiteral("10..7") << QStringLiteral("10|7||");
 }
 
@@ -107,21 +103,6 @@ void TestIPAddressCtrl::typing()
 
     Type(keys);
     QCOMPARE(FieldTexts(control), fields);
-}
-
-void TestIPAddressCtrl::backspaceGoesBack()
-{
-    CIPAddressCtrl control(QStringLiteral("IP Address"));
-    control.show();
-    control.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&control));
-    control.setFocus();
-    Type(QStringLiteral("12.3"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    QCOMPARE(QApplication::focusWidget(), control.Field(0));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    QCOMPARE(FieldTexts(control), QStringLiteral("1|||"));
 }
 
 void TestIPAddressCtrl::oneTabStopAndNames()
