@@ -35,20 +35,19 @@ int AutoSetPasswordLimit(PacketKind kind)
     return IsCameraKind(kind) ? 19 : 9;
 }
 
-AutoSetTarget CopyAutoSetTarget(const DeviceEntry& entry, std::string mac)
+AutoSetTarget CopyAutoSetTarget(PacketKind kind, std::span<const std::uint8_t> reply, std::string mac)
 {
-    const PacketKind layout = ReplyLayout(entry.kind);
-    const std::span<const std::uint8_t> reply = entry.reply;
+    const PacketKind layout = ReplyLayout(kind);
 
     AutoSetTarget target;
-    target.kind = entry.kind;
+    target.kind = kind;
     target.mac = std::move(mac);
     target.staticAddress =
         ReadByte(layout, reply, PacketField::AddressMode) == static_cast<std::uint8_t>(AddressMode::Static);
-    target.shortForm = IsShortReply(entry.kind, reply);
+    target.shortForm = IsShortReply(kind, reply);
     target.subnetMask = ParseDottedQuad(ReadText(layout, reply, PacketField::SubnetMask))
                             .value_or(Ipv4Octets{255, 255, 255, 0});
-    if (!IsCameraKind(entry.kind)) {
+    if (!IsCameraKind(kind)) {
         target.recorderWebPort = ReadU16(layout, reply, PacketField::WebPort);
         for (std::size_t i = 0; i < kServicePorts.size(); ++i)
             target.recorderPorts[i] = ReadU16(layout, reply, kServicePorts[i]);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "devicelist/DeviceEntry.h"
 #include "discovery/DottedQuad.h"
 #include "discovery/PacketTypes.h"
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +50,8 @@ bool IsCameraKind(PacketKind kind);
 // The longest password the device takes: 19 characters for a camera, 9 for a recorder.
 int AutoSetPasswordLimit(PacketKind kind);
 
-// Reads the values the dialog needs from the row's reply, in the layout of the row's kind.
-AutoSetTarget CopyAutoSetTarget(const DeviceEntry& entry, std::string mac);
+// Reads the values the dialog needs from a list row's reply, in the layout of the row's kind.
+AutoSetTarget CopyAutoSetTarget(PacketKind kind, std::span<const std::uint8_t> reply, std::string mac);
 
 PacketOpcode AutoSetOpcode(bool portMapping);
 // The status line while the request is on its way.

@@ -63,7 +63,7 @@ CDlgAutoSet::CDlgAutoSet(SettingHost& host, const DeviceEntry& entry, const QStr
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint)
     , m_host(host)
-    , m_target(CopyAutoSetTarget(entry, mac.toLatin1().toStdString()))
+    , m_target(CopyAutoSetTarget(entry.kind, entry.reply, mac.toLatin1().toStdString()))
     , m_findFreeAddress(std::move(findFreeAddress))
 {
     setObjectName(QStringLiteral("CDlgAutoSet"));

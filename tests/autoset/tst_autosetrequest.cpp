@@ -12,16 +12,15 @@ namespace {
 
 constexpr PacketKind kCamera = PacketKind::KindCamera;
 
-DeviceEntry MakeEntry(PacketKind kind, std::uint8_t addressMode, const char* alias, const char* mask)
+std::vector<std::uint8_t> MakeReply(PacketKind kind, std::uint8_t addressMode, const char* alias,
+                                    const char* mask)
 {
-    DeviceEntry entry;
-    entry.kind = kind;
     const PacketKind layout = IsCameraKind(kind) ? kind : PacketKind::KindRecorder;
-    entry.reply.assign(LongFormSize(layout), 0);
-    WriteByte(layout, entry.reply, PacketField::AddressMode, addressMode);
-    WriteText(layout, entry.reply, PacketField::Alias, alias);
-    WriteText(layout, entry.reply, PacketField::SubnetMask, mask);
-    return entry;
+    std::vector<std::uint8_t> reply(LongFormSize(layout), 0);
+    WriteByte(layout, reply, PacketField::AddressMode, addressMode);
+    WriteText(layout, reply, PacketField::Alias, alias);
+    WriteText(layout, reply, PacketField::SubnetMask, mask);
+    return reply;
 }
 
 } // namespace
@@ -86,9 +85,9 @@ void TestAutoSetRequest::copiedFromTheReply()
     QFETCH(QByteArray, maskRead);
     QFETCH(int, passwordLimit);
 
-    const DeviceEntry entry =
-        MakeEntry(kind, static_cast<std::uint8_t>(addressMode), alias.constData(), mask.constData());
-    const AutoSetTarget target = CopyAutoSetTarget(entry, "00:11:22:33:44:55");
+    const auto reply =
+        MakeReply(kind, static_cast<std::uint8_t>(addressMode), alias.constData(), mask.constData());
+    const AutoSetTarget target = CopyAutoSetTarget(kind, reply, "00:11:22:33:44:55");
     QCOMPARE(target.kind, kind);
     QCOMPARE(target.mac, std::string("00:11:22:33:44:55"));
     QCOMPARE(target.staticAddress, staticAddress);
@@ -116,7 +115,8 @@ void TestAutoSetRequest::portMappingOpcode()
     AutoSetInput input;
     input.portMapping = portMapping;
     for (PacketKind kind : {kCamera, PacketKind::KindRecorder}) {
-        const auto request = BuildAutoSetRequest(CopyAutoSetTarget(MakeEntry(kind, 0, "", ""), "m"), input);
+        const auto request =
+            BuildAutoSetRequest(CopyAutoSetTarget(kind, MakeReply(kind, 0, "", ""), "m"), input);
         QCOMPARE(ReadByte(kCamera, request, PacketField::Opcode), std::uint8_t(opcode));
     }
     const std::string_view text = AutoSetStatusText(portMapping);

@@ -3,6 +3,7 @@
 #include "autoset/FreeAddressSearch.h"
 #include "autoset/SettingHost.h"
 #include "autoset/UsedPortTable.h"
+#include "devicelist/DeviceEntry.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "res/Strings.h"
