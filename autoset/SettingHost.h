@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+namespace Netrove {
+
+// What a setting dialog needs of the main window: the status line, the two channels a request goes
+// out on, and the "Auto Set" and "Manual Set" buttons.
+class SettingHost
+{
+public:
+    virtual ~SettingHost() = default;
+
+    virtual void SetStatusText(const QString& text) = 0;
+    // The sender writes the instance's tag into the request before it broadcasts it.
+    virtual void SendCameraPacket(std::span<std::uint8_t> packet) = 0;
+    virtual void SendRecorderPacket(std::span<std::uint8_t> packet) = 0;
+    // A request is on its way: the buttons stay off until a row is chosen again.
+    virtual void DisableSettingButtons() = 0;
+
+protected:
+    SettingHost() = default;
+    SettingHost(const SettingHost&) = default;
+    SettingHost& operator=(const SettingHost&) = default;
+};
+
+} // namespace Netrove
