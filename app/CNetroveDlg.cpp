@@ -133,6 +133,7 @@ void CNetroveDlg::CreateControls()
     connect(m_checkCamera, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIpCamera);
     connect(m_btnExit, &QPushButton::clicked, this, &CNetroveDlg::OnOK);
     connect(m_btnSearch, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedSearch);
+    connect(m_btnAutoSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedAutoSet);
     connect(m_pHeader, &QHeaderView::sectionClicked, this, &CNetroveDlg::OnColumnClickList);
     connect(m_list, &CNetroveListCtrl::rowClicked, this, &CNetroveDlg::OnClickList);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,

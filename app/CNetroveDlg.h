@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/SelectionMirror.h"
+#include "autoset/SettingHost.h"
 #include "devicelist/DeviceListModel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
@@ -29,7 +30,7 @@ extern bool g_bPasswordErrorShown;
 
 // The program's one window and its hub: the device list, the mode check boxes, the status line
 // and the buttons.
-class CNetroveDlg final : public QDialog
+class CNetroveDlg final : public QDialog, public SettingHost
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CNetroveDlg)
@@ -57,7 +58,7 @@ public:
     void OnBnClickedSearch();
     void ScanStart();
     void OnTimer(int id);
-    void SetStatusText(const QString& text);
+    void SetStatusText(const QString& text) override;
     void ClearDeviceList();
     void ClearSelectionMirror();
 
@@ -73,9 +74,13 @@ public:
     void FillSelectionMirror(int row);
     void UpdateRowButtons(int row);
 
+    // "Auto Set": opens the Auto Setting dialog for the chosen row.
+    void OnBnClickedAutoSet();
+
     // Setting requests from the setting dialogs.
-    void SendCameraPacket(std::span<std::uint8_t> packet);
-    void SendRecorderPacket(std::span<std::uint8_t> packet);
+    void SendCameraPacket(std::span<std::uint8_t> packet) override;
+    void SendRecorderPacket(std::span<std::uint8_t> packet) override;
+    void DisableSettingButtons() override;
 
     void ShowSocketError(const QString& text, int code);
     // A message box of this window: OK, no icon, the program's name as caption.

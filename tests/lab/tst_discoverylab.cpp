@@ -5,6 +5,7 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "discovery/PacketFields.h"
 #include "discovery/SearchRequests.h"
+#include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QApplication>
@@ -24,29 +25,6 @@
 using namespace Netrove;
 
 namespace {
-
-// Answers every message box that opens, remembering its text, so that no test hangs on one.
-class BoxAnswerer final
-{
-public:
-    BoxAnswerer()
-    {
-        m_timer.setInterval(20);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                m_texts.append(box->text());
-                box->accept();
-            }
-        });
-        m_timer.start();
-    }
-    const QStringList& Texts() const { return m_texts; }
-    void Clear() { m_texts.clear(); }
-
-private:
-    QTimer m_timer;
-    QStringList m_texts;
-};
 
 QByteArray Hex(const std::vector<std::uint8_t>& bytes)
 {

@@ -1,0 +1,35 @@
+// The main window's "Auto Set" button: the chosen device gets a free address of this computer's
+// network and, for a camera, a free block of ports.
+
+#include "app/CNetroveDlg.h"
+
+#include "autoset/CDlgAutoSet.h"
+#include "autoset/FreeAddressSearch.h"
+#include "autoset/IcmpProbe.h"
+#include "devicelist/CNetroveListCtrl.h"
+
+namespace Netrove {
+
+void CNetroveDlg::OnBnClickedAutoSet()
+{
+    g_bPasswordErrorShown = false;
+    // The row of the last click and the chosen row must both still be there; a row chosen with the
+    // keyboard after a click on no row, or a list emptied meanwhile, opens nothing and sends nothing.
+    const DeviceEntry* clicked = m_list->EntryAt(m_nClickedItem);
+    const DeviceEntry* chosen = m_list->EntryAt(m_list->SelectedRow());
+    if (clicked == nullptr || chosen == nullptr)
+        return;
+
+    IcmpProber prober;
+    CDlgAutoSet dialog(
+        *this, *chosen, m_mirror.mac, [&prober] { return FindFreeAddress(LocalIpv4Address(), prober); },
+        this);
+    dialog.exec();
+}
+
+void CNetroveDlg::DisableSettingButtons()
+{
+    EnableSettingButtons(false);
+}
+
+} // namespace Netrove

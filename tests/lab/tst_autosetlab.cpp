@@ -1,0 +1,311 @@
+// "Auto Set" from the main window, as a user does it, against simulated devices: the address the
+// dialog proposes after probing the lab's network, the request the device receives, and the device
+// reappearing with its new address.
+
+#include "app/CNetroveDlg.h"
+#include "autoset/CIPAddressCtrl.h"
+#include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceListColumns.h"
+#include "tests/lab/BoxAnswerer.h"
+#include "tests/lab/LabFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Netrove;
+
+namespace {
+
+const QString kCameraMac = QStringLiteral("02:00:00:00:00:01");
+const QString kShortMac = QStringLiteral("02:00:00:00:00:02");
+const QString kRecorderMac = QStringLiteral("02:00:00:00:00:03");
+const QString kDevices = QStringLiteral(
+    "kind=camera mac=02:00:00:00:00:01 model=NC-1 alias=Door ip=192.168.1.101 mask=255.255.0.0 mode=dhcp "
+    "password=door\n"
+    "kind=camera mac=02:00:00:00:00:02 model=NC-2 ip=192.168.1.102 password=yard short=1\n"
+    "kind=recorder mac=02:00:00:00:00:03 model=NVR-1 ip=192.168.1.120 password=rec webport=8000 http=8080 "
+    "dlx=9001 tcp=9002 udp=9003 upload=9004 multicast=9005\n");
+
+// What the Auto Setting dialog showed when it opened.
+struct Opened
+{
+    bool seen = false;
+    QString address;
+    QString mask;
+    QString gateway;
+};
+
+QString Shown(QDialog& dialog, const char* control)
+{
+    auto* ip = dialog.findChild<CIPAddressCtrl*>(QString::fromLatin1(control));
+    return ip == nullptr || ip->IsBlank() ? QStringLiteral("blank")
+                                          : QString::fromStdString(FormatDottedQuad(ip->GetAddress()));
+}
+
+// Presses "Auto Set" and, once the dialog is up (after its probes), notes what it shows and lets
+// `act` finish it. Message boxes of the main window that open meanwhile are answered.
+Opened AutoSet(CNetroveDlg& dlg, const std::function<void(QDialog&)>& act)
+{
+    Opened opened;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, &driver, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog->objectName() != QLatin1String("CDlgAutoSet") || !dialog->isVisible())
+            return;
+        driver.stop();
+        opened.seen = true;
+        opened.address = Shown(*dialog, "ipAddress");
+        opened.mask = Shown(*dialog, "ipSubnetMask");
+        opened.gateway = Shown(*dialog, "ipGateway");
+        act(*dialog);
+    });
+    driver.start();
+    QTest::mouseClick(dlg.m_btnAutoSet, Qt::LeftButton);
+    return opened;
+}
+
+void TypeAndConfirm(QDialog& dialog, const QString& password)
+{
+    auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("editPassword"));
+    QTest::keyClicks(edit, password);
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("buttonOK")), Qt::LeftButton);
+}
+
+void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
+{
+    CNetroveListCtrl& list = *dlg.m_list;
+    const int row = list.FindRowByMac(mac);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(row, ColumnDeviceName)).center());
+}
+
+QList<QJsonObject> Settings(const LabFixture& lab)
+{
+    QList<QJsonObject> settings;
+    for (const QJsonObject& line : lab.Received())
+        if (line.value(QLatin1String("kind")).toString() == QLatin1String("setting"))
+            settings << line;
+    return settings;
+}
+
+int Field(const QJsonObject& request, const char* name)
+{
+    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toInt(-1);
+}
+
+QString Text(const QJsonObject& request, const char* name)
+{
+    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toString();
+}
+
+} // namespace
+
+class TestAutoSetLab final : public QObject
+{
+    Q_OBJECT
+
+private:
+    LabFixture m_lab;
+    std::unique_ptr<CNetroveDlg> m_dlg;
+    std::unique_ptr<BoxAnswerer> m_boxes;
+
+    bool Open()
+    {
+        if (!m_lab.Start(kDevices))
+            return false;
+        m_dlg = std::make_unique<CNetroveDlg>();
+        m_dlg->show();
+        // Every row over IPv4: the cameras answer the IPv6 search with nothing.
+        if (!QTest::qWaitForWindowExposed(m_dlg.get()))
+            return false;
+        for (int i = 0; i < 250 && (m_dlg->m_list->rowCount() < 3 || !m_dlg->m_checkCamera->isEnabled()); ++i)
+            QTest::qWait(20);
+        return m_dlg->m_list->rowCount() == 3;
+    }
+
+private slots:
+    void init()
+    {
+        m_boxes = std::make_unique<BoxAnswerer>();
+        QVERIFY2(Open(), qPrintable(m_lab.Error()));
+    }
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_lab.Stop();
+        m_boxes.reset();
+    }
+
+    void cameraGetsTheTopFreeAddressAndReappears()
+    {
+        ClickRowOf(*m_dlg, kCameraMac);
+        QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
+        const Opened opened = AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("door")); });
+        QVERIFY(opened.seen);
+        QCOMPARE(opened.address, u"192.168.1.254"_qs);
+        QCOMPARE(opened.gateway, u"192.168.1.1"_qs);
+        QCOMPARE(opened.mask, u"255.255.0.0"_qs); // the mask the device reported
+
+        QTRY_COMPARE(Settings(m_lab).size(), 1);
+        const QJsonObject request = Settings(m_lab).first();
+        QCOMPARE(request.value(QLatin1String("channel")).toString(), u"camera"_qs);
+        QCOMPARE(request.value(QLatin1String("size")).toInt(), 326);
+        QCOMPARE(Field(request, "opcode"), 2);
+        QCOMPARE(Text(request, "mac"), kCameraMac);
+        QCOMPARE(Text(request, "ip"), u"192.168.1.254"_qs);
+        QCOMPARE(Text(request, "mask"), u"255.255.0.0"_qs);
+        QCOMPARE(Text(request, "gateway"), u"192.168.1.1"_qs);
+        QCOMPARE(Text(request, "password"), u"door"_qs);
+        QCOMPARE(Field(request, "webport"), 10000);
+        int port = 10000;
+        for (const char* name : {"http", "dlx", "tcp", "udp", "upload", "multicast"})
+            QCOMPARE(Field(request, name), port++);
+        QCOMPARE(Field(request, "mode"), 0);
+        QCOMPARE(request.value(QLatin1String("outcome")).toString(), u"applied"_qs);
+
+        // The device's success empties the list and searches again; it is back with its new address.
+        QTRY_VERIFY(m_dlg->m_list->FindRowByMac(kCameraMac) >= 0 &&
+                    m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnIp) ==
+                        u"192.168.1.254"_qs);
+        QCOMPARE(m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnMode),
+                 u"Static"_qs);
+        QVERIFY(m_boxes->Texts().isEmpty());
+    }
+
+    void portBlocksUntilTheNextSearch()
+    {
+        // A wrong password: the device refuses, so no search clears the blocks handed out.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            ClickRowOf(*m_dlg, kCameraMac);
+            QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+            QTRY_COMPARE(Settings(m_lab).size(), attempt + 1);
+            QTRY_COMPARE(m_boxes->Texts(), QStringList{u"Invalid Password!"_qs});
+            m_boxes->Clear();
+        }
+        QCOMPARE(Field(Settings(m_lab)[0], "http"), 10000);
+        QCOMPARE(Field(Settings(m_lab)[1], "http"), 10006);
+        QCOMPARE(Field(Settings(m_lab)[1], "multicast"), 10011);
+
+        // Cancel, Escape and the close box send nothing and take no block.
+        const std::function<void(QDialog&)> ways[] = {
+            [](QDialog& d) {
+                QTest::mouseClick(d.findChild<QPushButton*>(u"buttonCancel"_qs), Qt::LeftButton);
+            },
+            [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+            [](QDialog& d) { d.close(); },
+        };
+        for (const auto& way : ways) {
+            ClickRowOf(*m_dlg, kCameraMac);
+            QVERIFY(AutoSet(*m_dlg, way).seen);
+            QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
+        }
+        QTest::qWait(300);
+        QCOMPARE(Settings(m_lab).size(), 2);
+
+        // A recorder takes no block and keeps its own ports.
+        ClickRowOf(*m_dlg, kRecorderMac);
+        QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QTRY_COMPARE(Settings(m_lab).size(), 3);
+        const QJsonObject recorder = Settings(m_lab)[2];
+        QCOMPARE(recorder.value(QLatin1String("channel")).toString(), u"recorder"_qs);
+        QCOMPARE(recorder.value(QLatin1String("size")).toInt(), 262);
+        QCOMPARE(Text(recorder, "mac"), kRecorderMac);
+        QCOMPARE(Field(recorder, "webport"), 8000);
+        int port = 8080;
+        for (const char* name : {"http", "dlx", "tcp", "udp", "upload", "multicast"}) {
+            QCOMPARE(Field(recorder, name), port);
+            port = port == 8080 ? 9001 : port + 1;
+        }
+        QCOMPARE(Field(recorder, "mode"), 0);
+        QTRY_COMPARE(m_boxes->Texts(), QStringList{u"Invalid Password!"_qs});
+
+        // The short-reply camera gets the short form and the next block; after a search, 10000 again.
+        ClickRowOf(*m_dlg, kShortMac);
+        QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QTRY_COMPARE(Settings(m_lab).size(), 4);
+        QCOMPARE(Settings(m_lab)[3].value(QLatin1String("size")).toInt(), 262);
+        QCOMPARE(Field(Settings(m_lab)[3], "http"), 10012);
+
+        m_dlg->OnBnClickedSearch();
+        QTRY_COMPARE(m_dlg->m_list->rowCount(), 3);
+        QTRY_VERIFY(m_dlg->m_checkCamera->isEnabled());
+        ClickRowOf(*m_dlg, kCameraMac);
+        QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QTRY_COMPARE(Settings(m_lab).size(), 5);
+        QCOMPARE(Field(Settings(m_lab)[4], "http"), 10000);
+    }
+
+    void searchWhileOpenKeepsTheAddressee()
+    {
+        ClickRowOf(*m_dlg, kCameraMac);
+        QVERIFY(AutoSet(*m_dlg, [this](QDialog& d) {
+                    m_dlg->OnBnClickedSearch(); // empties the list and the mirror
+                    TypeAndConfirm(d, QStringLiteral("door"));
+                }).seen);
+        QTRY_COMPARE(Settings(m_lab).size(), 1);
+        QCOMPARE(Text(Settings(m_lab).first(), "mac"), kCameraMac);
+        QCOMPARE(Settings(m_lab).first().value(QLatin1String("outcome")).toString(), u"applied"_qs);
+    }
+
+    void takenAddressesAreSkipped()
+    {
+        QVERIFY2(m_lab.Occupy({u"192.168.1.254"_qs, u"192.168.1.253"_qs}), qPrintable(m_lab.Error()));
+        ClickRowOf(*m_dlg, kCameraMac);
+        const Opened opened = AutoSet(*m_dlg, [](QDialog& d) { d.reject(); });
+        QCOMPARE(opened.address, u"192.168.1.252"_qs);
+        QCOMPARE(opened.gateway, u"192.168.1.1"_qs);
+    }
+
+    void everyAddressTakenSendsNothing()
+    {
+        QStringList all;
+        for (int host = 241; host <= 254; ++host)
+            all << QStringLiteral("192.168.1.%1").arg(host);
+        QVERIFY2(m_lab.Occupy(all), qPrintable(m_lab.Error()));
+        ClickRowOf(*m_dlg, kCameraMac);
+        bool stayedOpen = false;
+        const Opened opened = AutoSet(*m_dlg, [&stayedOpen](QDialog& d) {
+            // OK sends nothing and the dialog stays; Cancel then closes it.
+            QTest::keyClicks(d.findChild<QLineEdit*>(u"editPassword"_qs), u"door"_qs);
+            QTest::mouseClick(d.findChild<QPushButton*>(u"buttonOK"_qs), Qt::LeftButton);
+            stayedOpen = d.isVisible();
+            d.reject();
+        });
+        QVERIFY(opened.seen);
+        QVERIFY(stayedOpen);
+        QCOMPARE(opened.address, u"blank"_qs);
+        QCOMPARE(opened.gateway, u"blank"_qs);
+        QTest::qWait(300);
+        QVERIFY(Settings(m_lab).isEmpty());
+        QVERIFY2(
+            m_boxes->Texts().contains(u"No free IP address was found in 192.168.1.241 - 192.168.1.254"_qs),
+            qPrintable(m_boxes->Texts().join(u" | "_qs)));
+    }
+
+    void nothingOpensWithoutTheClickedRow()
+    {
+        // A row chosen with the keyboard after a click on no row: the dialog does not open.
+        CNetroveListCtrl& list = *m_dlg->m_list;
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.viewport()->height() - 5));
+        QCOMPARE(m_dlg->m_nClickedItem, -1);
+        list.setFocus();
+        list.selectRow(0);
+        QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
+        m_dlg->OnBnClickedAutoSet();
+        QTest::qWait(200);
+        QVERIFY(Settings(m_lab).isEmpty());
+        QVERIFY(m_boxes->Texts().isEmpty());
+    }
+};
+
+NETROVE_LAB_TEST_MAIN(TestAutoSetLab, QApplication)
+
+#include "tst_autosetlab.moc"
