@@ -2,6 +2,7 @@
 
 #include "app/ModeRules.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/RepaintLimiter.h"
 #include "discovery/ClientTagMaker.h"
 #include "discovery/DiscoveryChannels.h"
 #include "res/DialogUnits.h"
@@ -96,6 +97,7 @@ void CNetroveDlg::CreateControls()
     m_staticStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_staticStatus->setTextFormat(Qt::PlainText);
     m_pHeader = &m_list->Header();
+    m_statusRepaints = std::make_unique<RepaintLimiter>(m_staticStatus, CNetroveListCtrl::kRepaintIntervalMs);
 
     // Enter must never press a button of this window, not even the one that has the focus.
     for (QPushButton* button : {m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnExit}) {

@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <memory>
+
 #include <cstdint>
 #include <span>
 
@@ -21,6 +23,7 @@ namespace Netrove {
 
 class CNetroveHeaderCtrl;
 class CNetroveListCtrl;
+class RepaintLimiter;
 class DiscoveryChannels;
 enum class DiscoveryChannel;
 
@@ -153,6 +156,8 @@ private:
     bool m_bInitialised = false;
     // Set when the current search has settled; from then on the status line counts lost answers.
     bool m_bScanSettled = false;
+    // The status line changes with every batch of rows; it is drawn as often as the list is.
+    std::unique_ptr<RepaintLimiter> m_statusRepaints;
     std::uint64_t m_nDroppedAtSearch = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceEntry.h"
+#include "devicelist/RepaintLimiter.h"
 #include "discovery/DiscoveryChannels.h"
 #include "discovery/ScanStatusText.h"
 
@@ -147,6 +148,8 @@ void CNetroveDlg::AddDeviceRows(std::vector<NewDeviceRow>& rows)
 {
     if (rows.empty())
         return;
+    m_list->LimitRepaints();
+    m_statusRepaints->BeforeChange();
     m_list->AddReplies(std::move(rows));
     rows.clear();
     m_list->ScrollToLastRow();

@@ -12,6 +12,7 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
     : QTableView(parent)
     , m_rows(new DeviceListModel(this))
     , m_header(new CNetroveHeaderCtrl(this))
+    , m_repaints(viewport(), kRepaintIntervalMs)
 {
     setHorizontalHeader(m_header);
     setModel(m_rows);

@@ -3,6 +3,8 @@
 #include "devicelist/CNetroveHeaderCtrl.h"
 #include "devicelist/DeviceListModel.h"
 
+#include "devicelist/RepaintLimiter.h"
+
 #include <QString>
 #include <QTableView>
 
@@ -42,6 +44,10 @@ public:
     int SelectedRow() const;
     // Makes the last row visible without moving the list sideways.
     void ScrollToLastRow();
+    // Called before rows are added: while batches follow each other closely, the list is drawn at
+    // most once per kRepaintIntervalMs instead of once per batch.
+    void LimitRepaints() { m_repaints.BeforeChange(); }
+    static constexpr int kRepaintIntervalMs = 40;
 
     // The column-click entry: the same column again flips the direction, any other sorts ascending.
     void ToggleSort(int column);
@@ -65,6 +71,7 @@ protected:
 private:
     DeviceListModel* m_rows;      // owned by the view
     CNetroveHeaderCtrl* m_header; // owned by the view
+    RepaintLimiter m_repaints;
 };
 
 } // namespace Netrove

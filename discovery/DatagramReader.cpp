@@ -1,6 +1,7 @@
 #include "discovery/DatagramReader.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -10,10 +11,13 @@ namespace Netrove {
 
 namespace {
 
-// How many datagrams one receive call takes at most, and one socket's share of a round, so that a
-// flood on one socket does not starve the others.
-constexpr unsigned kPerCall = 64;
+// One socket's share of a round, so that a flood on one socket does not starve the others.
+constexpr unsigned kPerCall = DatagramReader::kReceivesPerCall;
 constexpr int kPerRound = 1024;
+// Below this many datagrams in a round the answers trickle in, and the reader waits a moment before
+// it looks again. Even the smallest receive queue holds far more than arrives meanwhile.
+constexpr int kTrickle = 64;
+constexpr std::chrono::microseconds kGatherTime{1000};
 
 void Signal(int eventFd)
 {
@@ -175,6 +179,7 @@ void DatagramReader::Run()
             }
         }
         const int ready = ::poll(fds.data(), count, resting ? 20 : -1);
+        int readThisRound = 0;
         for (int& rest : restRounds)
             rest = rest > 0 ? rest - 1 : 0;
         if (ready < 0) {
@@ -196,28 +201,38 @@ void DatagramReader::Run()
                     Signal(slot.wakeFd);
                 }
             }
-            if (!Drain(slot))
+            bool healthy = true;
+            readThisRound += Drain(slot, healthy);
+            if (!healthy)
                 restRounds[static_cast<std::size_t>(&slot - m_slots.data())] = 5;
         }
+        // Answers that trickle in one by one are gathered for a moment, so that the reader and the
+        // window wake once for many of them rather than once for each. A flood is read on at once.
+        if (readThisRound > 0 && readThisRound < kTrickle && !m_stop)
+            std::this_thread::sleep_for(kGatherTime);
     }
 }
 
-bool DatagramReader::Drain(Slot& slot)
+int DatagramReader::Drain(Slot& slot, bool& healthy)
 {
-    std::array<std::vector<std::uint8_t>, kPerCall> buffers;
+    // Buffers stay from one call to the next; only those handed over with a datagram are made
+    // anew, zero-filled, so that a short datagram's tail reads as zero.
+    const std::size_t bufferBytes = slot.bufferSize + 1; // one more shows a longer datagram as truncated
     std::array<sockaddr_storage, kPerCall> senders{};
     std::array<iovec, kPerCall> io{};
     std::array<mmsghdr, kPerCall> messages{};
     alignas(cmsghdr) std::array<std::array<char, CMSG_SPACE(sizeof(std::uint32_t))>, kPerCall> control{};
+    for (std::vector<std::uint8_t>& buffer : slot.buffers) {
+        if (buffer.size() != bufferBytes)
+            buffer.assign(bufferBytes, 0);
+    }
 
-    bool healthy = true;
+    healthy = true;
     int taken = 0;
     std::deque<Item> items;
     while (taken < kPerRound) {
         for (unsigned i = 0; i < kPerCall; ++i) {
-            // One byte more than the longest reply, so that a longer datagram shows as truncated.
-            buffers[i].assign(slot.bufferSize + 1, 0);
-            io[i] = {buffers[i].data(), buffers[i].size()};
+            io[i] = {slot.buffers[i].data(), slot.buffers[i].size()};
             messages[i] = {};
             messages[i].msg_hdr.msg_name = &senders[i];
             messages[i].msg_hdr.msg_namelen = sizeof(senders[i]);
@@ -238,21 +253,25 @@ bool DatagramReader::Drain(Slot& slot)
             break;
         }
         for (int i = 0; i < received; ++i) {
-            msghdr& header = messages[static_cast<std::size_t>(i)].msg_hdr;
+            const auto at = static_cast<std::size_t>(i);
+            msghdr& header = messages[at].msg_hdr;
             std::uint32_t drops = 0;
             if (ReadDropCount(header, drops) && drops > slot.kernelDrops.load())
                 slot.kernelDrops = drops;
             Item item;
-            item.datagram.from = senders[static_cast<std::size_t>(i)];
+            item.datagram.from = senders[at];
             item.datagram.family = item.datagram.from.ss_family;
-            const std::size_t length = messages[static_cast<std::size_t>(i)].msg_len;
+            const std::size_t length = messages[at].msg_len;
+            std::vector<std::uint8_t>& buffer = slot.buffers[at];
             if ((header.msg_flags & MSG_TRUNC) || length > slot.bufferSize) {
                 // Longer than any reply of this channel: not a device's answer.
                 item.error = EMSGSIZE;
+                std::fill(buffer.begin(), buffer.end(), 0);
             } else {
-                item.datagram.buffer = std::move(buffers[static_cast<std::size_t>(i)]);
+                item.datagram.buffer = std::move(buffer);
                 item.datagram.buffer.resize(slot.bufferSize);
                 item.datagram.size = length;
+                buffer.assign(bufferBytes, 0);
             }
             items.push_back(std::move(item));
         }
@@ -261,7 +280,7 @@ bool DatagramReader::Drain(Slot& slot)
             break;
     }
     if (items.empty())
-        return healthy;
+        return taken;
 
     {
         std::lock_guard queues(m_queueMutex);
@@ -274,7 +293,7 @@ bool DatagramReader::Drain(Slot& slot)
         }
     }
     Signal(slot.wakeFd);
-    return healthy;
+    return taken;
 }
 
 } // namespace Netrove

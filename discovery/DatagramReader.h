@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace Netrove {
 
@@ -22,6 +23,8 @@ public:
     static constexpr int kSlots = 3;
     // Beyond this many waiting datagrams of one socket, further ones are dropped and counted.
     static constexpr std::size_t kQueueLimit = 65536;
+    // How many datagrams one receive call takes at most.
+    static constexpr unsigned kReceivesPerCall = 64;
 
     DatagramReader();
     ~DatagramReader();
@@ -63,12 +66,15 @@ private:
         std::atomic<std::uint32_t> kernelDrops{0};
         std::atomic<std::uint64_t> queueDrops{0};
         std::atomic<int> pendingError{0};
+        // Where the next datagrams are received; touched by the reader thread only.
+        std::array<std::vector<std::uint8_t>, kReceivesPerCall> buffers;
     };
 
     void Run();
-    // Reads what is waiting on the slot's socket; false after a receive error other than "nothing
-    // waiting", so that a lasting fault cannot keep the thread spinning.
-    bool Drain(Slot& slot);
+    // Reads what is waiting on the slot's socket and gives how many datagrams it read. healthy is
+    // false after a receive error other than "nothing waiting", so that a lasting fault cannot keep
+    // the thread spinning.
+    int Drain(Slot& slot, bool& healthy);
     void Wake();
 
     std::array<Slot, kSlots> m_slots;
