@@ -1,6 +1,7 @@
 #include "autoset/CDlgAutoSet.h"
 
 #include "autoset/CIPAddressCtrl.h"
+#include "autoset/DialogPlacement.h"
 #include "autoset/SettingHost.h"
 #include "autoset/UsedPortTable.h"
 #include "devicelist/DeviceEntry.h"
@@ -16,8 +17,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace Netrove {
 
 namespace {
@@ -25,14 +24,6 @@ namespace {
 const QString kTitle = QStringLiteral("Auto Setting");
 const QString kNoFreePortBlock =
     QStringLiteral("No free block of service ports is left. Search again to start over.");
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* objectName, const QString& accessibleName)
-{
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 // The address search blocks the window for up to a few seconds.
 class WaitCursor final
@@ -43,13 +34,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-// The template's text widths were made for a narrower font: a text keeps at least its own width.
-void PlaceText(QWidget* widget, const QRect& rect)
-{
-    widget->setGeometry(rect.x(), rect.y(), std::max(rect.width(), widget->sizeHint().width()),
-                        rect.height());
-}
 
 QString FromLatin1(std::string_view text)
 {
