@@ -7,22 +7,21 @@
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "res/Strings.h"
+#include "tests/FakeSettingHost.h"
+#include "tests/ModalSteps.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <deque>
-#include <functional>
 #include <memory>
 
 using namespace Netrove;
+using namespace Netrove::Testing;
 
 Q_DECLARE_METATYPE(Netrove::AddressMode)
 Q_DECLARE_METATYPE(Netrove::FreeAddressOutcome)
@@ -35,47 +34,9 @@ constexpr std::array<PacketField, 6> kPorts{PacketField::HttpPort,   PacketField
                                             PacketField::TcpPort,    PacketField::UdpPort,
                                             PacketField::UploadPort, PacketField::MulticastPort};
 
-class FakeHost final : public SettingHost
+struct Outcome : ModalRun
 {
-public:
-    void SetStatusText(const QString& text) override { statusTexts << text; }
-    void SendCameraPacket(std::span<std::uint8_t> p) override { camera.emplace_back(p.begin(), p.end()); }
-    void SendRecorderPacket(std::span<std::uint8_t> p) override { recorder.emplace_back(p.begin(), p.end()); }
-    void DisableSettingButtons() override { ++disableCalls; }
-
-    bool NothingDone() const
-    {
-        return statusTexts.isEmpty() && camera.empty() && recorder.empty() && disableCalls == 0;
-    }
-
-    QStringList statusTexts;
-    std::vector<std::vector<std::uint8_t>> camera;
-    std::vector<std::vector<std::uint8_t>> recorder;
-    int disableCalls = 0;
-};
-
-struct SeenBox
-{
-    QString text;
-    QString caption;
-    bool ownedByDialog = false;
-    bool dialogVisible = false;
-};
-
-// One step of a run: act on the dialog, or note the message box that is up and press its OK.
-struct Step
-{
-    bool box = false;
-    std::function<void(QWidget*)> act;
-};
-const Step kAnswerBox{true, {}};
-
-struct Outcome
-{
-    FakeHost host;
-    int result = -1;
-    std::vector<SeenBox> boxes;
-    QString unfinished; // empty when every step ran and nothing was left open
+    FakeSettingHost host;
 };
 
 FreeAddressProposal Proposal(FreeAddressOutcome outcome)
@@ -97,57 +58,13 @@ CDlgAutoSet::FreeAddressFinder Finder(FreeAddressOutcome outcome = FreeAddressOu
     };
 }
 
-// Runs the dialog and plays the steps from inside the modal loops, as a person would. Five seconds
-// without progress close whatever is open, so that no test hangs on a box.
 Outcome Run(const DeviceEntry& entry, std::deque<Step> steps,
             CDlgAutoSet::FreeAddressFinder finder = Finder(), const QString& mac = kMac)
 {
     Outcome out;
     CDlgAutoSet dialog(out.host, entry, mac, std::move(finder));
-    bool scheduled = false;
-    QElapsedTimer sinceStep;
-    sinceStep.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (scheduled || !modal)
-            return;
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!steps.empty() && steps.front().box == (box != nullptr)) {
-            scheduled = true;
-            sinceStep.restart();
-            // From a timer of its own, so that a box the step opens does not stop the polling.
-            QTimer::singleShot(0, modal, [&, step = steps.front(), target = QPointer<QWidget>(modal)] {
-                scheduled = false;
-                if (!target)
-                    return;
-                if (auto* shownBox = qobject_cast<QMessageBox*>(target.data())) {
-                    out.boxes.push_back({shownBox->text(), shownBox->windowTitle(),
-                                         shownBox->parentWidget() == &dialog, dialog.isVisible()});
-                    QTest::mouseClick(shownBox->button(QMessageBox::Ok), Qt::LeftButton);
-                } else {
-                    step.act(target);
-                }
-            });
-            steps.pop_front();
-        } else if (sinceStep.elapsed() > 5000) {
-            out.unfinished =
-                steps.empty() ? QStringLiteral("left open") : QStringLiteral("a step never came");
-            steps.clear();
-            for (int i = 0; i < 10 && QApplication::activeModalWidget(); ++i)
-                qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject();
-        }
-    });
-    poll.start(10);
-    out.result = dialog.exec();
-    if (out.unfinished.isEmpty() && !steps.empty())
-        out.unfinished = QStringLiteral("%1 steps never ran").arg(steps.size());
+    static_cast<ModalRun&>(out) = RunModal(dialog, std::move(steps));
     return out;
-}
-
-template <typename Widget> Widget* Find(QWidget* dialog, const char* objectName)
-{
-    return dialog->findChild<Widget*>(QString::fromLatin1(objectName));
 }
 
 Step TypeAndConfirm(const QString& password)
@@ -157,10 +74,6 @@ Step TypeAndConfirm(const QString& password)
                 QTest::mouseClick(Find<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
             }};
 }
-
-const Step kCancel{false, [](QWidget* dialog) {
-                       QTest::mouseClick(Find<QPushButton>(dialog, "buttonCancel"), Qt::LeftButton);
-                   }};
 
 DeviceEntry MakeDevice(PacketKind kind, AddressMode mode, const char* alias = "Lobby")
 {
@@ -499,7 +412,7 @@ void TestDlgAutoSet::macCopiedAtOpening()
 
 void TestDlgAutoSet::namesAndTabOrder()
 {
-    FakeHost host;
+    FakeSettingHost host;
     CDlgAutoSet dialog(host, MakeDevice(kCamera, AddressMode::Static), kMac, Finder());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Auto Setting"));
 
