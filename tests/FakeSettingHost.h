@@ -1,6 +1,7 @@
 #pragma once
 
 #include "autoset/SettingHost.h"
+#include "discovery/PacketLayout.h"
 
 #include <QStringList>
 
@@ -29,5 +30,27 @@ public:
     std::vector<std::vector<std::uint8_t>> recorder;
     int disableCalls = 0;
 };
+
+// The bytes of a setting request outside the fields a setting dialog writes, as "offset=value"; the
+// tag (the sender's), the reserved bytes, model, URL and alias must stay 0.
+inline QString StrayBytes(const std::vector<std::uint8_t>& request)
+{
+    std::vector<bool> named(request.size(), false);
+    for (PacketField field :
+         {PacketField::Opcode, PacketField::MacAddress, PacketField::IpAddress, PacketField::SubnetMask,
+          PacketField::Gateway, PacketField::Password, PacketField::WebPort, PacketField::HttpPort,
+          PacketField::DlxPort, PacketField::TcpPort, PacketField::UdpPort, PacketField::UploadPort,
+          PacketField::MulticastPort, PacketField::AddressMode}) {
+        const FieldPlace place = *FieldOf(PacketKind::KindCamera, field);
+        for (std::size_t i = place.offset; i < place.end() && i < request.size(); ++i)
+            named[i] = true;
+    }
+    QString stray;
+    for (std::size_t i = 0; i < request.size(); ++i) {
+        if (!named[i] && request[i] != 0)
+            stray += QStringLiteral("%1=%2 ").arg(i).arg(request[i]);
+    }
+    return stray;
+}
 
 } // namespace Netrove::Testing

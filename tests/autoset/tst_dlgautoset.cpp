@@ -98,27 +98,6 @@ std::uint16_t Port(const std::vector<std::uint8_t>& request, PacketField field)
     return ReadU16(kCamera, request, field);
 }
 
-// Bytes a request must leave 0: the tag (the sender's), the reserved bytes, model, URL and alias.
-QString StrayBytes(const std::vector<std::uint8_t>& request)
-{
-    std::vector<bool> named(request.size(), false);
-    for (PacketField field :
-         {PacketField::Opcode, PacketField::MacAddress, PacketField::IpAddress, PacketField::SubnetMask,
-          PacketField::Gateway, PacketField::Password, PacketField::WebPort, PacketField::HttpPort,
-          PacketField::DlxPort, PacketField::TcpPort, PacketField::UdpPort, PacketField::UploadPort,
-          PacketField::MulticastPort}) {
-        const FieldPlace place = *FieldOf(kCamera, field);
-        for (std::size_t i = place.offset; i < place.end(); ++i)
-            named[i] = true;
-    }
-    QString stray;
-    for (std::size_t i = 0; i < request.size(); ++i) {
-        if (!named[i] && request[i] != 0)
-            stray += QStringLiteral("%1=%2 ").arg(i).arg(request[i]);
-    }
-    return stray;
-}
-
 void VerifyAddresses(const std::vector<std::uint8_t>& request)
 {
     QCOMPARE(ReadByte(kCamera, request, PacketField::Opcode), std::uint8_t(2));
