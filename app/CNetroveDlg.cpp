@@ -5,6 +5,7 @@
 #include "devicelist/RepaintLimiter.h"
 #include "discovery/ClientTagMaker.h"
 #include "discovery/DiscoveryChannels.h"
+#include "res/ControlNames.h"
 #include "res/DialogUnits.h"
 #include "res/Resources.h"
 #include "res/Strings.h"
@@ -23,14 +24,6 @@ namespace Netrove {
 namespace {
 
 const QString kCaption = QStringLiteral("Netrove v2.0.1.2 for the network products");
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* objectName, const QString& accessibleName)
-{
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 } // namespace
 
@@ -120,14 +113,8 @@ void CNetroveDlg::CreateControls()
     setFixedSize(units.ToPixelsX(497), units.ToPixelsY(258));
 
     // Tab order follows the template.
-    QWidget::setTabOrder(m_checkCamera, m_checkNvr);
-    QWidget::setTabOrder(m_checkNvr, m_list);
-    QWidget::setTabOrder(m_list, m_checkIPv4);
-    QWidget::setTabOrder(m_checkIPv4, m_checkIPv6);
-    QWidget::setTabOrder(m_checkIPv6, m_btnSearch);
-    QWidget::setTabOrder(m_btnSearch, m_btnAutoSet);
-    QWidget::setTabOrder(m_btnAutoSet, m_btnManualSet);
-    QWidget::setTabOrder(m_btnManualSet, m_btnExit);
+    SetTabOrder({m_checkCamera, m_checkNvr, m_list, m_checkIPv4, m_checkIPv6, m_btnSearch, m_btnAutoSet,
+                 m_btnManualSet, m_btnExit});
 
     connect(m_checkIPv4, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv4);
     connect(m_checkIPv6, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv6);

@@ -5,6 +5,7 @@
 #include "autoset/SettingHost.h"
 #include "autoset/UsedPortTable.h"
 #include "devicelist/DeviceEntry.h"
+#include "res/ControlNames.h"
 #include "res/DialogUnits.h"
 #include "res/Strings.h"
 
@@ -118,13 +119,8 @@ void CDlgAutoSet::CreateControls()
     setFixedSize(units.ToPixelsX(195), units.ToPixelsY(161));
 
     // Tab order follows the template.
-    QWidget::setTabOrder(m_btnOK, m_btnCancel);
-    QWidget::setTabOrder(m_btnCancel, m_ipAddress);
-    QWidget::setTabOrder(m_ipAddress, m_ipSubnetMask);
-    QWidget::setTabOrder(m_ipSubnetMask, m_editPassword);
-    QWidget::setTabOrder(m_editPassword, m_ipGateway);
-    QWidget::setTabOrder(m_ipGateway, m_checkIPSetting);
-    QWidget::setTabOrder(m_checkIPSetting, m_checkPortMapping);
+    SetTabOrder({m_btnOK, m_btnCancel, m_ipAddress, m_ipSubnetMask, m_editPassword, m_ipGateway,
+                 m_checkIPSetting, m_checkPortMapping});
 
     connect(m_btnOK, &QPushButton::clicked, this, &CDlgAutoSet::OnOK);
     connect(m_btnCancel, &QPushButton::clicked, this, &CDlgAutoSet::OnCancel);

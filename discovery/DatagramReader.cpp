@@ -1,5 +1,6 @@
 #include "discovery/DatagramReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -259,8 +260,11 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
             if (ReadDropCount(header, drops) && drops > slot.kernelDrops.load())
                 slot.kernelDrops = drops;
             Item item;
-            item.datagram.from = senders[at];
-            item.datagram.family = item.datagram.from.ss_family;
+            // Only what this receive wrote of the sender counts, not what an earlier one left.
+            const std::size_t nameLength =
+                std::min<std::size_t>(header.msg_namelen, sizeof(sockaddr_storage));
+            std::memcpy(&item.datagram.from, &senders[at], nameLength);
+            item.datagram.family = nameLength > 0 ? item.datagram.from.ss_family : AF_UNSPEC;
             const std::size_t length = messages[at].msg_len;
             std::vector<std::uint8_t>& buffer = slot.buffers[at];
             if ((header.msg_flags & MSG_TRUNC) || length > slot.bufferSize) {
