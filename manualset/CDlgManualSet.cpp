@@ -10,6 +10,7 @@
 #include "manualset/LeadingNumber.h"
 #include "manualset/ManualSettingsValidation.h"
 #include "manualset/PortBlockStepping.h"
+#include "res/ControlNames.h"
 #include "res/DialogUnits.h"
 #include "res/Strings.h"
 
@@ -75,7 +76,7 @@ void CDlgManualSet::CreateControls()
         edit->setReadOnly(true);
         return edit;
     };
-    // In the template's tab order.
+    // In tab order.
     m_editMac = makeEdit("editMac", QStringLiteral("MAC Address"));
     m_ipAddress = Named(new CIPAddressCtrl(QStringLiteral("IP Address"), this), "ipAddress",
                         QStringLiteral("IP Address"));
@@ -167,12 +168,9 @@ void CDlgManualSet::CreateControls()
     PlaceText(m_radioStatic, units.ToPixels(106, 17, 41, 10));
     setFixedSize(units.ToPixelsX(287), units.ToPixelsY(155));
 
-    QWidget* const tabOrder[] = {
-        m_editMac,     m_ipAddress,   m_ipSubnetMask, m_ipGateway,      m_editHttpPort,      m_spinPorts,
-        m_editDlxPort, m_editTcpPort, m_editUdpPort,  m_editUploadPort, m_editMulticastPort, m_editPassword,
-        m_btnOK,       m_btnCancel,   m_radioPppoe,   m_radioDhcp,      m_radioStatic};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    SetTabOrder({m_editMac, m_ipAddress, m_ipSubnetMask, m_ipGateway, m_editHttpPort, m_spinPorts,
+                 m_editDlxPort, m_editTcpPort, m_editUdpPort, m_editUploadPort, m_editMulticastPort,
+                 m_editPassword, m_btnOK, m_btnCancel, m_radioPppoe, m_radioDhcp, m_radioStatic});
 
     connect(m_spinPorts, &CUpDownCtrl::deltaPos, this, &CDlgManualSet::OnDeltaposSpinPorts);
     connect(m_radioStatic, &QRadioButton::clicked, this, &CDlgManualSet::OnBnClickedStatic);

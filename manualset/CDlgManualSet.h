@@ -68,7 +68,7 @@ private:
 
     SettingHost& m_host;
 
-    // The controls, as the dialog's template binds them.
+    // The controls the dialog reads and writes.
     CUpDownCtrl* m_spinPorts = nullptr;
     QLineEdit* m_editMulticastPort = nullptr;
     CIPAddressCtrl* m_ipSubnetMask = nullptr;

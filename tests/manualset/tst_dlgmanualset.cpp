@@ -172,7 +172,7 @@ void TestDlgManualSet::portFields_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("model");
-    QTest::addColumn<QStringList>("labels"); // shown, in the template's order
+    QTest::addColumn<QStringList>("labels"); // shown, from top to bottom
     QTest::addColumn<QStringList>("shown");  // port fields shown, with their texts
     QTest::addColumn<QStringList>("writable");
 
@@ -523,7 +523,7 @@ void TestDlgManualSet::namesAndTabOrder()
     CDlgManualSet dialog(host, MakeEntry({.model = kSixPortBlock}));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Manual Setting"));
 
-    // In the template's tab order; the label beside a control, if any.
+    // In tab order; the label beside a control, if any.
     const struct
     {
         const char* objectName;
