@@ -123,6 +123,7 @@ void CNetroveDlg::CreateControls()
     connect(m_btnExit, &QPushButton::clicked, this, &CNetroveDlg::OnOK);
     connect(m_btnSearch, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedSearch);
     connect(m_btnAutoSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedAutoSet);
+    connect(m_btnManualSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedManualSet);
     connect(m_pHeader, &QHeaderView::sectionClicked, this, &CNetroveDlg::OnColumnClickList);
     connect(m_list, &CNetroveListCtrl::rowClicked, this, &CNetroveDlg::OnClickList);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,

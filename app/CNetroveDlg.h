@@ -79,6 +79,8 @@ public:
 
     // "Auto Set": opens the Auto Setting dialog for the chosen row.
     void OnBnClickedAutoSet();
+    // "Manual Set": opens the Manual Setting dialog for the chosen row.
+    void OnBnClickedManualSet();
 
     // Setting requests from the setting dialogs.
     void SendCameraPacket(std::span<std::uint8_t> packet) override;

@@ -1,0 +1,261 @@
+// "Manual Set" from the main window against simulated devices: the request each kind of device
+// receives, the device taking it, and a refused input that sends nothing and changes nothing.
+
+#include "app/CNetroveDlg.h"
+#include "autoset/CIPAddressCtrl.h"
+#include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceListColumns.h"
+#include "tests/lab/BoxAnswerer.h"
+#include "tests/lab/LabFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Netrove;
+
+namespace {
+
+const QString kCameraMac = QStringLiteral("02:00:00:00:00:01");
+const QString kShortMac = QStringLiteral("02:00:00:00:00:02");
+const QString kRecorderMac = QStringLiteral("02:00:00:00:00:03");
+const QString kDevices = QStringLiteral(
+    "kind=camera mac=02:00:00:00:00:01 model=NC-1 alias=Door ip=192.168.1.101 mode=dhcp password=door "
+    "http=80 dlx=10000\n"
+    "kind=camera mac=02:00:00:00:00:02 model=NC-2 ip=192.168.1.102 password=yard short=1\n"
+    "kind=recorder mac=02:00:00:00:00:03 model=NVR-1 ip=192.168.1.120 password=rec webport=8000 http=8080 "
+    "dlx=9001 tcp=9002 udp=9003 upload=9004 multicast=9005\n");
+
+template <typename Control> Control* Find(QDialog& dialog, const char* name)
+{
+    return dialog.findChild<Control*>(QString::fromLatin1(name));
+}
+
+void SetAddress(QDialog& dialog, const char* name, const Ipv4Octets& octets)
+{
+    Find<CIPAddressCtrl>(dialog, name)->SetAddress(octets);
+}
+
+void Type(QDialog& dialog, const char* name, const QString& text)
+{
+    QLineEdit* edit = Find<QLineEdit>(dialog, name);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+// Presses "Manual Set" and lets `act` fill and finish the dialog once it is up. False when no
+// dialog opened.
+bool ManualSet(CNetroveDlg& dlg, const std::function<void(QDialog&)>& act)
+{
+    bool opened = false;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, &driver, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog->objectName() != QLatin1String("CDlgManualSet") ||
+            !dialog->isVisible())
+            return;
+        driver.stop();
+        opened = true;
+        act(*dialog);
+    });
+    driver.start();
+    QTest::mouseClick(dlg.m_btnManualSet, Qt::LeftButton);
+    return opened;
+}
+
+void Confirm(QDialog& dialog)
+{
+    QTest::mouseClick(Find<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
+}
+
+void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
+{
+    CNetroveListCtrl& list = *dlg.m_list;
+    const int row = list.FindRowByMac(mac);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(row, ColumnDeviceName)).center());
+}
+
+QList<QJsonObject> Settings(const LabFixture& lab)
+{
+    QList<QJsonObject> settings;
+    for (const QJsonObject& line : lab.Received())
+        if (line.value(QLatin1String("kind")).toString() == QLatin1String("setting"))
+            settings << line;
+    return settings;
+}
+
+int Field(const QJsonObject& request, const char* name)
+{
+    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toInt(-1);
+}
+
+QString Text(const QJsonObject& request, const char* name)
+{
+    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toString();
+}
+
+} // namespace
+
+class TestManualSetLab final : public QObject
+{
+    Q_OBJECT
+
+private:
+    LabFixture m_lab;
+    std::unique_ptr<CNetroveDlg> m_dlg;
+    std::unique_ptr<BoxAnswerer> m_boxes;
+
+private slots:
+    void init()
+    {
+        m_boxes = std::make_unique<BoxAnswerer>();
+        QVERIFY2(m_lab.Start(kDevices), qPrintable(m_lab.Error()));
+        m_dlg = std::make_unique<CNetroveDlg>();
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+        QTRY_COMPARE(m_dlg->m_list->rowCount(), 3);
+        QTRY_VERIFY(m_dlg->m_checkCamera->isEnabled());
+    }
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_lab.Stop();
+        m_boxes.reset();
+    }
+
+    void cameraTakesStaticSettingsAndReappears()
+    {
+        ClickRowOf(*m_dlg, kCameraMac);
+        QVERIFY(m_dlg->m_btnManualSet->isEnabled());
+        QString shownMac;
+        QVERIFY(ManualSet(*m_dlg, [&shownMac](QDialog& d) {
+            shownMac = Find<QLineEdit>(d, "editMac")->text();
+            QTest::mouseClick(Find<QRadioButton>(d, "radioStatic"), Qt::LeftButton);
+            SetAddress(d, "ipAddress", {192, 168, 1, 150});
+            SetAddress(d, "ipSubnetMask", {255, 255, 255, 0});
+            SetAddress(d, "ipGateway", {192, 168, 1, 1});
+            Type(d, "editHttpPort", u"8081"_qs);
+            Type(d, "editDlxPort", u"9000"_qs);
+            Type(d, "editPassword", u"door"_qs);
+            Confirm(d);
+        }));
+        QCOMPARE(shownMac, kCameraMac);
+
+        QTRY_COMPARE(Settings(m_lab).size(), 1);
+        const QJsonObject request = Settings(m_lab).first();
+        QCOMPARE(request.value(QLatin1String("channel")).toString(), u"camera"_qs);
+        QCOMPARE(request.value(QLatin1String("size")).toInt(), 326);
+        QCOMPARE(Field(request, "opcode"), 2);
+        QCOMPARE(Text(request, "mac"), kCameraMac);
+        QCOMPARE(Text(request, "ip"), u"192.168.1.150"_qs);
+        QCOMPARE(Text(request, "mask"), u"255.255.255.0"_qs);
+        QCOMPARE(Text(request, "gateway"), u"192.168.1.1"_qs);
+        QCOMPARE(Text(request, "password"), u"door"_qs);
+        QCOMPARE(Field(request, "http"), 8081);
+        QCOMPARE(Field(request, "webport"), 8081);
+        QCOMPARE(Field(request, "dlx"), 9000);
+        for (const char* hidden : {"tcp", "udp", "upload", "multicast"})
+            QCOMPARE(Field(request, hidden), 0);
+        QCOMPARE(Field(request, "mode"), 0);
+        QCOMPARE(request.value(QLatin1String("outcome")).toString(), u"applied"_qs);
+
+        // The device answers, the list empties and the camera is back with what was sent.
+        QTRY_VERIFY(m_dlg->m_list->FindRowByMac(kCameraMac) >= 0 &&
+                    m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnIp) ==
+                        u"192.168.1.150"_qs);
+        QCOMPARE(m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnMode),
+                 u"Static"_qs);
+        QVERIFY(m_boxes->Texts().isEmpty());
+    }
+
+    void shortReplyCameraAndRecorderGetTheShortForm_data()
+    {
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<int>("http");
+        QTest::addColumn<int>("second");
+        QTest::newRow("camera that answered short") << kShortMac << u"camera"_qs << 80 << 10000;
+        QTest::newRow("recorder") << kRecorderMac << u"recorder"_qs << 8080 << 9001;
+    }
+
+    void shortReplyCameraAndRecorderGetTheShortForm()
+    {
+        QFETCH(QString, mac);
+        QFETCH(QString, channel);
+        QFETCH(int, http);
+        QFETCH(int, second);
+
+        ClickRowOf(*m_dlg, mac);
+        // The reported values go back unchanged but for the password.
+        QVERIFY(ManualSet(*m_dlg, [](QDialog& d) {
+            Type(d, "editPassword", u"wrong"_qs);
+            Confirm(d);
+        }));
+        QTRY_COMPARE(Settings(m_lab).size(), 1);
+        const QJsonObject request = Settings(m_lab).first();
+        QCOMPARE(request.value(QLatin1String("channel")).toString(), channel);
+        QCOMPARE(request.value(QLatin1String("size")).toInt(), 262);
+        QCOMPARE(Text(request, "mac"), mac);
+        QCOMPARE(Field(request, "http"), http);
+        QCOMPARE(Field(request, "webport"), http);
+        QCOMPARE(Field(request, "dlx"), second);
+        QCOMPARE(Text(request, "password"), u"wrong"_qs);
+        QTRY_COMPARE(m_boxes->Texts(), QStringList{u"Invalid Password!"_qs});
+    }
+
+    void refusedInputSendsNothingAndChangesNothing()
+    {
+        ClickRowOf(*m_dlg, kCameraMac);
+        const QString statusBefore = m_dlg->m_staticStatus->text();
+        QString ipBefore, ipAfter, httpBefore, httpAfter;
+        bool dhcpBefore = false, dhcpAfter = false, stayedOpen = false;
+        QVERIFY(ManualSet(*m_dlg, [&](QDialog& d) {
+            // A DHCP camera still needs a gateway whose first octet is 1 to 223.
+            SetAddress(d, "ipGateway", {0, 0, 0, 0});
+            ipBefore =
+                QString::fromStdString(FormatDottedQuad(Find<CIPAddressCtrl>(d, "ipAddress")->GetAddress()));
+            httpBefore = Find<QLineEdit>(d, "editHttpPort")->text();
+            dhcpBefore = Find<QRadioButton>(d, "radioDhcp")->isChecked();
+            Confirm(d); // the message box is answered by the BoxAnswerer
+            ipAfter =
+                QString::fromStdString(FormatDottedQuad(Find<CIPAddressCtrl>(d, "ipAddress")->GetAddress()));
+            httpAfter = Find<QLineEdit>(d, "editHttpPort")->text();
+            dhcpAfter = Find<QRadioButton>(d, "radioDhcp")->isChecked();
+            stayedOpen = d.isVisible();
+            d.reject();
+        }));
+        QVERIFY(stayedOpen);
+        QCOMPARE(m_boxes->Texts(), QStringList{u"The first octet value of Gateway must be from 1 to 223"_qs});
+        QCOMPARE(ipAfter, ipBefore);
+        QCOMPARE(httpAfter, httpBefore);
+        QVERIFY(dhcpBefore);
+        QCOMPARE(dhcpAfter, dhcpBefore);
+        QTest::qWait(300);
+        QVERIFY(Settings(m_lab).isEmpty());
+        QCOMPARE(m_dlg->m_staticStatus->text(), statusBefore);
+        QVERIFY(m_dlg->m_btnManualSet->isEnabled());
+    }
+
+    void nothingOpensWithoutAChosenRow()
+    {
+        m_dlg->m_list->clearSelection();
+        m_dlg->OnBnClickedManualSet();
+        QTest::qWait(200);
+        QVERIFY(Settings(m_lab).isEmpty());
+        QVERIFY(m_boxes->Texts().isEmpty());
+    }
+};
+
+NETROVE_LAB_TEST_MAIN(TestManualSetLab, QApplication)
+
+#include "tst_manualsetlab.moc"
