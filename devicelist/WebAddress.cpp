@@ -1,0 +1,93 @@
+#include "devicelist/WebAddress.h"
+
+#include "discovery/PacketFields.h"
+
+#include <sys/utsname.h>
+
+#include <charconv>
+#include <cstring>
+
+namespace Netrove {
+
+namespace {
+
+// Zone 4, its percent sign written as "%25" so that the zone survives inside a URL.
+constexpr std::string_view kZoneSuffix = "%254";
+
+bool IsHttpsCamera(std::string_view url)
+{
+    return url.starts_with("https");
+}
+
+} // namespace
+
+std::string BuildCameraWebUrl(std::string_view host, std::string_view url, std::uint16_t webPort,
+                              std::uint16_t httpPort)
+{
+    std::string address;
+    if (IsHttpsCamera(url)) {
+        address.append("https://").append(host);
+        if (webPort != httpPort)
+            address.append(":").append(std::to_string(webPort));
+    } else {
+        address.append("http://").append(host).append(":").append(std::to_string(webPort));
+    }
+    return address;
+}
+
+std::string BuildCameraIPv6WebUrl(std::string_view ipv6Address, std::string_view url, std::uint16_t webPort,
+                                  std::uint16_t httpPort, int osMajorVersion)
+{
+    std::string host = "[";
+    host.append(ipv6Address);
+    if (osMajorVersion == 5)
+        host.append(kZoneSuffix);
+    host.append("]");
+    return BuildCameraWebUrl(host, url, webPort, httpPort);
+}
+
+std::string CameraWebUrl(PacketKind kind, std::span<const std::uint8_t> reply)
+{
+    return BuildCameraWebUrl(
+        ReadText(kind, reply, PacketField::IpAddress), ReadText(kind, reply, PacketField::Url),
+        ReadU16(kind, reply, PacketField::WebPort), ReadU16(kind, reply, PacketField::HttpPort));
+}
+
+std::string CameraIPv6WebUrl(std::span<const std::uint8_t> reply6, int osMajorVersion)
+{
+    constexpr PacketKind kind = PacketKind::KindCameraIPv6;
+    return BuildCameraIPv6WebUrl(ReadText(kind, reply6, PacketField::Ipv6Address),
+                                 ReadText(kind, reply6, PacketField::Url),
+                                 ReadU16(kind, reply6, PacketField::WebPort),
+                                 ReadU16(kind, reply6, PacketField::HttpPort), osMajorVersion);
+}
+
+int GetOsMajorVersion()
+{
+    utsname system{};
+    if (uname(&system) != 0)
+        return -1;
+    const char* first = system.release;
+    const char* last = first + strnlen(system.release, sizeof system.release);
+    int major = -1;
+    const auto [end, error] = std::from_chars(first, last, major);
+    if (error != std::errc() || end == first)
+        return -1;
+    return major;
+}
+
+WebPageChoice ChooseWebPage(const QString& protocolText, const DeviceEntry* entry)
+{
+    if (entry == nullptr)
+        return {};
+    if (protocolText == QLatin1String("IPv4")) {
+        if (entry->kind == PacketKind::KindCamera)
+            return {WebPageAction::OpenAddress, CameraWebUrl(entry->kind, entry->reply)};
+        return {WebPageAction::OpenAddress, ReadText(entry->kind, entry->reply, PacketField::Url)};
+    }
+    if (entry->kind == PacketKind::KindCameraIPv6)
+        return {WebPageAction::ChooseIPv6OrIPv4, {}};
+    return {};
+}
+
+} // namespace Netrove

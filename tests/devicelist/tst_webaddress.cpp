@@ -1,0 +1,225 @@
+#include "devicelist/DeviceEntry.h"
+#include "devicelist/WebAddress.h"
+#include "discovery/PacketFields.h"
+#include "discovery/PacketLayout.h"
+
+#include <QSysInfo>
+#include <QTest>
+
+#include <memory>
+
+using namespace Netrove;
+
+Q_DECLARE_METATYPE(Netrove::PacketKind)
+Q_DECLARE_METATYPE(Netrove::WebPageAction)
+
+namespace {
+
+DeviceEntry MakeEntry(PacketKind kind, const char* ip, const char* url, std::uint16_t webPort,
+                      std::uint16_t httpPort, const char* ipv6 = "")
+{
+    DeviceEntry entry;
+    entry.kind = kind;
+    entry.reply.assign(LongFormSize(kind), 0);
+    WriteText(kind, entry.reply, PacketField::IpAddress, ip);
+    WriteText(kind, entry.reply, PacketField::Url, url);
+    WriteU16(kind, entry.reply, PacketField::WebPort, webPort);
+    WriteU16(kind, entry.reply, PacketField::HttpPort, httpPort);
+    if (kind == PacketKind::KindCameraIPv6)
+        WriteText(kind, entry.reply, PacketField::Ipv6Address, ipv6);
+    return entry;
+}
+
+} // namespace
+
+class TestWebAddress final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void buildCameraWebUrl_data();
+    void buildCameraWebUrl();
+    void buildCameraIPv6WebUrl_data();
+    void buildCameraIPv6WebUrl();
+    void cameraAddressesReadTheirOwnLayout_data();
+    void cameraAddressesReadTheirOwnLayout();
+    void fieldsFilledToTheirWidthStayInside();
+    void chooseWebPage_data();
+    void chooseWebPage();
+    void rowWithoutEntryDoesNothing();
+    void osMajorVersionIsTheKernels();
+};
+
+void TestWebAddress::buildCameraWebUrl_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("webPort");
+    QTest::addColumn<int>("httpPort");
+    QTest::addColumn<QString>("expected");
+
+    const QString host = QStringLiteral("192.168.1.100");
+    QTest::newRow("http 8080") << host << "http://cam" << 8080 << 80 << "http://192.168.1.100:8080";
+    QTest::newRow("http always writes 80") << host << "http://cam" << 80 << 80 << "http://192.168.1.100:80";
+    QTest::newRow("https, same ports") << host << "https://cam" << 443 << 443 << "https://192.168.1.100";
+    QTest::newRow("https, ports differ") << host << "https://cam" << 443 << 80 << "https://192.168.1.100:443";
+    QTest::newRow("HTTPS in capitals is http")
+        << host << "HTTPS://cam" << 443 << 443 << "http://192.168.1.100:443";
+    QTest::newRow("Https mixed case is http") << host << "Https" << 443 << 443 << "http://192.168.1.100:443";
+    QTest::newRow("exactly https") << host << "https" << 8443 << 8443 << "https://192.168.1.100";
+    QTest::newRow("shorter than https") << host << "http" << 81 << 81 << "http://192.168.1.100:81";
+    QTest::newRow("https not at the start") << host << " https" << 81 << 81 << "http://192.168.1.100:81";
+    QTest::newRow("empty url") << host << "" << 5000 << 5000 << "http://192.168.1.100:5000";
+    QTest::newRow("ports unsigned") << host << "http" << 65535 << 0 << "http://192.168.1.100:65535";
+    QTest::newRow("https unsigned port") << host << "https" << 40000 << 0 << "https://192.168.1.100:40000";
+    QTest::newRow("port 0 written") << host << "" << 0 << 80 << "http://192.168.1.100:0";
+}
+
+void TestWebAddress::buildCameraWebUrl()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, url);
+    QFETCH(int, webPort);
+    QFETCH(int, httpPort);
+    QFETCH(QString, expected);
+
+    const std::string address =
+        BuildCameraWebUrl(host.toStdString(), url.toStdString(), static_cast<std::uint16_t>(webPort),
+                          static_cast<std::uint16_t>(httpPort));
+    QCOMPARE(QString::fromStdString(address), expected);
+}
+
+void TestWebAddress::buildCameraIPv6WebUrl_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("webPort");
+    QTest::addColumn<int>("httpPort");
+    QTest::addColumn<int>("osMajorVersion");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("http, version 5") << "" << 80 << 80 << 5 << "http://[fe80::1%254]:80";
+    QTest::newRow("http, version 6") << "" << 80 << 80 << 6 << "http://[fe80::1]:80";
+    QTest::newRow("http, version 4") << "" << 80 << 80 << 4 << "http://[fe80::1]:80";
+    QTest::newRow("http, version 10") << "" << 80 << 80 << 10 << "http://[fe80::1]:80";
+    QTest::newRow("http, query failed") << "" << 80 << 80 << -1 << "http://[fe80::1]:80";
+    QTest::newRow("https same ports, version 5") << "https" << 443 << 443 << 5 << "https://[fe80::1%254]";
+    QTest::newRow("https same ports, version 6") << "https" << 443 << 443 << 6 << "https://[fe80::1]";
+    QTest::newRow("https ports differ, version 5")
+        << "https" << 8443 << 80 << 5 << "https://[fe80::1%254]:8443";
+    QTest::newRow("https ports differ, version 6") << "https" << 8443 << 80 << 6 << "https://[fe80::1]:8443";
+    QTest::newRow("HTTPS capitals, version 5") << "HTTPS" << 443 << 443 << 5 << "http://[fe80::1%254]:443";
+}
+
+void TestWebAddress::buildCameraIPv6WebUrl()
+{
+    QFETCH(QString, url);
+    QFETCH(int, webPort);
+    QFETCH(int, httpPort);
+    QFETCH(int, osMajorVersion);
+    QFETCH(QString, expected);
+
+    const std::string address =
+        BuildCameraIPv6WebUrl("fe80::1", url.toStdString(), static_cast<std::uint16_t>(webPort),
+                              static_cast<std::uint16_t>(httpPort), osMajorVersion);
+    QCOMPARE(QString::fromStdString(address), expected);
+}
+
+void TestWebAddress::cameraAddressesReadTheirOwnLayout_data()
+{
+    QTest::addColumn<PacketKind>("kind");
+    QTest::newRow("camera") << PacketKind::KindCamera;
+    QTest::newRow("IPv6 camera") << PacketKind::KindCameraIPv6;
+}
+
+void TestWebAddress::cameraAddressesReadTheirOwnLayout()
+{
+    QFETCH(PacketKind, kind);
+
+    // The IPv6 layout puts every field from the password on 40 bytes further on.
+    const DeviceEntry entry = MakeEntry(kind, "192.168.1.100", "https://cam", 443, 80, "fe80::1");
+    QCOMPARE(QString::fromStdString(CameraWebUrl(kind, entry.reply)),
+             QStringLiteral("https://192.168.1.100:443"));
+    if (kind == PacketKind::KindCameraIPv6)
+        QCOMPARE(QString::fromStdString(CameraIPv6WebUrl(entry.reply, 6)),
+                 QStringLiteral("https://[fe80::1]:443"));
+}
+
+void TestWebAddress::fieldsFilledToTheirWidthStayInside()
+{
+    constexpr PacketKind kind = PacketKind::KindCameraIPv6;
+    std::vector<std::uint8_t> reply(LongFormSize(kind), 0);
+    // Texts without their NUL: each is read up to its field's end, never into the next field.
+    for (PacketField field : {PacketField::IpAddress, PacketField::Ipv6Address}) {
+        const FieldPlace place = *FieldOf(kind, field);
+        std::fill_n(reply.begin() + static_cast<std::ptrdiff_t>(place.offset), place.size, std::uint8_t('1'));
+    }
+    WriteU16(kind, reply, PacketField::WebPort, 80);
+
+    QCOMPARE(QString::fromStdString(CameraWebUrl(kind, reply)),
+             QStringLiteral("http://%1:80").arg(QString(16, QLatin1Char('1'))));
+    QCOMPARE(QString::fromStdString(CameraIPv6WebUrl(reply, 6)),
+             QStringLiteral("http://[%1]:80").arg(QString(40, QLatin1Char('1'))));
+}
+
+void TestWebAddress::chooseWebPage_data()
+{
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<PacketKind>("kind");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<WebPageAction>("action");
+    QTest::addColumn<QString>("address");
+
+    const auto camera = PacketKind::KindCamera;
+    const auto camera6 = PacketKind::KindCameraIPv6;
+    const auto recorder = PacketKind::KindRecorder;
+    const auto open = WebPageAction::OpenAddress;
+    const auto nothing = WebPageAction::Nothing;
+
+    QTest::newRow("IPv4 camera") << "IPv4" << camera << "http://x" << open << "http://192.168.1.100:8080";
+    QTest::newRow("IPv4 https camera")
+        << "IPv4" << camera << "https://x" << open << "https://192.168.1.100:8080";
+    QTest::newRow("recorder's own address") << "IPv4" << recorder << "http://nvr.local:8000/index.html"
+                                            << open << "http://nvr.local:8000/index.html";
+    QTest::newRow("recorder, any text")
+        << "IPv4" << recorder << "file:///etc/passwd" << open << "file:///etc/passwd";
+    QTest::newRow("recorder, empty url") << "IPv4" << recorder << "" << open << "";
+    QTest::newRow("IPv6 camera asks")
+        << "IPv6" << camera6 << "http://x" << WebPageAction::ChooseIPv6OrIPv4 << "";
+    QTest::newRow("IPv6 text, camera kind") << "IPv6" << camera << "http://x" << nothing << "";
+    QTest::newRow("IPv6 text, recorder") << "IPv6" << recorder << "http://x" << nothing << "";
+    QTest::newRow("protocol text not exactly IPv4") << "ipv4" << camera << "http://x" << nothing << "";
+    QTest::newRow("no protocol text") << "" << recorder << "http://x" << nothing << "";
+}
+
+void TestWebAddress::chooseWebPage()
+{
+    QFETCH(QString, protocol);
+    QFETCH(PacketKind, kind);
+    QFETCH(QString, url);
+    QFETCH(WebPageAction, action);
+    QFETCH(QString, address);
+
+    const DeviceEntry entry =
+        MakeEntry(kind, "192.168.1.100", url.toLatin1().constData(), 8080, 80, "fe80::1");
+    const WebPageChoice choice = ChooseWebPage(protocol, &entry);
+    QCOMPARE(choice.action, action);
+    QCOMPARE(QString::fromStdString(choice.address), address);
+}
+
+void TestWebAddress::rowWithoutEntryDoesNothing()
+{
+    QCOMPARE(ChooseWebPage(QStringLiteral("IPv4"), nullptr).action, WebPageAction::Nothing);
+    QCOMPARE(ChooseWebPage(QStringLiteral("IPv6"), nullptr).action, WebPageAction::Nothing);
+}
+
+void TestWebAddress::osMajorVersionIsTheKernels()
+{
+    bool ok = false;
+    const int expected = QSysInfo::kernelVersion().section(QLatin1Char('.'), 0, 0).toInt(&ok);
+    if (!ok)
+        QSKIP("The kernel version does not begin with a number here");
+    QCOMPARE(GetOsMajorVersion(), expected);
+}
+
+QTEST_GUILESS_MAIN(TestWebAddress)
+#include "tst_webaddress.moc"
