@@ -1,39 +1,17 @@
+#include "BrowserStandIn.h"
 #include "devicelist/OpenInBrowser.h"
 #include "devicelist/WebAddress.h"
 
-#include <QDesktopServices>
-#include <QLoggingCategory>
 #include <QTest>
+
+#include <memory>
 
 using namespace Netrove;
 
 namespace {
 
-// Stands in for the browser: records every address handed to the desktop, opens nothing.
-class UrlRecorder final : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
-
-QStringList g_webLines;
-QtMessageHandler g_previousHandler = nullptr;
-
-void RecordWebLines(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (context.category != nullptr && qstrcmp(context.category, "netrove.web") == 0)
-        g_webLines << message;
-    else
-        g_previousHandler(type, context, message);
-}
-
 // Every scheme a refused address names, besides the browser's own two: an address let through by
-// mistake lands here, never with the desktop.
+// mistake lands with the stand-in, never with the desktop.
 const QStringList kSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
                            QStringLiteral("javascript"), QStringLiteral("smb")};
 
@@ -46,7 +24,6 @@ class TestOpenInBrowser final : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanupTestCase();
     void categoryIsOffByDefault();
     void refused_data();
     void refused();
@@ -56,27 +33,17 @@ private slots:
     void cameraAddressesPassTheSameCheck();
 
 private:
-    UrlRecorder m_browser;
+    std::unique_ptr<BrowserStandIn> m_browser;
 };
 
 void TestOpenInBrowser::initTestCase()
 {
-    for (const QString& scheme : kSchemes)
-        QDesktopServices::setUrlHandler(scheme, &m_browser, "Open");
-    g_previousHandler = qInstallMessageHandler(RecordWebLines);
+    m_browser = std::make_unique<BrowserStandIn>(kSchemes);
 }
 
 void TestOpenInBrowser::init()
 {
-    m_browser.opened.clear();
-    g_webLines.clear();
-}
-
-void TestOpenInBrowser::cleanupTestCase()
-{
-    qInstallMessageHandler(g_previousHandler);
-    for (const QString& scheme : kSchemes)
-        QDesktopServices::unsetUrlHandler(scheme);
+    m_browser->Clear();
 }
 
 void TestOpenInBrowser::categoryIsOffByDefault()
@@ -84,8 +51,8 @@ void TestOpenInBrowser::categoryIsOffByDefault()
     // Rules given from outside decide for themselves.
     if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES")) {
         OpenInBrowser("file:///etc/passwd");
-        QVERIFY(m_browser.opened.isEmpty());
-        QCOMPARE(g_webLines.size(), 0);
+        QVERIFY(m_browser->opened.isEmpty());
+        QCOMPARE(m_browser->webLines.size(), 0);
     }
     // The remaining tests read the lines.
     QLoggingCategory::setFilterRules(QStringLiteral("netrove.web.debug=true"));
@@ -118,9 +85,10 @@ void TestOpenInBrowser::refused()
     QFETCH(QByteArray, address);
 
     OpenInBrowser(std::string_view(address.constData(), static_cast<std::size_t>(address.size())));
-    QVERIFY2(m_browser.opened.isEmpty(), qPrintable(m_browser.opened.value(0).toString()));
-    QCOMPARE(g_webLines.size(), 1);
-    QVERIFY2(!g_webLines.first().contains(QLatin1Char('\n')), qPrintable(g_webLines.first()));
+    QVERIFY2(m_browser->opened.isEmpty(), qPrintable(m_browser->opened.value(0).toString()));
+    QCOMPARE(m_browser->webLines.size(), 1);
+    QVERIFY2(!m_browser->webLines.first().contains(QLatin1Char('\n')),
+             qPrintable(m_browser->webLines.first()));
     QVERIFY(!CheckWebAddress(std::string_view(address.constData(), static_cast<std::size_t>(address.size())))
                  .Accepted());
 }
@@ -146,9 +114,9 @@ void TestOpenInBrowser::opened()
     QFETCH(QString, expected);
 
     OpenInBrowser(std::string_view(address.constData(), static_cast<std::size_t>(address.size())));
-    QCOMPARE(m_browser.opened.size(), 1);
-    QCOMPARE(m_browser.opened.first().toString(), expected);
-    QVERIFY2(g_webLines.isEmpty(), qPrintable(g_webLines.join(QLatin1Char('|'))));
+    QCOMPARE(m_browser->opened.size(), 1);
+    QCOMPARE(m_browser->opened.first().toString(), expected);
+    QVERIFY2(m_browser->webLines.isEmpty(), qPrintable(m_browser->webLines.join(QLatin1Char('|'))));
 }
 
 void TestOpenInBrowser::cameraAddressesPassTheSameCheck_data()
@@ -168,8 +136,8 @@ void TestOpenInBrowser::cameraAddressesPassTheSameCheck()
     QFETCH(bool, opens);
 
     OpenInBrowser(BuildCameraWebUrl(ip.toStdString(), "http", 80, 80));
-    QCOMPARE(m_browser.opened.size(), opens ? 1 : 0);
-    QCOMPARE(g_webLines.size(), opens ? 0 : 1);
+    QCOMPARE(m_browser->opened.size(), opens ? 1 : 0);
+    QCOMPARE(m_browser->webLines.size(), opens ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestOpenInBrowser)
