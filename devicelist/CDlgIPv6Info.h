@@ -48,7 +48,7 @@ private:
     OsMajorVersionQuery m_getOsMajorVersion;
     bool m_bInitialised = false;
 
-    // The controls, in the order of the dialog's template.
+    // The controls, in tab order.
     QPushButton* m_btnCancel;
     QPushButton* m_btnIPv6;
     QLineEdit* m_editAddress;

@@ -87,8 +87,8 @@ class TestDlgIPv6Info final : public QObject
 private slots:
     void initTestCase();
     void init();
-    void templateControls();
-    void controlsKeepTheTemplatesArrangement();
+    void controlsAndTitle();
+    void controlsKeepTheirArrangement();
     void showsAddressAsReceived_data();
     void showsAddressAsReceived();
     void buttons_data();
@@ -114,7 +114,7 @@ void TestDlgIPv6Info::init()
     g_osMajorVersion = 6;
 }
 
-void TestDlgIPv6Info::templateControls()
+void TestDlgIPv6Info::controlsAndTitle()
 {
     CDlgIPv6Info dialog(nullptr, &FakeOsMajorVersion);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("IPv6 Address Information"));
@@ -143,7 +143,7 @@ void TestDlgIPv6Info::templateControls()
     QCOMPARE(edit->accessibleName(), QStringLiteral("IPv6 Address"));
     controls.insert(2, edit);
 
-    // Tab order of the template: Cancel, IPv6, the address, IPv4, and round again.
+    // Tab order: Cancel, IPv6, the address, IPv4, and round again.
     QList<QWidget*> tabOrder{controls.first()};
     for (QWidget* next = controls.first()->nextInFocusChain();
          next != controls.first() && tabOrder.size() < 10; next = next->nextInFocusChain()) {
@@ -153,7 +153,7 @@ void TestDlgIPv6Info::templateControls()
     QCOMPARE(tabOrder, controls);
 }
 
-void TestDlgIPv6Info::controlsKeepTheTemplatesArrangement()
+void TestDlgIPv6Info::controlsKeepTheirArrangement()
 {
     CDlgIPv6Info dialog(nullptr, &FakeOsMajorVersion);
     const QRect cancel = Find<QPushButton>(&dialog, "buttonCancel")->geometry();
