@@ -41,7 +41,6 @@ const std::vector<Device> kDevices{
     {PacketKind::KindCameraIPv6, "00:00:00:00:00:03", "192.168.1.30", "http://cam", 80, 80, "fe80::3"},
     {PacketKind::KindRecorder, "00:00:00:00:00:04", "192.168.1.21", "file:///etc/passwd", 80, 80},
     {PacketKind::KindRecorder, "00:00:00:00:00:05", "192.168.1.22", "", 80, 80},
-    {PacketKind::KindCamera, "00:00:00:00:00:06", "192.168.1.101", "https://cam", 443, 443},
 };
 enum Row
 {
@@ -50,7 +49,6 @@ enum Row
     RowIPv6Camera,
     RowRecorderFileUrl,
     RowRecorderEmptyUrl,
-    RowHttpsCamera,
 };
 
 NewDeviceRow MakeRow(const Device& device)
@@ -172,7 +170,6 @@ void TestDblClickList::opensAtOnce_data()
     QTest::addColumn<int>("logLines");
 
     QTest::newRow("IPv4 camera") << int(RowCamera) << "http://192.168.1.100:8080" << 0;
-    QTest::newRow("https camera") << int(RowHttpsCamera) << "https://192.168.1.101" << 0;
     QTest::newRow("recorder's own address")
         << int(RowRecorder) << "http://192.168.1.20:8000/web/index.html" << 0;
     QTest::newRow("recorder sends a file address") << int(RowRecorderFileUrl) << "" << 1;
