@@ -2,6 +2,7 @@
 
 #include "app/ModeRules.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceWebPage.h"
 #include "devicelist/RepaintLimiter.h"
 #include "discovery/ClientTagMaker.h"
 #include "discovery/DiscoveryChannels.h"
@@ -126,6 +127,8 @@ void CNetroveDlg::CreateControls()
     connect(m_btnManualSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedManualSet);
     connect(m_pHeader, &QHeaderView::sectionClicked, this, &CNetroveDlg::OnColumnClickList);
     connect(m_list, &CNetroveListCtrl::rowClicked, this, &CNetroveDlg::OnClickList);
+    connect(m_list, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { OnDblClickList(this, *m_list, index.row()); });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CNetroveDlg::OnListSelectionChanged);
 }

@@ -4,6 +4,7 @@
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
+#include "tests/devicelist/BrowserStandIn.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QApplication>
@@ -224,6 +225,20 @@ private slots:
         QCOMPARE(w.dlg.m_mirror.tcpPort, u"10031"_qs);
         QCOMPARE(w.dlg.m_mirror.udpPort, u"10021"_qs);
         QCOMPARE(w.dlg.m_mirror.uploadPort, u"10011"_qs);
+    }
+
+    void doubleClickOpensTheWebPage()
+    {
+        Window w;
+        QVERIFY2(Open(w), qPrintable(w.lab.Error()));
+        BrowserStandIn browser;
+        CNetroveListCtrl& list = *w.dlg.m_list;
+        const int camera = RowOf(w, "02:00:00:00:00:01");
+        // A double-click is a click and then the second press.
+        const QPoint at = list.visualRect(list.model()->index(camera, ColumnDeviceName)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(browser.OpenedTexts(), QStringList{u"http://192.168.1.101:80"_qs});
     }
 
     void choosingARowEndsTheSearchCycle()
