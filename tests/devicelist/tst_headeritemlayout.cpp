@@ -143,5 +143,5 @@ void TestHeaderItemLayout::linePixels()
     QVERIFY(std::abs(to.x() - last.x()) <= 1 && std::abs(to.y() - last.y()) <= 1);
 }
 
-QTEST_MAIN(TestHeaderItemLayout)
+QTEST_APPLESS_MAIN(TestHeaderItemLayout)
 #include "tst_headeritemlayout.moc"
