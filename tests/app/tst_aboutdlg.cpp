@@ -65,11 +65,11 @@ private slots:
         QCOMPARE(icon->pixmap().size(), QSize(32, 32));
         QCOMPARE(icon->pixmap().toImage(), ApplicationIcon().pixmap(32, 32).toImage());
 
-        // Only the three controls of the template.
+        // The icon, the text and OK, nothing else.
         QCOMPARE(dlg.findChildren<QWidget*>().size(), 3);
     }
 
-    // The template's places, and the text fits its line: it would be cut, not wrapped.
+    // Where the controls sit, and the text fits its line: it would be cut, not wrapped.
     void layout()
     {
         CAboutDlg dlg;
