@@ -6,10 +6,8 @@
 #include <QApplication>
 
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -211,25 +209,6 @@ private slots:
         QVERIFY(dlg.isVisible());
     }
 
-    void contextMenuOfTheFreeArea()
-    {
-        CNetroveDlg dlg;
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        const QPoint free(2, 2);
-        QCOMPARE(dlg.childAt(free), nullptr);
-
-        QStringList offered;
-        const int opened = AboutBoxesOpenedBy([&] { offered = RequestMenu(&dlg, free, true); });
-        QCOMPARE(offered, QStringList{QStringLiteral("Netrove Information(&A)")});
-        QCOMPARE(opened, 1);
-
-        // The list keeps its right click for choosing a row.
-        const QPoint row(10, 10);
-        QCOMPARE(RequestMenu(dlg.m_list->viewport(), row, false), QStringList{});
-        QCOMPARE(RequestMenu(dlg.m_list, row, false), QStringList{});
-    }
-
 private:
     // Runs `act`; every About box it opens is checked and closed with Escape from inside its loop.
     static int AboutBoxesOpenedBy(const std::function<void()>& act)
@@ -250,31 +229,6 @@ private:
         act();
         watcher.stop();
         return opened;
-    }
-
-    // A context menu request at `pos` of `target`; the texts of the menu that opened, which is then
-    // closed or its first entry chosen by its mnemonic.
-    static QStringList RequestMenu(QWidget* target, QPoint pos, bool choose)
-    {
-        QStringList texts;
-        QTimer watcher;
-        watcher.setInterval(10);
-        QObject::connect(&watcher, &QTimer::timeout, [&texts, choose] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (menu == nullptr || !texts.isEmpty())
-                return;
-            for (QAction* action : menu->actions())
-                texts << action->text();
-            if (choose)
-                QTest::keyClick(menu, Qt::Key_A);
-            else
-                menu->close();
-        });
-        watcher.start();
-        QContextMenuEvent request(QContextMenuEvent::Mouse, pos, target->mapToGlobal(pos));
-        QApplication::sendEvent(target, &request);
-        watcher.stop();
-        return texts;
     }
 
     // The first search keeps the mode boxes until the list settles; the tests want them at once.

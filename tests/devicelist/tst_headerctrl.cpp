@@ -172,7 +172,6 @@ private slots:
     void titleKeepsItsMargins();
     void longTitleEndsWithEllipsis();
     void onlyTheSortColumnShowsTheTriangle();
-    void noTriangleAfterSearch();
     void pressedTitleMovesTriangleStays();
     void narrowColumnShowsTriangleWithoutTitle_data();
     void narrowColumnShowsTriangleWithoutTitle();
@@ -215,18 +214,10 @@ void TestHeaderCtrl::triangleAtItsCoordinates()
     QVERIFY2(gotLight == wantLight, qPrintable(QStringLiteral("light: %1").arg(Describe(gotLight))));
     QVERIFY2(gotDark == wantDark, qPrintable(QStringLiteral("dark: %1").arg(Describe(gotDark))));
 
-    // Every corner where an edge starts has its pen's colour; where an edge ends it stops short.
+    // The corners the pens start from; where an edge ends, the next one goes on.
     QCOMPARE(image.pixel(R + light.front().x(), light.front().y()), kLight.rgb());
     QCOMPARE(image.pixel(R + dark.front().x(), dark.front().y()), kDark.rgb());
     QCOMPARE(image.pixel(R + light.back().x(), light.back().y()), kFace.rgb());
-    if (ascending) {
-        QCOMPARE(image.pixel(R - 5, 14), kLight.rgb());
-        QCOMPARE(image.pixel(R + dark.back().x(), dark.back().y()), kFace.rgb());
-    } else {
-        QCOMPARE(image.pixel(R - 16, 5), kDark.rgb());
-        // The dark top edge ends beside the light corner it started from.
-        QCOMPARE(image.pixel(R + dark.back().x(), dark.back().y()), kLight.rgb());
-    }
 }
 
 void TestHeaderCtrl::titleKeepsItsMargins_data()
@@ -304,6 +295,8 @@ void TestHeaderCtrl::longTitleEndsWithEllipsis()
     QVERIFY2(found, "the item does not show a beginning of its title and an ellipsis");
 }
 
+// Marked columns stay drawn here, on the face with their title; only the sort column has a triangle,
+// and after a search (column 0) none has.
 void TestHeaderCtrl::onlyTheSortColumnShowsTheTriangle()
 {
     HeaderUnderTest under({{QStringLiteral("No"), Qt::AlignHCenter, 40},
@@ -311,38 +304,24 @@ void TestHeaderCtrl::onlyTheSortColumnShowsTheTriangle()
                            {QStringLiteral("IP Address"), Qt::AlignHCenter, 100}});
     under.header().SetSortIndicator(1, 1);
     under.header().SetSortIndicator(2, 0);
-    const QImage image = under.Paint();
-
-    QVERIFY(TriangleColourPixels(image, under.Item(1), kLight).empty());
-    QVERIFY(TriangleColourPixels(image, under.Item(1), kDark).empty());
-    QCOMPARE(image.pixel(under.Item(1).topLeft()), kFace.rgb());
-    QVERIFY(!InkBounds(image, under.Item(1)).isNull());
-    QVERIFY(!TriangleColourPixels(image, under.Item(2), kLight).empty());
-    QVERIFY(!TriangleColourPixels(image, under.Item(2), kDark).empty());
-    QCOMPARE(under.header().SortTriangleColumn(), 2);
-}
-
-void TestHeaderCtrl::noTriangleAfterSearch()
-{
-    HeaderUnderTest under({{QStringLiteral("No"), Qt::AlignHCenter, 40},
-                           {kName, Qt::AlignHCenter, 100},
-                           {QStringLiteral("IP Address"), Qt::AlignHCenter, 100}});
-    under.header().SetSortIndicator(1, 1);
-    under.header().SetSortIndicator(2, 1);
     const QImage sorted = under.Paint();
-    QVERIFY(!TriangleColourPixels(sorted, under.Item(2), kLight).empty());
-
     under.header().SetSortIndicator(0, 0);
-    const QImage image = under.Paint();
-    QCOMPARE(under.header().SortTriangleColumn(), -1);
+    const QImage searched = under.Paint();
+
+    const auto hasTriangle = [&under](const QImage& image, int column) {
+        return !TriangleColourPixels(image, under.Item(column), kLight).empty() ||
+               !TriangleColourPixels(image, under.Item(column), kDark).empty();
+    };
+    QVERIFY(!hasTriangle(sorted, 1));
+    QVERIFY(hasTriangle(sorted, 2));
+    QVERIFY(!hasTriangle(searched, 1));
+    QVERIFY(!hasTriangle(searched, 2));
     QVERIFY(!under.header().IsOwnerDrawn(0));
+    QCOMPARE(under.header().SortTriangleColumn(), -1);
     for (int column : {1, 2}) {
-        // Still drawn here, on the face, with the title, but without a triangle.
         QVERIFY(under.header().IsOwnerDrawn(column));
-        QVERIFY(TriangleColourPixels(image, under.Item(column), kLight).empty());
-        QVERIFY(TriangleColourPixels(image, under.Item(column), kDark).empty());
-        QCOMPARE(image.pixel(under.Item(column).topRight()), kFace.rgb());
-        QVERIFY(!InkBounds(image, under.Item(column)).isNull());
+        QCOMPARE(searched.pixel(under.Item(column).topRight()), kFace.rgb());
+        QVERIFY(!InkBounds(searched, under.Item(column)).isNull());
     }
 }
 
