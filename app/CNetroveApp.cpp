@@ -14,6 +14,8 @@ CNetroveApp::CNetroveApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setWindowIcon(ApplicationIcon());
+    // The desktop matches the window to the installed netrove.desktop, and so to its icon.
+    setDesktopFileName(QStringLiteral("netrove"));
 }
 
 bool CNetroveApp::InitInstance()

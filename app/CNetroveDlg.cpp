@@ -1,5 +1,7 @@
 #include "app/CNetroveDlg.h"
 
+#include "app/AboutEntry.h"
+#include "app/CAboutDlg.h"
 #include "app/ModeRules.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceWebPage.h"
@@ -36,6 +38,8 @@ CNetroveDlg::CNetroveDlg(QWidget* parent)
     setWindowTitle(kCaption);
     setAccessibleName(kCaption);
     setWindowIcon(ApplicationIcon());
+    // "Netrove Information(&A)": F1, the free area's context menu, and the system menu where there is one.
+    new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
     QFont dialogFont = font();
     dialogFont.setPointSize(9);
     setFont(dialogFont);
@@ -189,6 +193,15 @@ quint32 CNetroveDlg::OnFindInstance()
     raise();
     activateWindow();
     return WM_FINDINSTANCE;
+}
+
+bool CNetroveDlg::OnSysCommand(unsigned int command)
+{
+    if ((command & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
+    CAboutDlg dlgAbout(this);
+    dlgAbout.exec();
+    return true;
 }
 
 void CNetroveDlg::OnBnClickedIPv4()

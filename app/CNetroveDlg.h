@@ -54,6 +54,10 @@ public:
     // A second copy of the program looks for this window; the answer tells it that it found us.
     quint32 OnFindInstance();
 
+    // A command of the window's system menu; IDM_ABOUTBOX, whatever its low four bits, opens the
+    // About box. False: not ours, the platform handles it.
+    bool OnSysCommand(unsigned int command);
+
     void UpdateModeControls();
     void CloseChannels();
 

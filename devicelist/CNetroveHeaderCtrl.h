@@ -1,10 +1,21 @@
 #pragma once
 
+#include <QColor>
 #include <QHeaderView>
+
+#include <vector>
+
+class QPalette;
 
 namespace Netrove {
 
-// The device list's header; it remembers which column the sort indicator shows.
+// The colour of the sort triangle's light edges: the palette's light colour, or its mid tone where
+// the light colour would not stand out from the header's face.
+QColor LightEdgeColour(const QPalette& colours);
+
+// The device list's header. A column the list has sorted by draws itself from then on: its title on
+// the button face and, while it is the sort column, a small raised triangle pointing up (ascending)
+// or down (descending). Every other column keeps the platform's own look.
 class CNetroveHeaderCtrl final : public QHeaderView
 {
     Q_OBJECT
@@ -13,17 +24,25 @@ class CNetroveHeaderCtrl final : public QHeaderView
 public:
     explicit CNetroveHeaderCtrl(QWidget* parent = nullptr);
 
-    // Column -1 or 0 shows no indicator: column 0 is never marked.
+    // Records the column and direction the triangle shows and marks that column as drawn here for
+    // good. Column 0 is never marked, so SetSortIndicator(0, 0) takes the triangle away; -1 marks
+    // nothing.
     void SetSortIndicator(int column, int ascending);
+
+    bool IsOwnerDrawn(int column) const;
+    // The column whose item shows the triangle, -1 if none.
+    int SortTriangleColumn() const;
 
     int m_nSortColumn = -1;
     int m_bSortAscending = 1;
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
 private:
-    void ShowSortIndicator();
+    void DrawItem(QPainter* painter, const QRect& rect, int item) const;
+
+    std::vector<bool> m_ownerDrawn;
 };
 
 } // namespace Netrove

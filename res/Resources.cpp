@@ -4,7 +4,10 @@ namespace Netrove {
 
 QIcon ApplicationIcon()
 {
-    return QIcon(QStringLiteral(":/netrove/netrove.png"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/netrove/netrove-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/netrove/netrove-32.png"), QSize(32, 32));
+    return icon;
 }
 
 } // namespace Netrove

@@ -1,3 +1,4 @@
+#include "app/CAboutDlg.h"
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "tests/lab/LabFixture.h"
@@ -10,6 +11,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 using namespace Netrove;
 
@@ -170,7 +174,63 @@ private slots:
         QVERIFY(!dlg.isMinimized());
     }
 
+    void systemCommands_data()
+    {
+        QTest::addColumn<unsigned int>("command");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("About") << 0x10u << true;
+        QTest::newRow("About, low bits set") << 0x1Fu << true;
+        QTest::newRow("About, some low bits") << 0x13u << true;
+        QTest::newRow("next command") << 0x20u << false;
+        QTest::newRow("none") << 0x0u << false;
+        QTest::newRow("move") << 0xF010u << false;
+        QTest::newRow("minimise") << 0xF020u << false;
+        QTest::newRow("close") << 0xF060u << false;
+    }
+
+    // Commands that are not the About entry's are left to the platform.
+    void systemCommands()
+    {
+        QFETCH(unsigned int, command);
+        QFETCH(bool, opens);
+        CNetroveDlg dlg;
+        bool handled = false;
+        QCOMPARE(AboutBoxesOpenedBy([&] { handled = dlg.OnSysCommand(command); }), opens ? 1 : 0);
+        QCOMPARE(handled, opens);
+    }
+
+    void f1OpensTheAboutBox()
+    {
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        dlg.m_list->setFocus();
+        QCOMPARE(AboutBoxesOpenedBy([&dlg] { QTest::keyClick(dlg.m_list, Qt::Key_F1); }), 1);
+        QVERIFY(dlg.isVisible());
+    }
+
 private:
+    // Runs `act`; every About box it opens is checked and closed with Escape from inside its loop.
+    static int AboutBoxesOpenedBy(const std::function<void()>& act)
+    {
+        int opened = 0;
+        QTimer watcher;
+        watcher.setInterval(10);
+        QObject::connect(&watcher, &QTimer::timeout, [&opened] {
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            if (about == nullptr || !about->isVisible())
+                return;
+            ++opened;
+            QCOMPARE(about->windowTitle(), QStringLiteral("Netrove Information"));
+            QVERIFY(qobject_cast<CNetroveDlg*>(about->parentWidget()));
+            QTest::keyClick(about, Qt::Key_Escape);
+        });
+        watcher.start();
+        act();
+        watcher.stop();
+        return opened;
+    }
+
     // The first search keeps the mode boxes until the list settles; the tests want them at once.
     static void enableModeBoxes(CNetroveDlg& dlg)
     {
