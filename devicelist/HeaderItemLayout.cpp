@@ -28,10 +28,14 @@ HeaderItemLayout LayOutHeaderItem(const QRect& item, bool pressed, bool sortColu
     int labelLeft = item.left();
     int labelTop = top;
     int labelRight = right;
+    int labelBottom = bottom;
     if (pressed) {
+        // The whole label moves, so that a centred title goes one pixel right and two down, as a
+        // pressed button's face does.
         labelLeft += 1;
         labelTop += 2;
         labelRight += 1;
+        labelBottom += 2;
     }
     if (sortColumn)
         labelRight -= 3 * o;
@@ -41,7 +45,7 @@ HeaderItemLayout LayOutHeaderItem(const QRect& item, bool pressed, bool sortColu
     HeaderItemLayout layout;
     layout.hasText = labelLeft < labelRight;
     if (layout.hasText)
-        layout.label = QRect(labelLeft, labelTop, labelRight - labelLeft, bottom - labelTop);
+        layout.label = QRect(labelLeft, labelTop, labelRight - labelLeft, labelBottom - labelTop);
     if (!sortColumn)
         return layout;
 

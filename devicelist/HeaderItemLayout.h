@@ -23,7 +23,7 @@ struct HeaderItemLayout
 
 // The margin o is a quarter of the item's height: the title keeps o from either side and, in the
 // sort column, 3·o more on the right for the triangle, which sits at the item's right end. A pressed
-// item's label moves one pixel right and its top two pixels down; the triangle stays.
+// item's label moves one pixel right and two down; the triangle stays.
 HeaderItemLayout LayOutHeaderItem(const QRect& item, bool pressed, bool sortColumn, bool ascending);
 
 // The pixels a line from `from` to `to` covers: `from` included, `to` left to the line that goes on

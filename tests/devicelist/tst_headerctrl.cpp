@@ -338,12 +338,11 @@ void TestHeaderCtrl::pressedTitleMovesTriangleStays()
     const QImage pressed = under.Paint();
     under.Release(1);
 
-    // The label's left and right move one pixel, its top two; the title, centred in what is left
-    // between its top and the item's bottom, goes one pixel right and one down.
+    // The title goes one pixel right and two down; the triangle stays.
     const QRect before = InkBounds(released, item);
     const QRect after = InkBounds(pressed, item);
     QVERIFY(!before.isNull());
-    QCOMPARE(after, before.translated(1, 1));
+    QCOMPARE(after, before.translated(1, 2));
     QCOMPARE(pressed.copy(after), released.copy(before));
 
     QCOMPARE(TriangleColourPixels(pressed, item, kLight), TriangleColourPixels(released, item, kLight));

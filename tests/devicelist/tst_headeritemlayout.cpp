@@ -33,7 +33,7 @@ void TestHeaderItemLayout::label_data()
     QTest::newRow("o truncated: 23 high")
         << QRect(100, 0, 100, 23) << false << false << QRect(105, 0, 90, 23);
     QTest::newRow("o = 6, sort column") << QRect(100, 0, 100, 24) << false << true << QRect(106, 0, 70, 24);
-    QTest::newRow("pressed, lower down") << QRect(0, 10, 60, 20) << true << false << QRect(6, 12, 50, 18);
+    QTest::newRow("pressed, lower down") << QRect(0, 10, 60, 20) << true << false << QRect(6, 12, 50, 20);
     QTest::newRow("no margin under 4 high") << QRect(0, 0, 30, 3) << false << true << QRect(0, 0, 30, 3);
     QTest::newRow("sort column one pixel wide") << QRect(0, 0, 26, 20) << false << true << QRect(5, 0, 1, 20);
     QTest::newRow("pressed too narrow") << QRect(0, 0, 10, 20) << true << false << QRect();
