@@ -299,12 +299,20 @@ void CNetroveDlg::ShowMessage(const QString& text)
 
 void CNetroveDlg::SendCameraPacket(std::span<std::uint8_t> packet)
 {
+    AwaitSettingResult();
     m_channels->SendCameraPacket(packet, m_clientTag);
 }
 
 void CNetroveDlg::SendRecorderPacket(std::span<std::uint8_t> packet)
 {
+    AwaitSettingResult();
     m_channels->SendRecorderPacket(packet, m_clientTag);
+}
+
+void CNetroveDlg::AwaitSettingResult()
+{
+    m_bSettingOutstanding = true;
+    m_sinceSettingRequest.start();
 }
 
 } // namespace Netrove

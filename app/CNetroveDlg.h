@@ -7,6 +7,7 @@
 #include "discovery/ReplyHandling.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <memory>
@@ -44,6 +45,8 @@ public:
     static constexpr int TIMER_SETTLE = 60;
     static constexpr int kRefreshPeriodMs = 1500;
     static constexpr int kSettlePeriodMs = 800;
+    // How long after a setting request its results are acted on.
+    static constexpr int kSettingAnswerMs = 10000;
 
     explicit CNetroveDlg(QWidget* parent = nullptr);
     ~CNetroveDlg() override;
@@ -132,6 +135,9 @@ public:
     // Answers that reached this computer during the current search but were dropped before they
     // could be listed.
     std::uint64_t LostAnswers() const;
+    // A setting request of this window was sent less than kSettingAnswerMs ago and no success has
+    // answered it yet.
+    bool SettingRequestOutstanding() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -157,6 +163,8 @@ private:
     void HandleResult(ReplyAction action);
     void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void EnableSettingButtons(bool enabled);
+    // From now on, results of a setting request are acted on, for kSettingAnswerMs.
+    void AwaitSettingResult();
     ReplyFilter CurrentReplyFilter() const;
 
     bool m_bInitialised = false;
@@ -165,6 +173,8 @@ private:
     // The status line changes with every batch of rows; it is drawn as often as the list is.
     std::unique_ptr<RepaintLimiter> m_statusRepaints;
     std::uint64_t m_nDroppedAtSearch = 0;
+    bool m_bSettingOutstanding = false;
+    QElapsedTimer m_sinceSettingRequest;
 };
 
 } // namespace Netrove

@@ -15,6 +15,7 @@
 #include <cerrno>
 
 Q_LOGGING_CATEGORY(lcRecorderTrace, "netrove.recorder", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcResults, "netrove.results", QtWarningMsg)
 
 namespace Netrove {
 
@@ -36,6 +37,7 @@ ReplyFilter CNetroveDlg::CurrentReplyFilter() const
     filter.ipv6 = m_chkIPv6 != 0;
     filter.rowSelected = m_list->SelectedRow() >= 0;
     filter.ownTag = m_clientTag;
+    filter.settingOutstanding = SettingRequestOutstanding();
     return filter;
 }
 
@@ -110,6 +112,11 @@ bool CNetroveDlg::RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& 
     if (recorder)
         qCDebug(lcRecorderTrace, "recvfrom after! %d bytes from %s, action %d", int(datagram.size),
                 qPrintable(datagram.SenderText()), int(action));
+    if (action == ReplyAction::UnaskedResult) {
+        qCDebug(lcResults, "result %d from %s dropped: no setting request awaits one",
+                int(datagram.buffer[recorder ? 4 : 0]), qPrintable(datagram.SenderText()));
+        return true;
+    }
     if (action == ReplyAction::AddRow) {
         rows.push_back(
             MakeDeviceRow(replyChannel, std::move(datagram.buffer), datagram.size, datagram.family));
@@ -157,6 +164,12 @@ void CNetroveDlg::AddDeviceRows(std::vector<NewDeviceRow>& rows)
     ClearSelectionMirror();
 }
 
+bool CNetroveDlg::SettingRequestOutstanding() const
+{
+    return m_bSettingOutstanding && m_sinceSettingRequest.isValid() &&
+           m_sinceSettingRequest.elapsed() < kSettingAnswerMs;
+}
+
 std::uint64_t CNetroveDlg::LostAnswers() const
 {
     const std::uint64_t dropped = m_channels->DroppedDatagrams();
@@ -168,8 +181,11 @@ void CNetroveDlg::HandleResult(ReplyAction action)
     switch (action) {
     case ReplyAction::Drop:
     case ReplyAction::AddRow:
+    case ReplyAction::UnaskedResult:
         return;
     case ReplyAction::SettingApplied:
+        // The first success ends the wait: later results of the same request are not acted on.
+        m_bSettingOutstanding = false;
         m_btnAutoSet->setEnabled(false);
         m_btnManualSet->setEnabled(false);
         SetStatusText(QString(16, QLatin1Char(' ')));

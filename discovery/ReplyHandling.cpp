@@ -52,6 +52,9 @@ ReplyAction ClassifyReply(ReplyChannel channel, std::span<const std::uint8_t> bu
         (channel == ReplyChannel::Recorder && !filter.nvrBox))
         return ReplyAction::Drop;
 
+    const auto result = [&filter](ReplyAction action) {
+        return filter.settingOutstanding ? action : ReplyAction::UnaskedResult;
+    };
     switch (static_cast<PacketOpcode>(op)) {
     case PacketOpcode::SearchReply: {
         const bool protocol = channel == ReplyChannel::IPv6 ? filter.ipv6 : filter.ipv4;
@@ -61,15 +64,15 @@ ReplyAction ClassifyReply(ReplyChannel channel, std::span<const std::uint8_t> bu
     }
     case PacketOpcode::SettingApplied:
     case PacketOpcode::SettingAppliedInfo:
-        return ReplyAction::SettingApplied;
+        return result(ReplyAction::SettingApplied);
     case PacketOpcode::PortMappingError:
-        return ReplyAction::PortMappingError;
+        return result(ReplyAction::PortMappingError);
     case PacketOpcode::RouterConnectError:
-        return ReplyAction::RouterConnectError;
+        return result(ReplyAction::RouterConnectError);
     case PacketOpcode::InvalidPassword:
-        return ReplyAction::InvalidPassword;
+        return result(ReplyAction::InvalidPassword);
     default:
-        return channel == ReplyChannel::Recorder ? ReplyAction::UnknownResult : ReplyAction::Drop;
+        return channel == ReplyChannel::Recorder ? result(ReplyAction::UnknownResult) : ReplyAction::Drop;
     }
 }
 

@@ -24,6 +24,9 @@ struct ReplyFilter
     bool ipv6 = true;
     bool rowSelected = false;
     ClientTag ownTag{};
+    // A setting request of this window awaits its result. Results that nobody asked for are not
+    // acted on: anyone on the network could otherwise make the window search again and again.
+    bool settingOutstanding = false;
 };
 
 enum class ReplyAction
@@ -35,6 +38,7 @@ enum class ReplyAction
     RouterConnectError, // 66
     InvalidPassword,    // 33
     UnknownResult,      // recorders only
+    UnaskedResult,      // a result while no setting request awaits one: dropped, and noted in the log
 };
 
 // The layout a channel's replies have and the address family they must come from.

@@ -50,6 +50,8 @@ private slots:
     void classify_data();
     void classify();
     void everyOpcodeOnEveryChannel();
+    void unaskedResults_data();
+    void unaskedResults();
     void datagramSizes_data();
     void datagramSizes();
     void aliasRules_data();
@@ -120,14 +122,14 @@ void TestReplyHandling::classify()
     QFETCH(ReplyAction, action);
     const std::size_t size = LongFormSize(ChannelKind(channel));
     const auto buffer = Datagram(channel, std::uint8_t(op), TagChoice(tag), size);
-    const ReplyFilter filter{cameraBox, nvrBox, ipv4, ipv6, selected, kOwnTag};
+    const ReplyFilter filter{cameraBox, nvrBox, ipv4, ipv6, selected, kOwnTag, true};
     QCOMPARE(ClassifyReply(channel, buffer, size, family, filter), action);
 }
 
 // No opcode crashes or reads past the buffer; only the known ones lead anywhere.
 void TestReplyHandling::everyOpcodeOnEveryChannel()
 {
-    const ReplyFilter filter{true, true, true, true, false, kOwnTag};
+    const ReplyFilter filter{true, true, true, true, false, kOwnTag, true};
     for (ReplyChannel channel : {ReplyChannel::Camera, ReplyChannel::IPv6, ReplyChannel::Recorder}) {
         const std::size_t size = LongFormSize(ChannelKind(channel));
         for (int op = 0; op < 256; ++op) {
@@ -144,6 +146,43 @@ void TestReplyHandling::everyOpcodeOnEveryChannel()
             }
         }
     }
+}
+
+// Results count only while this window's setting request awaits one: a forged "applied" must not
+// make the window search again, whoever sends it and whatever tag it carries.
+void TestReplyHandling::unaskedResults_data()
+{
+    QTest::addColumn<ReplyChannel>("channel");
+    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("tag");
+    QTest::addColumn<ReplyAction>("action");
+    const int own = int(TagChoice::Own), zero = int(TagChoice::Zero), foreign = int(TagChoice::Foreign);
+    const auto cam = ReplyChannel::Camera, v6 = ReplyChannel::IPv6, nvr = ReplyChannel::Recorder;
+    using A = ReplyAction;
+    QTest::newRow("applied") << cam << 22 << own << A::UnaskedResult;
+    QTest::newRow("applied with details") << nvr << 44 << own << A::UnaskedResult;
+    QTest::newRow("invalid password") << v6 << 33 << own << A::UnaskedResult;
+    QTest::newRow("untagged invalid password") << cam << 33 << zero << A::UnaskedResult;
+    QTest::newRow("port mapping error") << cam << 55 << own << A::UnaskedResult;
+    QTest::newRow("router connect error") << nvr << 66 << own << A::UnaskedResult;
+    QTest::newRow("recorder unknown result") << nvr << 99 << own << A::UnaskedResult;
+    QTest::newRow("camera unknown result") << cam << 99 << own << A::Drop;
+    QTest::newRow("foreign result") << cam << 22 << foreign << A::Drop;
+    QTest::newRow("search reply still listed") << cam << 11 << own << A::AddRow;
+    QTest::newRow("recorder search reply still listed") << nvr << 11 << own << A::AddRow;
+}
+
+void TestReplyHandling::unaskedResults()
+{
+    QFETCH(ReplyChannel, channel);
+    QFETCH(int, op);
+    QFETCH(int, tag);
+    QFETCH(ReplyAction, action);
+    const std::size_t size = LongFormSize(ChannelKind(channel));
+    const auto buffer = Datagram(channel, std::uint8_t(op), TagChoice(tag), size);
+    ReplyFilter filter{true, true, true, true, false, kOwnTag};
+    QVERIFY(!filter.settingOutstanding); // nothing awaits a result unless the window says so
+    QCOMPARE(ClassifyReply(channel, buffer, size, ChannelFamily(channel), filter), action);
 }
 
 void TestReplyHandling::datagramSizes_data()
@@ -180,7 +219,7 @@ void TestReplyHandling::datagramSizes()
     QFETCH(int, op);
     QFETCH(ReplyAction, action);
     const auto buffer = Datagram(channel, std::uint8_t(op), TagChoice::Own, std::size_t(received));
-    const ReplyFilter filter{true, true, true, true, false, kOwnTag};
+    const ReplyFilter filter{true, true, true, true, false, kOwnTag, true};
     QCOMPARE(ClassifyReply(channel, buffer, std::size_t(received), ChannelFamily(channel), filter), action);
 }
 

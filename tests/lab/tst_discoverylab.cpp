@@ -384,6 +384,51 @@ private slots:
                     dlg.m_list->GetItemText(0, 5) == QStringLiteral("192.168.1.200"));
     }
 
+    void forgedResultIsNotActedOn()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
+        BoxAnswerer answerer;
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_VERIFY(dlg.m_checkCamera->isEnabled());
+        const int searches = lab.Received().size();
+        const QString status = dlg.m_staticStatus->text();
+
+        // Anyone who heard a search knows the tag: "applied", "invalid password" and a recorder's
+        // unknown result, all carrying it, while no setting request of this window awaits one.
+        const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
+        QVERIFY(sender >= 0);
+        const auto forge = [&](std::uint16_t port, std::size_t size, std::size_t opAt, std::uint8_t op) {
+            std::vector<std::uint8_t> datagram(size, 0);
+            datagram[opAt] = op;
+            std::copy(dlg.m_clientTag.begin(), dlg.m_clientTag.end(), datagram.begin() + std::ptrdiff_t(opAt) + 1);
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_port = htons(port);
+            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            return ::sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                            sizeof(to)) == ssize_t(size);
+        };
+        QVERIFY(forge(7711, 326, 0, 22));
+        QVERIFY(forge(7711, 326, 0, 33));
+        QVERIFY(forge(7613, 334, 4, 44));
+        QVERIFY(forge(7613, 334, 4, 99));
+        QTest::qWait(800);
+        ::close(sender);
+
+        QCOMPARE(lab.Received().size(), searches); // no new search went out
+        QCOMPARE(dlg.m_list->rowCount(), 3);
+        QCOMPARE(dlg.m_staticStatus->text(), status);
+        QVERIFY2(answerer.Texts().isEmpty(), qPrintable(answerer.Texts().join(QLatin1Char('|'))));
+
+        // A request of this window makes its results count again.
+        auto request = SettingRequest(QStringLiteral("02:00:00:00:00:01"), QStringLiteral("bad"), {});
+        dlg.SendCameraPacket(request);
+        QTRY_COMPARE(answerer.Texts(), QStringList{QStringLiteral("Invalid Password!")});
+    }
+
     void takenReplyPortIsReported()
     {
         // Someone holds port 7711 without sharing it.
