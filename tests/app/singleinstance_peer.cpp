@@ -5,12 +5,16 @@
 //   --modal       first copy: answers from inside a modal dialog's loop
 //   --no-listen   first copy that holds the lock but never answers, as one still starting
 //   --hang        first copy that listens but whose event loop never runs again
+//   --gate PATH   says "waiting", then takes its turn at the lock only once PATH exists, so that
+//                 many copies reach the lock at the same moment; says "through N" as it goes on, N
+//                 the monotonic clock in milliseconds, and "decided N" once it knows it is second
 // A second copy prints "second answered" or "second unanswered" and ends.
 
 #include "app/SingleInstance.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -26,6 +30,14 @@ void Say(const char* line)
     std::fflush(stdout);
 }
 
+void SayTime(const char* prefix)
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf("%s%lld\n", prefix,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -33,9 +45,21 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments();
 
+    if (const qsizetype gate = arguments.indexOf(QStringLiteral("--gate"));
+        gate >= 0 && gate + 1 < arguments.size()) {
+        Say("waiting");
+        // Polled every millisecond, so that all copies leave the gate within about a millisecond.
+        while (!QFile::exists(arguments[gate + 1]))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        SayTime("through ");
+    }
+    const bool gated = arguments.contains(QStringLiteral("--gate"));
+
     Netrove::SingleInstance instance(QStringLiteral("Netrove2.0-B9FC3E1B-4D58-44cb-A169-91D4A10623BD"));
     if (!instance.TryLock()) {
         Say(instance.AskRunningCopyToShow() ? "second answered" : "second unanswered");
+        if (gated)
+            SayTime("decided ");
         return 0;
     }
     Say("first");

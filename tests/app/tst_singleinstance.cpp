@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,6 +32,15 @@ const QString kName = QStringLiteral("Netrove2.0-B9FC3E1B-4D58-44cb-A169-91D4A10
 constexpr int kSecondStartLimitMs = 1000;
 // A first copy only has to get going; a loaded machine may be slow at it.
 constexpr int kStartUpMs = 10000;
+// Copies started together in raceOfCopiesGivesOneWindow().
+constexpr int kRacingCopies = 20;
+
+// Milliseconds on the monotonic clock, to compare when different copies ended.
+qint64 NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // One copy of the stand-in program and what it has printed so far.
 class Peer final
@@ -39,6 +50,7 @@ public:
          const std::function<void()>& childModifier = {})
     {
         m_process.setProcessEnvironment(environment);
+        QObject::connect(&m_process, &QProcess::finished, &m_process, [this] { m_endedAtMs = NowMs(); });
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
                          [this] { m_output += m_process.readAllStandardOutput(); });
         QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
@@ -61,6 +73,14 @@ public:
     Q_DISABLE_COPY_MOVE(Peer)
 
     bool Printed(const char* line) const { return m_output.split('\n').contains(QByteArray(line)); }
+    // The number after `prefix` on the line that starts with it, or -1.
+    qint64 PrintedNumber(const QByteArray& prefix) const
+    {
+        for (const QByteArray& line : m_output.split('\n'))
+            if (line.startsWith(prefix))
+                return line.mid(prefix.size()).toLongLong();
+        return -1;
+    }
 
     // True when the copy ended by itself, with exit code 0, within limitMs of its start.
     bool EndsWithin(int limitMs)
@@ -78,6 +98,13 @@ public:
     }
 
     bool IsRunning() const { return m_process.state() == QProcess::Running; }
+    // When the copy ended, on NowMs()'s clock; -1 while it runs.
+    qint64 EndedAtMs() const { return m_endedAtMs; }
+    bool EndedCleanly() const
+    {
+        return m_process.state() == QProcess::NotRunning && m_process.exitStatus() == QProcess::NormalExit &&
+               m_process.exitCode() == 0;
+    }
     QByteArray Report() const
     {
         return "output after " + QByteArray::number(m_started.elapsed()) + " ms: [" + m_output +
@@ -89,6 +116,7 @@ private:
     QByteArray m_output;
     QByteArray m_errors;
     QElapsedTimer m_started;
+    qint64 m_endedAtMs = -1;
 };
 
 // What holds the lock when the second copy starts in unansweredSecondStart().
@@ -126,6 +154,85 @@ private:
         (void)QTest::qWaitFor([&peer] { return peer->Printed("listening") || !peer->IsRunning(); },
                               kStartUpMs);
         return peer;
+    }
+
+    // Starts kRacingCopies copies that wait at a gate, opens the gate once all of them wait there,
+    // and checks that exactly one becomes the first copy and that every other one knows it is second
+    // within kSecondStartLimitMs of leaving the gate and ends (within kStartUpMs: tearing down 19
+    // processes at once on a busy machine is the system's time, not the program's). Gives the first
+    // copy, or none and why in `error`.
+    std::unique_ptr<Peer> Race(const char* round, QByteArray& error)
+    {
+        const QString gate = m_runtimeDir->filePath(QStringLiteral("gate-") + QLatin1String(round));
+        std::vector<std::unique_ptr<Peer>> copies;
+        for (int copy = 0; copy < kRacingCopies; ++copy)
+            copies.push_back(
+                std::make_unique<Peer>(m_environment, QStringList{QStringLiteral("--gate"), gate}));
+        const bool allWaiting = QTest::qWaitFor(
+            [&copies] {
+                return std::all_of(copies.begin(), copies.end(),
+                                   [](const auto& peer) { return peer->Printed("waiting"); });
+            },
+            kStartUpMs * 3);
+        if (!allWaiting) {
+            error = "not every copy reached the gate";
+            return {};
+        }
+
+        QFile gateFile(gate);
+        const qint64 openedAtMs = NowMs();
+        if (!gateFile.open(QIODevice::WriteOnly)) {
+            error = "cannot open the gate";
+            return {};
+        }
+        gateFile.close();
+
+        // Generous: the others are judged by their own times, not by this wait.
+        (void)QTest::qWaitFor(
+            [&copies] {
+                return std::count_if(copies.begin(), copies.end(),
+                                     [](const auto& peer) { return peer->IsRunning(); }) <= 1;
+            },
+            kStartUpMs);
+        std::unique_ptr<Peer> first;
+        qint64 slowestDecisionMs = 0; // from leaving the gate to knowing it is second
+        qint64 slowestEndMs = 0;      // from leaving the gate to the end of the process
+        qint64 latestThroughMs = 0;   // from the gate opening to leaving it
+        int firsts = 0;
+        for (auto& peer : copies) {
+            if (peer->Printed("first")) {
+                ++firsts;
+                first = std::move(peer);
+                continue;
+            }
+            if (!peer->EndedCleanly() ||
+                !(peer->Printed("second answered") || peer->Printed("second unanswered"))) {
+                error = "a second copy did not end as one: " + peer->Report();
+                return {};
+            }
+            const qint64 throughMs = peer->PrintedNumber("through ");
+            slowestDecisionMs = qMax(slowestDecisionMs, peer->PrintedNumber("decided ") - throughMs);
+            slowestEndMs = qMax(slowestEndMs, peer->EndedAtMs() - throughMs);
+            latestThroughMs = qMax(latestThroughMs, throughMs - openedAtMs);
+        }
+        qInfo("%s: of the other %d copies the slowest knew it was second %lld ms and ended %lld ms "
+              "after leaving the gate; the last left it %lld ms after it opened",
+              round, kRacingCopies - 1, slowestDecisionMs, slowestEndMs, latestThroughMs);
+        if (firsts != 1) {
+            error = QByteArray::number(firsts) + " copies took the lock";
+            return {};
+        }
+        if (slowestDecisionMs > kSecondStartLimitMs) {
+            error = "a second copy took " + QByteArray::number(slowestDecisionMs) + " ms to know it";
+            return {};
+        }
+        if (!QTest::qWaitFor([&first] { return first->Printed("listening") || !first->IsRunning(); },
+                             kStartUpMs) ||
+            !first->IsRunning()) {
+            error = "the first copy does not listen: " + first->Report();
+            return {};
+        }
+        return first;
     }
 
 private slots:
@@ -201,6 +308,24 @@ private slots:
         QVERIFY2(second.EndsWithin(kSecondStartLimitMs), second.Report().constData());
         QVERIFY2(second.Printed("second answered"), second.Report().constData());
         QTRY_VERIFY2(next->Printed("asked to front"), next->Report().constData());
+    }
+
+    void raceOfCopiesGivesOneWindow()
+    {
+        QByteArray error;
+        auto winner = Race("first race", error);
+        QVERIFY2(winner, error.constData());
+        winner->Crash();
+        // The crashed winner's lock and socket stay behind for the next race.
+        QVERIFY(QFile::exists(LockPath()));
+        QVERIFY(QFile::exists(ServerPath()));
+        winner = Race("race after a crash", error);
+        QVERIFY2(winner, error.constData());
+
+        Peer second(m_environment, {});
+        QVERIFY2(second.EndsWithin(kSecondStartLimitMs), second.Report().constData());
+        QVERIFY2(second.Printed("second answered"), second.Report().constData());
+        QTRY_VERIFY2(winner->Printed("asked to front"), winner->Report().constData());
     }
 
     void unansweredSecondStartEndsSilently_data()
