@@ -43,7 +43,9 @@ public:
     // A text whose length is the next byte (capped by what is left).
     std::string Text()
     {
-        const std::size_t length = std::min<std::size_t>(Byte(), m_bytes.size());
+        // Apart, so that the length byte is gone before what is left is measured.
+        const std::size_t wanted = Byte();
+        const std::size_t length = std::min(wanted, m_bytes.size());
         std::string text(reinterpret_cast<const char*>(m_bytes.data()), length);
         m_bytes = m_bytes.subspan(length);
         return text;
