@@ -10,6 +10,7 @@
 #include "discovery/DiscoveryChannels.h"
 #include "res/ControlNames.h"
 #include "res/DialogUnits.h"
+#include "res/MessageBoxes.h"
 #include "res/Resources.h"
 #include "res/Strings.h"
 
@@ -284,17 +285,12 @@ void CNetroveDlg::MakeClientTag()
 
 void CNetroveDlg::ShowSocketError(const QString& text, int code)
 {
-    QMessageBox box(QMessageBox::Warning, ApplicationCaption(), QStringLiteral("%1 : %2").arg(text).arg(code),
-                    QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowApplicationMessage(this, QStringLiteral("%1 : %2").arg(text).arg(code), QMessageBox::Warning);
 }
 
 void CNetroveDlg::ShowMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationCaption(), text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowApplicationMessage(this, text);
 }
 
 void CNetroveDlg::SendCameraPacket(std::span<std::uint8_t> packet)

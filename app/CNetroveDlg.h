@@ -156,8 +156,6 @@ private:
     // Takes the channel's next waiting datagram; a search reply becomes a row in `rows`, which are
     // listed before any result is acted on. False when nothing was waiting.
     bool RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& rows);
-    NewDeviceRow MakeDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer, std::size_t received,
-                               int senderFamily);
     // Lists the rows as one batch, with one scroll and one status-line change, and empties `rows`.
     void AddDeviceRows(std::vector<NewDeviceRow>& rows);
     void HandleResult(ReplyAction action);

@@ -5,6 +5,7 @@
 
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceEntry.h"
+#include "devicelist/DeviceRowFromReply.h"
 #include "devicelist/RepaintLimiter.h"
 #include "discovery/DiscoveryChannels.h"
 #include "discovery/ScanStatusText.h"
@@ -127,28 +128,6 @@ bool CNetroveDlg::RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& 
     AddDeviceRows(rows);
     HandleResult(action);
     return true;
-}
-
-NewDeviceRow CNetroveDlg::MakeDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer,
-                                        std::size_t received, int senderFamily)
-{
-    const DeviceRowTexts texts = PrepareSearchReply(channel, buffer, received, senderFamily);
-    if (channel == ReplyChannel::Recorder)
-        qCDebug(lcRecorderTrace, "SCAN MAC[%s], IP[%s]", texts.mac.c_str(), texts.ip.c_str());
-
-    NewDeviceRow row;
-    row.entry = std::make_unique<DeviceEntry>();
-    row.entry->kind = ChannelKind(channel);
-    row.entry->reply = std::move(buffer);
-    row.texts = {QString(),
-                 QString::fromLatin1(texts.model),
-                 QString::fromLatin1(texts.alias),
-                 QString::fromLatin1(texts.mode),
-                 QString::fromLatin1(texts.mac),
-                 QString::fromLatin1(texts.ip),
-                 QString::fromLatin1(texts.protocol),
-                 QString::fromLatin1(texts.url)};
-    return row;
 }
 
 void CNetroveDlg::AddDeviceRows(std::vector<NewDeviceRow>& rows)

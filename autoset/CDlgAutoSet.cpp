@@ -7,6 +7,7 @@
 #include "devicelist/DeviceEntry.h"
 #include "res/ControlNames.h"
 #include "res/DialogUnits.h"
+#include "res/MessageBoxes.h"
 #include "res/Strings.h"
 
 #include <QApplication>
@@ -214,13 +215,8 @@ void CDlgAutoSet::OnOK()
         }
     }
 
-    m_host.DisableSettingButtons();
     std::vector<std::uint8_t> request = BuildAutoSetRequest(m_target, input);
-    m_host.SetStatusText(FromLatin1(AutoSetStatusText(input.portMapping)));
-    if (camera)
-        m_host.SendCameraPacket(request);
-    else
-        m_host.SendRecorderPacket(request);
+    m_host.SendSettingRequest(camera, request, FromLatin1(AutoSetStatusText(input.portMapping)));
     accept();
 }
 
@@ -231,9 +227,7 @@ void CDlgAutoSet::OnCancel()
 
 void CDlgAutoSet::ShowMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationCaption(), text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowApplicationMessage(this, text);
 }
 
 } // namespace Netrove

@@ -21,6 +21,18 @@ public:
     // A request is on its way: the buttons stay off until a row is chosen again.
     virtual void DisableSettingButtons() = 0;
 
+    // What every confirmed setting dialog does: the buttons off, the status line, the request out
+    // on the device's channel.
+    void SendSettingRequest(bool camera, std::span<std::uint8_t> request, const QString& status)
+    {
+        DisableSettingButtons();
+        SetStatusText(status);
+        if (camera)
+            SendCameraPacket(request);
+        else
+            SendRecorderPacket(request);
+    }
+
 protected:
     SettingHost() = default;
     SettingHost(const SettingHost&) = default;

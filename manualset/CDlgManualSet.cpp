@@ -12,6 +12,7 @@
 #include "manualset/PortBlockStepping.h"
 #include "res/ControlNames.h"
 #include "res/DialogUnits.h"
+#include "res/MessageBoxes.h"
 #include "res/Strings.h"
 
 #include <QButtonGroup>
@@ -375,13 +376,8 @@ void CDlgManualSet::OnOK()
     DoDataExchange(true);
     if (!Validate())
         return;
-    m_host.DisableSettingButtons();
     std::vector<std::uint8_t> request = BuildRequest();
-    m_host.SetStatusText(QString::fromLatin1(kManualSetStatusText));
-    if (IsCameraKind(m_nKind))
-        m_host.SendCameraPacket(request);
-    else
-        m_host.SendRecorderPacket(request);
+    m_host.SendSettingRequest(IsCameraKind(m_nKind), request, QString::fromLatin1(kManualSetStatusText));
     accept();
 }
 
@@ -392,9 +388,7 @@ void CDlgManualSet::OnCancel()
 
 void CDlgManualSet::ShowMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationCaption(), text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowApplicationMessage(this, text);
 }
 
 } // namespace Netrove

@@ -6,6 +6,7 @@
 
 #include "autoset/AutoSetRequest.h"
 #include "devicelist/DeviceListModel.h"
+#include "devicelist/DeviceRowFromReply.h"
 #include "devicelist/OpenInBrowser.h"
 #include "devicelist/WebAddress.h"
 #include "discovery/ClientTagMaker.h"
@@ -139,19 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (action != ReplyAction::AddRow)
         return 0;
 
-    const DeviceRowTexts texts = PrepareSearchReply(channel, buffer, datagram.size(), senderFamily);
-    NewDeviceRow row;
-    row.entry = std::make_unique<DeviceEntry>();
-    row.entry->kind = kind;
-    row.entry->reply = std::move(buffer);
-    row.texts = {QString(),
-                 QString::fromLatin1(texts.model),
-                 QString::fromLatin1(texts.alias),
-                 QString::fromLatin1(texts.mode),
-                 QString::fromLatin1(texts.mac),
-                 QString::fromLatin1(texts.ip),
-                 QString::fromLatin1(texts.protocol),
-                 QString::fromLatin1(texts.url)};
+    NewDeviceRow row = MakeDeviceRow(channel, std::move(buffer), datagram.size(), senderFamily);
+    const QString mac = row.texts[ColumnMac];
     std::vector<NewDeviceRow> rows;
     rows.push_back(std::move(row));
 
@@ -160,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(model.rowCount() == 1, "one reply, one row");
     for (int column = 0; column < ColumnCount; ++column)
         (void)model.Text(0, column).size();
-    Require(model.Text(0, ColumnMac) == QString::fromLatin1(texts.mac), "the row shows the MAC it was given");
+    Require(model.Text(0, ColumnMac) == mac, "the row shows the MAC it was given");
 
     const DeviceEntry* entry = model.EntryAt(0);
     Require(entry != nullptr && entry->reply.size() == LongFormSize(kind),

@@ -8,6 +8,7 @@
 #include "devicelist/DeviceListColumns.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
+#include "tests/lab/SettingDialogDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -50,25 +51,16 @@ QString Shown(QDialog& dialog, const char* control)
 }
 
 // Presses "Auto Set" and, once the dialog is up (after its probes), notes what it shows and lets
-// `act` finish it. Message boxes of the main window that open meanwhile are answered.
+// `act` finish it.
 Opened AutoSet(CNetroveDlg& dlg, const std::function<void(QDialog&)>& act)
 {
     Opened opened;
-    QTimer driver;
-    driver.setInterval(20);
-    QObject::connect(&driver, &QTimer::timeout, &driver, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog->objectName() != QLatin1String("CDlgAutoSet") || !dialog->isVisible())
-            return;
-        driver.stop();
-        opened.seen = true;
-        opened.address = Shown(*dialog, "ipAddress");
-        opened.mask = Shown(*dialog, "ipSubnetMask");
-        opened.gateway = Shown(*dialog, "ipGateway");
-        act(*dialog);
+    opened.seen = PressAndDrive(dlg.m_btnAutoSet, QStringLiteral("CDlgAutoSet"), [&](QDialog& dialog) {
+        opened.address = Shown(dialog, "ipAddress");
+        opened.mask = Shown(dialog, "ipSubnetMask");
+        opened.gateway = Shown(dialog, "ipGateway");
+        act(dialog);
     });
-    driver.start();
-    QTest::mouseClick(dlg.m_btnAutoSet, Qt::LeftButton);
     return opened;
 }
 
@@ -77,33 +69,6 @@ void TypeAndConfirm(QDialog& dialog, const QString& password)
     auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("editPassword"));
     QTest::keyClicks(edit, password);
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("buttonOK")), Qt::LeftButton);
-}
-
-void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
-{
-    CNetroveListCtrl& list = *dlg.m_list;
-    const int row = list.FindRowByMac(mac);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      list.visualRect(list.model()->index(row, ColumnDeviceName)).center());
-}
-
-QList<QJsonObject> Settings(const LabFixture& lab)
-{
-    QList<QJsonObject> settings;
-    for (const QJsonObject& line : lab.Received())
-        if (line.value(QLatin1String("kind")).toString() == QLatin1String("setting"))
-            settings << line;
-    return settings;
-}
-
-int Field(const QJsonObject& request, const char* name)
-{
-    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toInt(-1);
-}
-
-QString Text(const QJsonObject& request, const char* name)
-{
-    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toString();
 }
 
 } // namespace

@@ -403,7 +403,8 @@ private slots:
         const auto forge = [&](std::uint16_t port, std::size_t size, std::size_t opAt, std::uint8_t op) {
             std::vector<std::uint8_t> datagram(size, 0);
             datagram[opAt] = op;
-            std::copy(dlg.m_clientTag.begin(), dlg.m_clientTag.end(), datagram.begin() + std::ptrdiff_t(opAt) + 1);
+            std::copy(dlg.m_clientTag.begin(), dlg.m_clientTag.end(),
+                      datagram.begin() + std::ptrdiff_t(opAt) + 1);
             sockaddr_in to{};
             to.sin_family = AF_INET;
             to.sin_port = htons(port);

@@ -7,6 +7,7 @@
 #include "devicelist/DeviceListColumns.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
+#include "tests/lab/SettingDialogDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -51,57 +52,14 @@ void Type(QDialog& dialog, const char* name, const QString& text)
     QTest::keyClicks(edit, text);
 }
 
-// Presses "Manual Set" and lets `act` fill and finish the dialog once it is up. False when no
-// dialog opened.
 bool ManualSet(CNetroveDlg& dlg, const std::function<void(QDialog&)>& act)
 {
-    bool opened = false;
-    QTimer driver;
-    driver.setInterval(20);
-    QObject::connect(&driver, &QTimer::timeout, &driver, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog->objectName() != QLatin1String("CDlgManualSet") ||
-            !dialog->isVisible())
-            return;
-        driver.stop();
-        opened = true;
-        act(*dialog);
-    });
-    driver.start();
-    QTest::mouseClick(dlg.m_btnManualSet, Qt::LeftButton);
-    return opened;
+    return PressAndDrive(dlg.m_btnManualSet, QStringLiteral("CDlgManualSet"), act);
 }
 
 void Confirm(QDialog& dialog)
 {
     QTest::mouseClick(Find<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
-}
-
-void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
-{
-    CNetroveListCtrl& list = *dlg.m_list;
-    const int row = list.FindRowByMac(mac);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      list.visualRect(list.model()->index(row, ColumnDeviceName)).center());
-}
-
-QList<QJsonObject> Settings(const LabFixture& lab)
-{
-    QList<QJsonObject> settings;
-    for (const QJsonObject& line : lab.Received())
-        if (line.value(QLatin1String("kind")).toString() == QLatin1String("setting"))
-            settings << line;
-    return settings;
-}
-
-int Field(const QJsonObject& request, const char* name)
-{
-    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toInt(-1);
-}
-
-QString Text(const QJsonObject& request, const char* name)
-{
-    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toString();
 }
 
 } // namespace

@@ -1,0 +1,71 @@
+#pragma once
+
+// Driving the setting dialogs of the main window as a user does, and reading what the simulated
+// devices received.
+
+#include "app/CNetroveDlg.h"
+#include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceListColumns.h"
+#include "tests/lab/LabFixture.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QJsonObject>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace Netrove {
+
+// Presses the button and, once the dialog of that name is up, lets `act` fill and finish it. False
+// when no such dialog opened.
+inline bool PressAndDrive(QPushButton* button, const QString& dialogName,
+                          const std::function<void(QDialog&)>& act)
+{
+    bool opened = false;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, &driver, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog->objectName() != dialogName || !dialog->isVisible())
+            return;
+        driver.stop();
+        opened = true;
+        act(*dialog);
+    });
+    driver.start();
+    QTest::mouseClick(button, Qt::LeftButton);
+    return opened;
+}
+
+inline void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
+{
+    CNetroveListCtrl& list = *dlg.m_list;
+    const int row = list.FindRowByMac(mac);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(row, ColumnDeviceName)).center());
+}
+
+// The setting requests the devices received, in order.
+inline QList<QJsonObject> Settings(const LabFixture& lab)
+{
+    QList<QJsonObject> settings;
+    for (const QJsonObject& line : lab.Received())
+        if (line.value(QLatin1String("kind")).toString() == QLatin1String("setting"))
+            settings << line;
+    return settings;
+}
+
+inline int Field(const QJsonObject& request, const char* name)
+{
+    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toInt(-1);
+}
+
+inline QString Text(const QJsonObject& request, const char* name)
+{
+    return request.value(QLatin1String("fields")).toObject().value(QLatin1String(name)).toString();
+}
+
+} // namespace Netrove
