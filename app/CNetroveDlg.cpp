@@ -99,10 +99,7 @@ void CNetroveDlg::CreateControls()
     m_statusRepaints = std::make_unique<RepaintLimiter>(m_staticStatus, CNetroveListCtrl::kRepaintIntervalMs);
 
     // Enter must never press a button of this window, not even the one that has the focus.
-    for (QPushButton* button : {m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnExit}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    ClearDefaultButtons({m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnExit});
 
     const DialogUnits units{QFontMetrics(font())};
     m_checkCamera->setGeometry(units.ToPixels(7, 7, 50, 10));

@@ -87,10 +87,7 @@ void CDlgAutoSet::CreateControls()
                                QStringLiteral("Port Mapping"));
 
     auto makeLabel = [this](const QString& text, const char* objectName, QWidget* buddy) {
-        auto* label = Named(new QLabel(text, this), objectName, text);
-        label->setTextFormat(Qt::PlainText);
-        label->setBuddy(buddy);
-        return label;
+        return NamedLabel(this, text, objectName, buddy);
     };
     QLabel* labelAddress = makeLabel(QStringLiteral("IP Address"), "labelIPAddress", m_ipAddress);
     QLabel* labelMask = makeLabel(QStringLiteral("Subnet Mask"), "labelSubnetMask", m_ipSubnetMask);

@@ -53,10 +53,7 @@ void CDlgIPv6Info::CreateControls()
     m_editAddress->setReadOnly(true);
     m_editAddress->setAlignment(Qt::AlignCenter);
     // No button is the default: Enter presses only the button that has the focus (keyPressEvent).
-    for (QPushButton* button : {m_btnCancel, m_btnIPv6, m_btnIPv4}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    ClearDefaultButtons({m_btnCancel, m_btnIPv6, m_btnIPv4});
 
     const DialogUnits units{QFontMetrics(font())};
     m_btnCancel->setGeometry(units.ToPixels(100, 27, 42, 14));

@@ -99,10 +99,7 @@ void CDlgManualSet::CreateControls()
         Named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel", QStringLiteral("Cancel"));
 
     auto makeLabel = [this](const QString& text, const char* objectName, QWidget* buddy) {
-        auto* label = Named(new QLabel(text, this), objectName, text);
-        label->setTextFormat(Qt::PlainText);
-        label->setBuddy(buddy);
-        return label;
+        return NamedLabel(this, text, objectName, buddy);
     };
     QLabel* labelMac = makeLabel(QStringLiteral("MAC Address"), "labelMacAddress", m_editMac);
     QLabel* labelAddress = makeLabel(QStringLiteral("IP Address"), "labelIPAddress", m_ipAddress);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLabel>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -15,6 +17,25 @@ Widget* Named(Widget* widget, const char* objectName, const QString& accessibleN
     widget->setObjectName(QString::fromLatin1(objectName));
     widget->setAccessibleName(accessibleName);
     return widget;
+}
+
+// A label of a dialog: its text shown as plain text, named by it, and pointing a screen reader and
+// its mnemonic at the control it labels.
+inline QLabel* NamedLabel(QWidget* parent, const QString& text, const char* objectName, QWidget* buddy)
+{
+    auto* label = Named(new QLabel(text, parent), objectName, text);
+    label->setTextFormat(Qt::PlainText);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// None of the buttons is pressed by Enter unless it has the focus.
+inline void ClearDefaultButtons(std::initializer_list<QPushButton*> buttons)
+{
+    for (QPushButton* button : buttons) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }
 
 // Tab moves through the controls in the order given, as in the window's template.

@@ -6,9 +6,11 @@
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
+#include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QJsonObject>
 #include <QPushButton>
@@ -16,8 +18,46 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace Netrove {
+
+// A main window over the lab's simulated devices, with every device listed and the search settled;
+// message boxes that open are answered and remembered.
+struct SettingLab
+{
+    LabFixture lab;
+    std::unique_ptr<BoxAnswerer> boxes;
+    std::unique_ptr<CNetroveDlg> dlg;
+
+    bool Open(const QString& devices, int rows)
+    {
+        boxes = std::make_unique<BoxAnswerer>();
+        if (!lab.Start(devices))
+            return false;
+        dlg = std::make_unique<CNetroveDlg>();
+        dlg->show();
+        if (!QTest::qWaitForWindowExposed(dlg.get()))
+            return false;
+        for (int i = 0; i < 250 && (dlg->m_list->rowCount() < rows || !dlg->m_checkCamera->isEnabled()); ++i)
+            QTest::qWait(20);
+        return dlg->m_list->rowCount() == rows && dlg->m_checkCamera->isEnabled();
+    }
+
+    void Close()
+    {
+        dlg.reset();
+        lab.Stop();
+        boxes.reset();
+    }
+
+    // The text the list shows for the device in the column; empty when the device is not listed.
+    QString ListedText(const QString& mac, int column) const
+    {
+        const int row = dlg->m_list->FindRowByMac(mac);
+        return row < 0 ? QString() : dlg->m_list->GetItemText(row, column);
+    }
+};
 
 // Presses the button and, once the dialog of that name is up, lets `act` fill and finish it. False
 // when no such dialog opened.

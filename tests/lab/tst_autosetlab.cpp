@@ -6,7 +6,6 @@
 #include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
-#include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/SettingDialogDriver.h"
 
@@ -78,49 +77,25 @@ class TestAutoSetLab final : public QObject
     Q_OBJECT
 
 private:
-    LabFixture m_lab;
-    std::unique_ptr<CNetroveDlg> m_dlg;
-    std::unique_ptr<BoxAnswerer> m_boxes;
-
-    bool Open()
-    {
-        if (!m_lab.Start(kDevices))
-            return false;
-        m_dlg = std::make_unique<CNetroveDlg>();
-        m_dlg->show();
-        // Every row over IPv4: the cameras answer the IPv6 search with nothing.
-        if (!QTest::qWaitForWindowExposed(m_dlg.get()))
-            return false;
-        for (int i = 0; i < 250 && (m_dlg->m_list->rowCount() < 3 || !m_dlg->m_checkCamera->isEnabled()); ++i)
-            QTest::qWait(20);
-        return m_dlg->m_list->rowCount() == 3;
-    }
+    SettingLab m_w;
 
 private slots:
-    void init()
-    {
-        m_boxes = std::make_unique<BoxAnswerer>();
-        QVERIFY2(Open(), qPrintable(m_lab.Error()));
-    }
-    void cleanup()
-    {
-        m_dlg.reset();
-        m_lab.Stop();
-        m_boxes.reset();
-    }
+    void init() { QVERIFY2(m_w.Open(kDevices, 3), qPrintable(m_w.lab.Error())); }
+    void cleanup() { m_w.Close(); }
 
     void cameraGetsTheTopFreeAddressAndReappears()
     {
-        ClickRowOf(*m_dlg, kCameraMac);
-        QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
-        const Opened opened = AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("door")); });
+        ClickRowOf(*m_w.dlg, kCameraMac);
+        QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
+        const Opened opened =
+            AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("door")); });
         QVERIFY(opened.seen);
         QCOMPARE(opened.address, u"192.168.1.254"_qs);
         QCOMPARE(opened.gateway, u"192.168.1.1"_qs);
         QCOMPARE(opened.mask, u"255.255.0.0"_qs); // the mask the device reported
 
-        QTRY_COMPARE(Settings(m_lab).size(), 1);
-        const QJsonObject request = Settings(m_lab).first();
+        QTRY_COMPARE(Settings(m_w.lab).size(), 1);
+        const QJsonObject request = Settings(m_w.lab).first();
         QCOMPARE(request.value(QLatin1String("channel")).toString(), u"camera"_qs);
         QCOMPARE(request.value(QLatin1String("size")).toInt(), 326);
         QCOMPARE(Field(request, "opcode"), 2);
@@ -137,27 +112,24 @@ private slots:
         QCOMPARE(request.value(QLatin1String("outcome")).toString(), u"applied"_qs);
 
         // The device's success empties the list and searches again; it is back with its new address.
-        QTRY_VERIFY(m_dlg->m_list->FindRowByMac(kCameraMac) >= 0 &&
-                    m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnIp) ==
-                        u"192.168.1.254"_qs);
-        QCOMPARE(m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnMode),
-                 u"Static"_qs);
-        QVERIFY(m_boxes->Texts().isEmpty());
+        QTRY_COMPARE(m_w.ListedText(kCameraMac, ColumnIp), u"192.168.1.254"_qs);
+        QCOMPARE(m_w.ListedText(kCameraMac, ColumnMode), u"Static"_qs);
+        QVERIFY(m_w.boxes->Texts().isEmpty());
     }
 
     void portBlocksUntilTheNextSearch()
     {
         // A wrong password: the device refuses, so no search clears the blocks handed out.
         for (int attempt = 0; attempt < 2; ++attempt) {
-            ClickRowOf(*m_dlg, kCameraMac);
-            QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
-            QTRY_COMPARE(Settings(m_lab).size(), attempt + 1);
-            QTRY_COMPARE(m_boxes->Texts(), QStringList{u"Invalid Password!"_qs});
-            m_boxes->Clear();
+            ClickRowOf(*m_w.dlg, kCameraMac);
+            QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+            QTRY_COMPARE(Settings(m_w.lab).size(), attempt + 1);
+            QTRY_COMPARE(m_w.boxes->Texts(), QStringList{u"Invalid Password!"_qs});
+            m_w.boxes->Clear();
         }
-        QCOMPARE(Field(Settings(m_lab)[0], "http"), 10000);
-        QCOMPARE(Field(Settings(m_lab)[1], "http"), 10006);
-        QCOMPARE(Field(Settings(m_lab)[1], "multicast"), 10011);
+        QCOMPARE(Field(Settings(m_w.lab)[0], "http"), 10000);
+        QCOMPARE(Field(Settings(m_w.lab)[1], "http"), 10006);
+        QCOMPARE(Field(Settings(m_w.lab)[1], "multicast"), 10011);
 
         // Cancel, Escape and the close box send nothing and take no block.
         const std::function<void(QDialog&)> ways[] = {
@@ -168,18 +140,18 @@ private slots:
             [](QDialog& d) { d.close(); },
         };
         for (const auto& way : ways) {
-            ClickRowOf(*m_dlg, kCameraMac);
-            QVERIFY(AutoSet(*m_dlg, way).seen);
-            QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
+            ClickRowOf(*m_w.dlg, kCameraMac);
+            QVERIFY(AutoSet(*m_w.dlg, way).seen);
+            QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
         }
         QTest::qWait(300);
-        QCOMPARE(Settings(m_lab).size(), 2);
+        QCOMPARE(Settings(m_w.lab).size(), 2);
 
         // A recorder takes no block and keeps its own ports.
-        ClickRowOf(*m_dlg, kRecorderMac);
-        QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
-        QTRY_COMPARE(Settings(m_lab).size(), 3);
-        const QJsonObject recorder = Settings(m_lab)[2];
+        ClickRowOf(*m_w.dlg, kRecorderMac);
+        QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QTRY_COMPARE(Settings(m_w.lab).size(), 3);
+        const QJsonObject recorder = Settings(m_w.lab)[2];
         QCOMPARE(recorder.value(QLatin1String("channel")).toString(), u"recorder"_qs);
         QCOMPARE(recorder.value(QLatin1String("size")).toInt(), 262);
         QCOMPARE(Text(recorder, "mac"), kRecorderMac);
@@ -190,41 +162,41 @@ private slots:
             port = port == 8080 ? 9001 : port + 1;
         }
         QCOMPARE(Field(recorder, "mode"), 0);
-        QTRY_COMPARE(m_boxes->Texts(), QStringList{u"Invalid Password!"_qs});
+        QTRY_COMPARE(m_w.boxes->Texts(), QStringList{u"Invalid Password!"_qs});
 
         // The short-reply camera gets the short form and the next block; after a search, 10000 again.
-        ClickRowOf(*m_dlg, kShortMac);
-        QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
-        QTRY_COMPARE(Settings(m_lab).size(), 4);
-        QCOMPARE(Settings(m_lab)[3].value(QLatin1String("size")).toInt(), 262);
-        QCOMPARE(Field(Settings(m_lab)[3], "http"), 10012);
+        ClickRowOf(*m_w.dlg, kShortMac);
+        QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QTRY_COMPARE(Settings(m_w.lab).size(), 4);
+        QCOMPARE(Settings(m_w.lab)[3].value(QLatin1String("size")).toInt(), 262);
+        QCOMPARE(Field(Settings(m_w.lab)[3], "http"), 10012);
 
-        m_dlg->OnBnClickedSearch();
-        QTRY_COMPARE(m_dlg->m_list->rowCount(), 3);
-        QTRY_VERIFY(m_dlg->m_checkCamera->isEnabled());
-        ClickRowOf(*m_dlg, kCameraMac);
-        QVERIFY(AutoSet(*m_dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
-        QTRY_COMPARE(Settings(m_lab).size(), 5);
-        QCOMPARE(Field(Settings(m_lab)[4], "http"), 10000);
+        m_w.dlg->OnBnClickedSearch();
+        QTRY_COMPARE(m_w.dlg->m_list->rowCount(), 3);
+        QTRY_VERIFY(m_w.dlg->m_checkCamera->isEnabled());
+        ClickRowOf(*m_w.dlg, kCameraMac);
+        QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QTRY_COMPARE(Settings(m_w.lab).size(), 5);
+        QCOMPARE(Field(Settings(m_w.lab)[4], "http"), 10000);
     }
 
     void searchWhileOpenKeepsTheAddressee()
     {
-        ClickRowOf(*m_dlg, kCameraMac);
-        QVERIFY(AutoSet(*m_dlg, [this](QDialog& d) {
-                    m_dlg->OnBnClickedSearch(); // empties the list and the mirror
+        ClickRowOf(*m_w.dlg, kCameraMac);
+        QVERIFY(AutoSet(*m_w.dlg, [this](QDialog& d) {
+                    m_w.dlg->OnBnClickedSearch(); // empties the list and the mirror
                     TypeAndConfirm(d, QStringLiteral("door"));
                 }).seen);
-        QTRY_COMPARE(Settings(m_lab).size(), 1);
-        QCOMPARE(Text(Settings(m_lab).first(), "mac"), kCameraMac);
-        QCOMPARE(Settings(m_lab).first().value(QLatin1String("outcome")).toString(), u"applied"_qs);
+        QTRY_COMPARE(Settings(m_w.lab).size(), 1);
+        QCOMPARE(Text(Settings(m_w.lab).first(), "mac"), kCameraMac);
+        QCOMPARE(Settings(m_w.lab).first().value(QLatin1String("outcome")).toString(), u"applied"_qs);
     }
 
     void takenAddressesAreSkipped()
     {
-        QVERIFY2(m_lab.Occupy({u"192.168.1.254"_qs, u"192.168.1.253"_qs}), qPrintable(m_lab.Error()));
-        ClickRowOf(*m_dlg, kCameraMac);
-        const Opened opened = AutoSet(*m_dlg, [](QDialog& d) { d.reject(); });
+        QVERIFY2(m_w.lab.Occupy({u"192.168.1.254"_qs, u"192.168.1.253"_qs}), qPrintable(m_w.lab.Error()));
+        ClickRowOf(*m_w.dlg, kCameraMac);
+        const Opened opened = AutoSet(*m_w.dlg, [](QDialog& d) { d.reject(); });
         QCOMPARE(opened.address, u"192.168.1.252"_qs);
         QCOMPARE(opened.gateway, u"192.168.1.1"_qs);
     }
@@ -234,10 +206,10 @@ private slots:
         QStringList all;
         for (int host = 241; host <= 254; ++host)
             all << QStringLiteral("192.168.1.%1").arg(host);
-        QVERIFY2(m_lab.Occupy(all), qPrintable(m_lab.Error()));
-        ClickRowOf(*m_dlg, kCameraMac);
+        QVERIFY2(m_w.lab.Occupy(all), qPrintable(m_w.lab.Error()));
+        ClickRowOf(*m_w.dlg, kCameraMac);
         bool stayedOpen = false;
-        const Opened opened = AutoSet(*m_dlg, [&stayedOpen](QDialog& d) {
+        const Opened opened = AutoSet(*m_w.dlg, [&stayedOpen](QDialog& d) {
             // OK sends nothing and the dialog stays; Cancel then closes it.
             QTest::keyClicks(d.findChild<QLineEdit*>(u"editPassword"_qs), u"door"_qs);
             QTest::mouseClick(d.findChild<QPushButton*>(u"buttonOK"_qs), Qt::LeftButton);
@@ -249,25 +221,25 @@ private slots:
         QCOMPARE(opened.address, u"blank"_qs);
         QCOMPARE(opened.gateway, u"blank"_qs);
         QTest::qWait(300);
-        QVERIFY(Settings(m_lab).isEmpty());
+        QVERIFY(Settings(m_w.lab).isEmpty());
         QVERIFY2(
-            m_boxes->Texts().contains(u"No free IP address was found in 192.168.1.241 - 192.168.1.254"_qs),
-            qPrintable(m_boxes->Texts().join(u" | "_qs)));
+            m_w.boxes->Texts().contains(u"No free IP address was found in 192.168.1.241 - 192.168.1.254"_qs),
+            qPrintable(m_w.boxes->Texts().join(u" | "_qs)));
     }
 
     void nothingOpensWithoutTheClickedRow()
     {
         // A row chosen with the keyboard after a click on no row: the dialog does not open.
-        CNetroveListCtrl& list = *m_dlg->m_list;
+        CNetroveListCtrl& list = *m_w.dlg->m_list;
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.viewport()->height() - 5));
-        QCOMPARE(m_dlg->m_nClickedItem, -1);
+        QCOMPARE(m_w.dlg->m_nClickedItem, -1);
         list.setFocus();
         list.selectRow(0);
-        QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
-        m_dlg->OnBnClickedAutoSet();
+        QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
+        m_w.dlg->OnBnClickedAutoSet();
         QTest::qWait(200);
-        QVERIFY(Settings(m_lab).isEmpty());
-        QVERIFY(m_boxes->Texts().isEmpty());
+        QVERIFY(Settings(m_w.lab).isEmpty());
+        QVERIFY(m_w.boxes->Texts().isEmpty());
     }
 };
 

@@ -5,7 +5,6 @@
 #include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
-#include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/SettingDialogDriver.h"
 
@@ -69,34 +68,18 @@ class TestManualSetLab final : public QObject
     Q_OBJECT
 
 private:
-    LabFixture m_lab;
-    std::unique_ptr<CNetroveDlg> m_dlg;
-    std::unique_ptr<BoxAnswerer> m_boxes;
+    SettingLab m_w;
 
 private slots:
-    void init()
-    {
-        m_boxes = std::make_unique<BoxAnswerer>();
-        QVERIFY2(m_lab.Start(kDevices), qPrintable(m_lab.Error()));
-        m_dlg = std::make_unique<CNetroveDlg>();
-        m_dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
-        QTRY_COMPARE(m_dlg->m_list->rowCount(), 3);
-        QTRY_VERIFY(m_dlg->m_checkCamera->isEnabled());
-    }
-    void cleanup()
-    {
-        m_dlg.reset();
-        m_lab.Stop();
-        m_boxes.reset();
-    }
+    void init() { QVERIFY2(m_w.Open(kDevices, 3), qPrintable(m_w.lab.Error())); }
+    void cleanup() { m_w.Close(); }
 
     void cameraTakesStaticSettingsAndReappears()
     {
-        ClickRowOf(*m_dlg, kCameraMac);
-        QVERIFY(m_dlg->m_btnManualSet->isEnabled());
+        ClickRowOf(*m_w.dlg, kCameraMac);
+        QVERIFY(m_w.dlg->m_btnManualSet->isEnabled());
         QString shownMac;
-        QVERIFY(ManualSet(*m_dlg, [&shownMac](QDialog& d) {
+        QVERIFY(ManualSet(*m_w.dlg, [&shownMac](QDialog& d) {
             shownMac = Find<QLineEdit>(d, "editMac")->text();
             QTest::mouseClick(Find<QRadioButton>(d, "radioStatic"), Qt::LeftButton);
             SetAddress(d, "ipAddress", {192, 168, 1, 150});
@@ -109,8 +92,8 @@ private slots:
         }));
         QCOMPARE(shownMac, kCameraMac);
 
-        QTRY_COMPARE(Settings(m_lab).size(), 1);
-        const QJsonObject request = Settings(m_lab).first();
+        QTRY_COMPARE(Settings(m_w.lab).size(), 1);
+        const QJsonObject request = Settings(m_w.lab).first();
         QCOMPARE(request.value(QLatin1String("channel")).toString(), u"camera"_qs);
         QCOMPARE(request.value(QLatin1String("size")).toInt(), 326);
         QCOMPARE(Field(request, "opcode"), 2);
@@ -128,12 +111,9 @@ private slots:
         QCOMPARE(request.value(QLatin1String("outcome")).toString(), u"applied"_qs);
 
         // The device answers, the list empties and the camera is back with what was sent.
-        QTRY_VERIFY(m_dlg->m_list->FindRowByMac(kCameraMac) >= 0 &&
-                    m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnIp) ==
-                        u"192.168.1.150"_qs);
-        QCOMPARE(m_dlg->m_list->GetItemText(m_dlg->m_list->FindRowByMac(kCameraMac), ColumnMode),
-                 u"Static"_qs);
-        QVERIFY(m_boxes->Texts().isEmpty());
+        QTRY_COMPARE(m_w.ListedText(kCameraMac, ColumnIp), u"192.168.1.150"_qs);
+        QCOMPARE(m_w.ListedText(kCameraMac, ColumnMode), u"Static"_qs);
+        QVERIFY(m_w.boxes->Texts().isEmpty());
     }
 
     void shortReplyCameraAndRecorderGetTheShortForm_data()
@@ -153,14 +133,14 @@ private slots:
         QFETCH(int, http);
         QFETCH(int, second);
 
-        ClickRowOf(*m_dlg, mac);
+        ClickRowOf(*m_w.dlg, mac);
         // The reported values go back unchanged but for the password.
-        QVERIFY(ManualSet(*m_dlg, [](QDialog& d) {
+        QVERIFY(ManualSet(*m_w.dlg, [](QDialog& d) {
             Type(d, "editPassword", u"wrong"_qs);
             Confirm(d);
         }));
-        QTRY_COMPARE(Settings(m_lab).size(), 1);
-        const QJsonObject request = Settings(m_lab).first();
+        QTRY_COMPARE(Settings(m_w.lab).size(), 1);
+        const QJsonObject request = Settings(m_w.lab).first();
         QCOMPARE(request.value(QLatin1String("channel")).toString(), channel);
         QCOMPARE(request.value(QLatin1String("size")).toInt(), 262);
         QCOMPARE(Text(request, "mac"), mac);
@@ -168,16 +148,16 @@ private slots:
         QCOMPARE(Field(request, "webport"), http);
         QCOMPARE(Field(request, "dlx"), second);
         QCOMPARE(Text(request, "password"), u"wrong"_qs);
-        QTRY_COMPARE(m_boxes->Texts(), QStringList{u"Invalid Password!"_qs});
+        QTRY_COMPARE(m_w.boxes->Texts(), QStringList{u"Invalid Password!"_qs});
     }
 
     void refusedInputSendsNothingAndChangesNothing()
     {
-        ClickRowOf(*m_dlg, kCameraMac);
-        const QString statusBefore = m_dlg->m_staticStatus->text();
+        ClickRowOf(*m_w.dlg, kCameraMac);
+        const QString statusBefore = m_w.dlg->m_staticStatus->text();
         QString ipBefore, ipAfter, httpBefore, httpAfter;
         bool dhcpBefore = false, dhcpAfter = false, stayedOpen = false;
-        QVERIFY(ManualSet(*m_dlg, [&](QDialog& d) {
+        QVERIFY(ManualSet(*m_w.dlg, [&](QDialog& d) {
             // A DHCP camera still needs a gateway whose first octet is 1 to 223.
             SetAddress(d, "ipGateway", {0, 0, 0, 0});
             ipBefore =
@@ -193,24 +173,25 @@ private slots:
             d.reject();
         }));
         QVERIFY(stayedOpen);
-        QCOMPARE(m_boxes->Texts(), QStringList{u"The first octet value of Gateway must be from 1 to 223"_qs});
+        QCOMPARE(m_w.boxes->Texts(),
+                 QStringList{u"The first octet value of Gateway must be from 1 to 223"_qs});
         QCOMPARE(ipAfter, ipBefore);
         QCOMPARE(httpAfter, httpBefore);
         QVERIFY(dhcpBefore);
         QCOMPARE(dhcpAfter, dhcpBefore);
         QTest::qWait(300);
-        QVERIFY(Settings(m_lab).isEmpty());
-        QCOMPARE(m_dlg->m_staticStatus->text(), statusBefore);
-        QVERIFY(m_dlg->m_btnManualSet->isEnabled());
+        QVERIFY(Settings(m_w.lab).isEmpty());
+        QCOMPARE(m_w.dlg->m_staticStatus->text(), statusBefore);
+        QVERIFY(m_w.dlg->m_btnManualSet->isEnabled());
     }
 
     void nothingOpensWithoutAChosenRow()
     {
-        m_dlg->m_list->clearSelection();
-        m_dlg->OnBnClickedManualSet();
+        m_w.dlg->m_list->clearSelection();
+        m_w.dlg->OnBnClickedManualSet();
         QTest::qWait(200);
-        QVERIFY(Settings(m_lab).isEmpty());
-        QVERIFY(m_boxes->Texts().isEmpty());
+        QVERIFY(Settings(m_w.lab).isEmpty());
+        QVERIFY(m_w.boxes->Texts().isEmpty());
     }
 };
 
