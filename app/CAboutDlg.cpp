@@ -21,12 +21,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("CAboutDlg"));
-    setWindowTitle(kTitle);
-    setAccessibleName(kTitle);
-    QFont dialogFont = font();
-    dialogFont.setPointSize(9);
-    setFont(dialogFont);
+    SetUpTemplateWindow(this, "CAboutDlg", kTitle, 9);
 
     auto* icon = Named(new QLabel(this), "iconApplication", QStringLiteral("Netrove"));
     icon->setPixmap(ApplicationIcon().pixmap(kIconSize, kIconSize));

@@ -35,15 +35,10 @@ CNetroveDlg::CNetroveDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("CNetroveDlg"));
-    setWindowTitle(kCaption);
-    setAccessibleName(kCaption);
+    SetUpTemplateWindow(this, "CNetroveDlg", kCaption, 9);
     setWindowIcon(ApplicationIcon());
     // "Netrove Information(&A)": F1, the free area's context menu, and the system menu where there is one.
     new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
-    QFont dialogFont = font();
-    dialogFont.setPointSize(9);
-    setFont(dialogFont);
     CreateControls();
 
     m_channels = new DiscoveryChannels(this);

@@ -8,26 +8,14 @@
 
 namespace Netrove {
 
-namespace {
-
-constexpr std::array<PacketField, 6> kServicePorts{PacketField::HttpPort,   PacketField::DlxPort,
-                                                   PacketField::TcpPort,    PacketField::UdpPort,
-                                                   PacketField::UploadPort, PacketField::MulticastPort};
-
-// Every setting request is laid out as a camera packet, a recorder's too.
-constexpr PacketKind kRequestLayout = PacketKind::KindCamera;
-
-// The layout a stored reply is read in.
-PacketKind ReplyLayout(PacketKind kind)
-{
-    return IsCameraKind(kind) ? kind : PacketKind::KindRecorder;
-}
-
-} // namespace
-
 bool IsCameraKind(PacketKind kind)
 {
     return kind == PacketKind::KindCamera || kind == PacketKind::KindCameraIPv6;
+}
+
+PacketKind ReplyLayout(PacketKind kind)
+{
+    return IsCameraKind(kind) ? kind : PacketKind::KindRecorder;
 }
 
 int AutoSetPasswordLimit(PacketKind kind)
@@ -49,8 +37,8 @@ AutoSetTarget CopyAutoSetTarget(PacketKind kind, std::span<const std::uint8_t> r
                             .value_or(Ipv4Octets{255, 255, 255, 0});
     if (!IsCameraKind(kind)) {
         target.recorderWebPort = ReadU16(layout, reply, PacketField::WebPort);
-        for (std::size_t i = 0; i < kServicePorts.size(); ++i)
-            target.recorderPorts[i] = ReadU16(layout, reply, kServicePorts[i]);
+        for (std::size_t i = 0; i < kServicePortFields.size(); ++i)
+            target.recorderPorts[i] = ReadU16(layout, reply, kServicePortFields[i]);
     }
     return target;
 }
@@ -68,11 +56,11 @@ std::string_view AutoSetStatusText(bool portMapping)
 std::vector<std::uint8_t> BuildAutoSetRequest(const AutoSetTarget& target, const AutoSetInput& input)
 {
     const bool camera = IsCameraKind(target.kind);
-    const std::size_t size =
-        camera && !target.shortForm ? LongFormSize(kRequestLayout) : ShortFormSize(kRequestLayout);
+    const std::size_t size = camera && !target.shortForm ? LongFormSize(kSettingRequestLayout)
+                                                         : ShortFormSize(kSettingRequestLayout);
     std::vector<std::uint8_t> request(size, 0);
     const std::span<std::uint8_t> packet = request;
-    constexpr PacketKind k = kRequestLayout;
+    constexpr PacketKind k = kSettingRequestLayout;
 
     WriteByte(k, packet, PacketField::Opcode, static_cast<std::uint8_t>(AutoSetOpcode(input.portMapping)));
     WriteText(k, packet, PacketField::MacAddress, target.mac);
@@ -85,12 +73,12 @@ std::vector<std::uint8_t> BuildAutoSetRequest(const AutoSetTarget& target, const
         // A camera moves to the block of six ports it was given; its web page is on the first.
         const auto base = static_cast<std::uint16_t>(input.basePort);
         WriteU16(k, packet, PacketField::WebPort, base);
-        for (std::size_t i = 0; i < kServicePorts.size(); ++i)
-            WriteU16(k, packet, kServicePorts[i], static_cast<std::uint16_t>(base + i));
+        for (std::size_t i = 0; i < kServicePortFields.size(); ++i)
+            WriteU16(k, packet, kServicePortFields[i], static_cast<std::uint16_t>(base + i));
     } else {
         WriteU16(k, packet, PacketField::WebPort, target.recorderWebPort);
-        for (std::size_t i = 0; i < kServicePorts.size(); ++i)
-            WriteU16(k, packet, kServicePorts[i], target.recorderPorts[i]);
+        for (std::size_t i = 0; i < kServicePortFields.size(); ++i)
+            WriteU16(k, packet, kServicePortFields[i], target.recorderPorts[i]);
     }
 
     // The device takes the new address as a fixed one, whatever mode it was in.

@@ -46,6 +46,8 @@ struct AutoSetInput
 
 // Cameras are kinds 1 and 2; every other kind is set as a recorder.
 bool IsCameraKind(PacketKind kind);
+// The layout a stored reply is read in: a camera's own, a recorder's for every other kind.
+PacketKind ReplyLayout(PacketKind kind);
 
 // The longest password the device takes: 19 characters for a camera, 9 for a recorder.
 int AutoSetPasswordLimit(PacketKind kind);

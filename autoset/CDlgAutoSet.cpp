@@ -52,12 +52,7 @@ CDlgAutoSet::CDlgAutoSet(SettingHost& host, const DeviceEntry& entry, const QStr
     , m_target(CopyAutoSetTarget(entry.kind, entry.reply, mac.toLatin1().toStdString()))
     , m_findFreeAddress(std::move(findFreeAddress))
 {
-    setObjectName(QStringLiteral("CDlgAutoSet"));
-    setWindowTitle(kTitle);
-    setAccessibleName(kTitle);
-    QFont dialogFont = font();
-    dialogFont.setPointSize(9);
-    setFont(dialogFont);
+    SetUpTemplateWindow(this, "CDlgAutoSet", kTitle, 9);
     CreateControls();
     m_bIPSetting = m_target.staticAddress ? 1 : 0;
 }

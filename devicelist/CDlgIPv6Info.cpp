@@ -31,12 +31,7 @@ CDlgIPv6Info::CDlgIPv6Info(QWidget* parent, OsMajorVersionQuery getOsMajorVersio
 {
     static_assert(kReplySize == 366);
     Q_ASSERT(LongFormSize(kKind) == kReplySize);
-    setObjectName(QStringLiteral("CDlgIPv6Info"));
-    setWindowTitle(kTitle);
-    setAccessibleName(kTitle);
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    SetUpTemplateWindow(this, "CDlgIPv6Info", kTitle, 8);
     CreateControls();
 }
 

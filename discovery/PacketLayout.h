@@ -2,6 +2,7 @@
 
 #include "discovery/PacketTypes.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 
@@ -40,6 +41,14 @@ struct FieldPlace
     std::size_t size = 0;
     constexpr std::size_t end() const { return offset + size; }
 };
+
+// The six service ports, in the order the devices and the dialogs list them.
+inline constexpr std::array<PacketField, 6> kServicePortFields{
+    PacketField::HttpPort, PacketField::DlxPort,    PacketField::TcpPort,
+    PacketField::UdpPort,  PacketField::UploadPort, PacketField::MulticastPort};
+
+// Every setting request is laid out as a camera packet, a recorder's too.
+inline constexpr PacketKind kSettingRequestLayout = PacketKind::KindCamera;
 
 // Where a field sits in a layout; nothing when the layout has no such field. This is the only
 // place that knows packet offsets.

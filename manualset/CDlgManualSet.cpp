@@ -51,12 +51,7 @@ CDlgManualSet::CDlgManualSet(SettingHost& host, const DeviceEntry& entry, QWidge
     , m_nKind(entry.kind)
     , m_portGroup(CameraPortGroup(entry.kind, entry.reply))
 {
-    setObjectName(QStringLiteral("CDlgManualSet"));
-    setWindowTitle(kTitle);
-    setAccessibleName(kTitle);
-    QFont dialogFont = font();
-    dialogFont.setPointSize(9);
-    setFont(dialogFont);
+    SetUpTemplateWindow(this, "CDlgManualSet", kTitle, 9);
     CreateControls();
     OnInitDialog();
 }

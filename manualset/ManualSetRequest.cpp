@@ -8,21 +8,10 @@
 
 namespace Netrove {
 
-namespace {
-
-constexpr std::array<PacketField, 6> kServicePorts{PacketField::HttpPort,   PacketField::DlxPort,
-                                                   PacketField::TcpPort,    PacketField::UdpPort,
-                                                   PacketField::UploadPort, PacketField::MulticastPort};
-
-// Every setting request is laid out as a camera packet, a recorder's too.
-constexpr PacketKind kRequestLayout = PacketKind::KindCamera;
-
-} // namespace
-
 ManualSetReported ReadManualSetReply(PacketKind kind, std::span<const std::uint8_t> reply)
 {
     const bool camera = IsCameraKind(kind);
-    const PacketKind layout = camera ? kind : PacketKind::KindRecorder;
+    const PacketKind layout = ReplyLayout(kind);
 
     ManualSetReported reported;
     reported.mac = ReadText(layout, reply, PacketField::MacAddress);
@@ -30,8 +19,8 @@ ManualSetReported ReadManualSetReply(PacketKind kind, std::span<const std::uint8
     reported.subnetMask = ParseDottedQuad(ReadText(layout, reply, PacketField::SubnetMask));
     reported.gateway = ParseDottedQuad(ReadText(layout, reply, PacketField::Gateway));
     reported.addressMode = ReadByte(layout, reply, PacketField::AddressMode);
-    for (std::size_t i = 0; i < kServicePorts.size(); ++i)
-        reported.ports[i] = ReadU16(layout, reply, kServicePorts[i]);
+    for (std::size_t i = 0; i < kServicePortFields.size(); ++i)
+        reported.ports[i] = ReadU16(layout, reply, kServicePortFields[i]);
     if (camera)
         reported.modelName = ReadText(layout, reply, PacketField::ModelName);
     return reported;
@@ -67,10 +56,10 @@ std::uint8_t AddressModeFromModeRadio(int modeRadio)
 std::vector<std::uint8_t> BuildManualSetRequest(PacketKind kind, bool shortForm, const ManualSetInput& input)
 {
     const bool longForm = IsCameraKind(kind) && !shortForm;
-    std::vector<std::uint8_t> request(longForm ? LongFormSize(kRequestLayout) : ShortFormSize(kRequestLayout),
-                                      0);
+    std::vector<std::uint8_t> request(
+        longForm ? LongFormSize(kSettingRequestLayout) : ShortFormSize(kSettingRequestLayout), 0);
     const std::span<std::uint8_t> packet = request;
-    constexpr PacketKind k = kRequestLayout;
+    constexpr PacketKind k = kSettingRequestLayout;
     const auto passwordLimit = static_cast<std::size_t>(ManualSetPasswordLimit(kind));
 
     WriteByte(k, packet, PacketField::Opcode, static_cast<std::uint8_t>(PacketOpcode::ApplySettings));
@@ -82,8 +71,8 @@ std::vector<std::uint8_t> BuildManualSetRequest(PacketKind kind, bool shortForm,
     WriteText(k, packet, PacketField::Password, std::string_view(input.password).substr(0, passwordLimit));
     // The device's web page is on its HTTP port.
     WriteU16(k, packet, PacketField::WebPort, static_cast<std::uint16_t>(input.ports[0]));
-    for (std::size_t i = 0; i < kServicePorts.size(); ++i)
-        WriteU16(k, packet, kServicePorts[i], static_cast<std::uint16_t>(input.ports[i]));
+    for (std::size_t i = 0; i < kServicePortFields.size(); ++i)
+        WriteU16(k, packet, kServicePortFields[i], static_cast<std::uint16_t>(input.ports[i]));
     return request;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
@@ -17,6 +18,18 @@ Widget* Named(Widget* widget, const char* objectName, const QString& accessibleN
     widget->setObjectName(QString::fromLatin1(objectName));
     widget->setAccessibleName(accessibleName);
     return widget;
+}
+
+// A window built after its template: the name tests find it by, its title (which a screen reader
+// says too) and the template's font size.
+inline void SetUpTemplateWindow(QWidget* window, const char* objectName, const QString& title, int pointSize)
+{
+    window->setObjectName(QString::fromLatin1(objectName));
+    window->setWindowTitle(title);
+    window->setAccessibleName(title);
+    QFont templateFont = window->font();
+    templateFont.setPointSize(pointSize);
+    window->setFont(templateFont);
 }
 
 // A label of a dialog: its text shown as plain text, named by it, and pointing a screen reader and
