@@ -1,5 +1,7 @@
 #pragma once
 
+#include "discovery/ArrivalAdapter.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -15,6 +17,7 @@ struct ReceivedDatagram
     std::size_t size = 0;             // bytes received
     int family = AF_UNSPEC;           // of the sender
     sockaddr_storage from{};          // the sender
+    ArrivalAdapter arrival;           // the adapter it came in on
 
     // The sender's address text, for traces.
     QString SenderText() const;

@@ -24,7 +24,9 @@ std::string ToStd(const QByteArray& bytes)
 
 DeviceEntry MakeEntry(PacketKind kind, int column, const QByteArray& text)
 {
-    DeviceEntry entry{kind, std::vector<std::uint8_t>(LongFormSize(kind), 0)};
+    DeviceEntry entry;
+    entry.kind = kind;
+    entry.reply.assign(LongFormSize(kind), 0);
     if (const auto field = SortFieldOfColumn(column))
         WriteText(kind, entry.reply, *field, ToStd(text));
     return entry;
