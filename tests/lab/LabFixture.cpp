@@ -178,16 +178,26 @@ bool LabFixture::WaitForLog(const std::function<bool(const QList<QJsonObject>&)>
 
 bool LabFixture::Occupy(const QStringList& addresses, bool secondLink)
 {
-    QStringList args{QStringLiteral("occupy"), LabName()};
+    return RunOccupy(secondLink ? QStringList{QStringLiteral("--dev2")} : QStringList{}, addresses);
+}
+
+bool LabFixture::OccupyIgnoringPings(const QStringList& addresses, bool secondLink)
+{
+    QStringList options{QStringLiteral("--ignore-pings")};
     if (secondLink)
-        args << QStringLiteral("--dev2");
-    args += addresses;
+        options << QStringLiteral("--dev2");
+    return RunOccupy(options, addresses);
+}
+
+bool LabFixture::RunOccupy(const QStringList& options, const QStringList& addresses)
+{
+    const QStringList args = QStringList{QStringLiteral("occupy"), LabName()} + options + addresses;
     QProcess netlab;
     netlab.setProcessChannelMode(QProcess::ForwardedChannels);
     netlab.start(Netlab(), args);
     if (!netlab.waitForFinished(10000) || netlab.exitStatus() != QProcess::NormalExit ||
         netlab.exitCode() != 0) {
-        m_error = QStringLiteral("netlab occupy %1 failed").arg(addresses.join(QLatin1Char(' ')));
+        m_error = QStringLiteral("netlab occupy %1 failed").arg((options + addresses).join(QLatin1Char(' ')));
         return false;
     }
     return true;

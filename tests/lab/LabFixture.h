@@ -19,6 +19,7 @@
 //     QTRY_VERIFY(lab.Received(QStringLiteral("camera")).size() == 1);   // what the devices got
 //     const QJsonObject request = lab.Received().last();  // "hex", "size", "fields", "outcome"
 //     lab.Occupy({QStringLiteral("192.168.1.254")});      // answers pings from now on
+//     lab.OccupyIgnoringPings({QStringLiteral("192.168.1.253")}); // taken, but pings go unanswered
 //     lab.Stop();                                          // also done by the destructor
 //
 // The device-file format and the log lines are described in doc/devsim.md. The simulator binary
@@ -75,9 +76,13 @@ public:
     // Adds addresses to the devices side (or the second devices side) so that its kernel answers
     // pings for them.
     bool Occupy(const QStringList& addresses, bool secondLink = false);
+    // Adds addresses that the devices side holds (its kernel answers for their hardware address)
+    // but whose pings it drops: hosts that ignore pings.
+    bool OccupyIgnoringPings(const QStringList& addresses, bool secondLink = false);
 
 private:
     QString Netlab() const;
+    bool RunOccupy(const QStringList& options, const QStringList& addresses);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
