@@ -123,8 +123,13 @@ bool DiscoveryChannels::Watch(DiscoveryChannel which, int fd)
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
         return false;
-    // Every datagram then carries the count of those the system dropped before it.
+    // Every datagram then carries the count of those the system dropped before it, and the adapter
+    // it came in on: the row of the device that sent it remembers that adapter.
     SetIntOption(fd, SOL_SOCKET, SO_RXQ_OVFL, 1);
+    if (which == DiscoveryChannel::IPv6)
+        SetIntOption(fd, IPPROTO_IPV6, IPV6_RECVPKTINFO, 1);
+    else
+        SetIntOption(fd, IPPROTO_IP, IP_PKTINFO, 1);
 
     const DiscoveryChannel group = which == DiscoveryChannel::Recorder ? which : DiscoveryChannel::Camera;
     Announcer& announcer = AnnouncerOf(which);
