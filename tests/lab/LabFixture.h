@@ -21,6 +21,8 @@
 //     lab.Occupy({QStringLiteral("192.168.1.254")});      // answers pings from now on
 //     lab.Stop();                                          // also done by the destructor
 //
+// LabFixture second(LabFixture::Side::Devices2) runs its simulator on the second link's devices side.
+//
 // The device-file format and the log lines are described in doc/devsim.md. The simulator binary
 // is NETROVE_DEVSIM if set, else the one this build made.
 
@@ -41,7 +43,15 @@ class LabFixture final
 public:
     static constexpr int kSkipExitCode = 77;
 
-    LabFixture();
+    // Where the simulator runs: the devices side of the first link, or of the second link of a lab
+    // made with --second-link (netrove_add_lab_test(... SECOND_LINK ...)).
+    enum class Side
+    {
+        Devices,
+        Devices2,
+    };
+
+    explicit LabFixture(Side side = Side::Devices);
     ~LabFixture();
     LabFixture(const LabFixture&) = delete;
     LabFixture& operator=(const LabFixture&) = delete;
@@ -79,6 +89,7 @@ public:
 private:
     QString Netlab() const;
 
+    Side m_side = Side::Devices;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
     QString m_error;
