@@ -21,8 +21,9 @@ QString DevsimPath()
 
 } // namespace
 
-LabFixture::LabFixture()
-    : m_dir(std::make_unique<QTemporaryDir>())
+LabFixture::LabFixture(Side side)
+    : m_side(side)
+    , m_dir(std::make_unique<QTemporaryDir>())
 {}
 
 LabFixture::~LabFixture()
@@ -77,6 +78,12 @@ bool LabFixture::Start(const QString& deviceFile, const QStringList& arguments)
         m_error = why;
         return false;
     }
+    const bool second = m_side == Side::Devices2;
+    if (second && !QFileInfo::exists(QStringLiteral("/run/netns/%1-dev2").arg(LabName()))) {
+        m_error =
+            QStringLiteral("lab %1 has no second link (register the test with SECOND_LINK)").arg(LabName());
+        return false;
+    }
     QFile devices(DeviceFilePath());
     if (!devices.open(QIODevice::WriteOnly | QIODevice::Truncate) || devices.write(deviceFile.toUtf8()) < 0) {
         m_error = QStringLiteral("cannot write %1").arg(DeviceFilePath());
@@ -87,8 +94,10 @@ bool LabFixture::Start(const QString& deviceFile, const QStringList& arguments)
 
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList args{LabName(),        QStringLiteral("devices"), DevsimPath(), QStringLiteral("--devices"),
-                     DeviceFilePath(), QStringLiteral("--log"),   LogPath()};
+    QStringList args{LabName(),        second ? QStringLiteral("devices2") : QStringLiteral("devices"),
+                     DevsimPath(),     QStringLiteral("--devices"),
+                     DeviceFilePath(), QStringLiteral("--log"),
+                     LogPath()};
     args += arguments;
     m_process->start(Netlab(), QStringList{QStringLiteral("exec")} + args);
     if (!m_process->waitForStarted(3000)) {

@@ -22,6 +22,8 @@
 //     lab.OccupyIgnoringPings({QStringLiteral("192.168.1.253")}); // taken, but pings go unanswered
 //     lab.Stop();                                          // also done by the destructor
 //
+// LabFixture second(LabFixture::Side::Devices2) runs its simulator on the second link's devices side.
+//
 // The device-file format and the log lines are described in doc/devsim.md. The simulator binary
 // is NETROVE_DEVSIM if set, else the one this build made.
 
@@ -42,7 +44,15 @@ class LabFixture final
 public:
     static constexpr int kSkipExitCode = 77;
 
-    LabFixture();
+    // Where the simulator runs: the devices side of the first link, or of the second link of a lab
+    // made with --second-link (netrove_add_lab_test(... SECOND_LINK ...)).
+    enum class Side
+    {
+        Devices,
+        Devices2,
+    };
+
+    explicit LabFixture(Side side = Side::Devices);
     ~LabFixture();
     LabFixture(const LabFixture&) = delete;
     LabFixture& operator=(const LabFixture&) = delete;
@@ -84,6 +94,7 @@ private:
     QString Netlab() const;
     bool RunOccupy(const QStringList& options, const QStringList& addresses);
 
+    Side m_side = Side::Devices;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
     QString m_error;
