@@ -69,8 +69,10 @@ std::vector<AdapterAddress> AdapterIpv4Addresses()
         if (!adapter->ifa_addr || adapter->ifa_addr->sa_family != AF_INET || !adapter->ifa_name)
             continue;
         AdapterAddress entry;
-        entry.interfaceIndex = static_cast<int>(::if_nametoindex(adapter->ifa_name));
+        // An address with a label ("eth0:1") belongs to the adapter before the colon.
         entry.name = adapter->ifa_name;
+        entry.name = entry.name.substr(0, entry.name.find(':'));
+        entry.interfaceIndex = static_cast<int>(::if_nametoindex(entry.name.c_str()));
         entry.address = OctetsOf(*reinterpret_cast<const sockaddr_in*>(adapter->ifa_addr));
         if (adapter->ifa_netmask && adapter->ifa_netmask->sa_family == AF_INET) {
             const in_addr_t mask =

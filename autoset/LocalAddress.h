@@ -13,7 +13,7 @@ namespace Netrove {
 struct AdapterAddress
 {
     int interfaceIndex = 0; // the system's index
-    std::string name;       // "lab1"
+    std::string name;       // "lab1", without an address label ("eth0", not "eth0:1")
     Ipv4Octets address{};
     int prefixLength = 32; // of the adapter's network: 24 for 255.255.255.0
     bool up = false;

@@ -19,23 +19,24 @@ std::optional<Ipv4Octets> Ipv4OfText(const QString& text)
     return octets;
 }
 
-// The arrival adapter's addresses that can be a network of devices.
+// The arrival adapter's addresses that can be a network of devices. It is the adapter its setting
+// request leaves on: found by its name while an adapter of that name is there (an adapter taken out
+// and put back keeps its name but gets a new index), else by its index.
 std::vector<const AdapterAddress*> AddressesOfAdapter(const ArrivalAdapter& arrival,
                                                       std::span<const AdapterAddress> adapters)
 {
-    std::vector<const AdapterAddress*> byIndex;
-    std::vector<const AdapterAddress*> byName;
+    std::vector<const AdapterAddress*> found;
+    if (arrival.interfaceIndex <= 0)
+        return found;
     const std::string name = arrival.name.toStdString();
+    const bool named = !name.empty() && std::any_of(adapters.begin(), adapters.end(),
+                                                    [&](const AdapterAddress& a) { return a.name == name; });
     for (const AdapterAddress& adapter : adapters) {
-        if (IsLoopback(adapter.address))
-            continue;
-        if (arrival.interfaceIndex != 0 && adapter.interfaceIndex == arrival.interfaceIndex)
-            byIndex.push_back(&adapter);
-        else if (!name.empty() && adapter.name == name)
-            byName.push_back(&adapter);
+        const bool same = named ? adapter.name == name : adapter.interfaceIndex == arrival.interfaceIndex;
+        if (same && !IsLoopback(adapter.address))
+            found.push_back(&adapter);
     }
-    // An index outlives no unplugging; the name may still find the adapter.
-    return byIndex.empty() ? byName : byIndex;
+    return found;
 }
 
 const AdapterAddress* ArrivalAddress(const ArrivalAdapter& arrival, std::span<const AdapterAddress> adapters)

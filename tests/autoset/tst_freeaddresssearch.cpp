@@ -331,11 +331,13 @@ void TestFreeAddressSearch::searchNetwork_data()
 
     QTest::newRow("the adapter the answer came in on")
         << adapters << arrival(3, "lab1", "10.0.5.7") << byName << "10.0.5.7" << 16;
-    QTest::newRow("the index decides") << adapters << arrival(3, "eth9", "") << byName << "10.0.5.7" << 16;
-    QTest::newRow("index not known: the name")
-        << adapters << arrival(0, "lab1", "") << byName << "10.0.5.7" << 16;
-    QTest::newRow("index gone with a replug: the name")
+    QTest::newRow("name gone: the index") << adapters << arrival(3, "eth9", "") << byName << "10.0.5.7" << 16;
+    QTest::newRow("put back under a new index: the name")
         << adapters << arrival(9, "lab1", "") << byName << "10.0.5.7" << 16;
+    QTest::newRow("the name wins over an index now another's")
+        << adapters << arrival(2, "lab1", "") << byName << "10.0.5.7" << 16;
+    QTest::newRow("index not known: the host name's address")
+        << adapters << arrival(0, "lab1", "10.0.5.7") << byName << "192.168.1.10" << 24;
     QTest::newRow("answer over IPv6: the adapter's IPv4 address")
         << adapters << arrival(3, "lab1", "fe80::1c:2") << byName << "10.0.5.7" << 16;
     QTest::newRow("several addresses: the one answered to")
