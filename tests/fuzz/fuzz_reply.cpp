@@ -5,9 +5,9 @@
 #include "FuzzBytes.h"
 
 #include "autoset/AutoSetRequest.h"
+#include "devicelist/CheckedWebAddress.h"
 #include "devicelist/DeviceListModel.h"
 #include "devicelist/DeviceRowFromReply.h"
-#include "devicelist/OpenInBrowser.h"
 #include "devicelist/WebAddress.h"
 #include "discovery/ClientTagMaker.h"
 #include "discovery/DottedQuad.h"
