@@ -8,7 +8,7 @@
 #include "discovery/PacketFields.h"
 #include "manualset/CUpDownCtrl.h"
 #include "manualset/LeadingNumber.h"
-#include "manualset/ManualSettingsValidation.h"
+#include "manualset/ManualSetPlan.h"
 #include "manualset/PortBlockStepping.h"
 #include "res/ControlNames.h"
 #include "res/DialogUnits.h"
@@ -226,7 +226,7 @@ void CDlgManualSet::FillFromCameraReply()
     const bool block = m_portGroup == PortGroup::SixPortBlock;
     const bool serviceOnly = m_portGroup == PortGroup::ServicePortOnly;
     // How many of the six fields the model has, from HTTP on.
-    const std::size_t used = block ? 6 : serviceOnly ? 1 : 2;
+    const PortFieldLayout layout = ManualSetPortFields(m_nKind, m_portGroup);
 
     m_labelServicePort->setVisible(serviceOnly);
     m_labelHttpPort->setVisible(!serviceOnly);
@@ -234,11 +234,12 @@ void CDlgManualSet::FillFromCameraReply()
     for (QLabel* label : blockLabels)
         label->setVisible(block);
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        fields[i]->setVisible(i < used);
-        if (i < used)
+        const bool shown = i < layout.shown;
+        fields[i]->setVisible(shown);
+        if (shown)
             fields[i]->setText(QString::number(ports[i]));
         // The six-port block moves only as a whole, with the arrows.
-        fields[i]->setReadOnly(block || i >= used);
+        fields[i]->setReadOnly(!layout.typed || !shown);
     }
     if (serviceOnly)
         m_editHttpPort->setAccessibleName(kServicePort);
@@ -331,24 +332,14 @@ int CDlgManualSet::PortNumber(const QLineEdit* field) const
 
 bool CDlgManualSet::Validate()
 {
-    const ManualSettingValues values{
-        .kind = IsCameraKind(m_nKind) ? SettingKind::Camera : SettingKind::Recorder,
-        .group = m_portGroup,
-        .mode = GetAddressingMode(),
-        .ip = m_ipAddress->GetAddress(),
-        .mask = m_ipSubnetMask->GetAddress(),
-        .gateway = m_ipGateway->GetAddress(),
-        .http = PortNumber(m_editHttpPort),
-        .second = PortNumber(m_editDlxPort),
-    };
-    const std::optional<std::string> failure = ValidateManualSettings(values);
+    const std::optional<std::string> failure = ValidateManualSetInput(m_nKind, m_portGroup, CollectInput());
     if (!failure)
         return true;
     ShowMessage(QString::fromStdString(*failure));
     return false;
 }
 
-std::vector<std::uint8_t> CDlgManualSet::BuildRequest()
+ManualSetInput CDlgManualSet::CollectInput()
 {
     ManualSetInput input;
     input.addressMode = GetAddressingMode();
@@ -360,7 +351,12 @@ std::vector<std::uint8_t> CDlgManualSet::BuildRequest()
     const std::array<QLineEdit*, 6> fields = PortFields();
     for (std::size_t i = 0; i < input.ports.size(); ++i)
         input.ports[i] = PortNumber(fields[i]);
-    return BuildManualSetRequest(m_nKind, m_bShortForm, input);
+    return input;
+}
+
+std::vector<std::uint8_t> CDlgManualSet::BuildRequest()
+{
+    return BuildManualSetRequest(m_nKind, m_bShortForm, CollectInput());
 }
 
 void CDlgManualSet::OnOK()

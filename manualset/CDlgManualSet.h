@@ -62,6 +62,8 @@ private:
     void DoDataExchange(bool saveAndValidate);
     // Shows the first rule the input breaks, if any; changes nothing in the dialog.
     bool Validate();
+    // What the dialog shows now, as the request would carry it.
+    ManualSetInput CollectInput();
     std::vector<std::uint8_t> BuildRequest();
     int PortNumber(const QLineEdit* field) const;
     void ShowMessage(const QString& text);
