@@ -297,6 +297,11 @@ private slots:
                                       << "pw" << 4 << 262 << 66 << false;
         QTest::newRow("unknown code") << cam + QLatin1String("result=99") << Channel::Camera << "C1"
                                       << "pw" << 2 << 262 << 99 << false;
+        QTest::newRow("no answer") << cam + QLatin1String("result=none") << Channel::Camera << "C1"
+                                   << "pw" << 2 << 262 << -1 << false;
+        QTest::newRow("no answer, wrong password")
+            << cam + QLatin1String("result=none") << Channel::Camera << "C1"
+            << "x" << 2 << 262 << 33 << false;
         QTest::newRow("other mac") << cam << Channel::Camera << "C2"
                                    << "pw" << 2 << 262 << -1 << false;
         QTest::newRow("mac differs in case") << cam << Channel::Camera << "c1"
@@ -363,6 +368,33 @@ private slots:
         std::mt19937 random(1);
         responder.Handle(Channel::Recorder, SettingRequest("R1", "pw"), random);
         QCOMPARE(responder.Devices()[0].url, std::string("http://192.168.1.241:8000"));
+    }
+
+    // After an applied change: the address the device comes back with, or no answer at all.
+    void afterChange_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("answeredWith"); // empty: no answer to the next search
+        QTest::newRow("the address sent") << QString() << u"192.168.1.241"_qs;
+        QTest::newRow("another address") << u"after=192.168.1.64"_qs << u"192.168.1.64"_qs;
+        QTest::newRow("gone") << u"after=none"_qs << QString();
+    }
+
+    void afterChange()
+    {
+        QFETCH(QString, after);
+        QFETCH(QString, answeredWith);
+        DeviceResponder responder(
+            {Device(qPrintable(u"kind=camera mac=C1 password=pw ip=192.168.1.50 "_qs + after))});
+        std::mt19937 random(1);
+        const Handling handling = responder.Handle(Channel::Camera, SettingRequest("C1", "pw"), random);
+        QCOMPARE(handling.answers.size(), std::size_t{1});
+        QCOMPARE(int(ReadByte(PacketKind::KindCamera, handling.answers[0].bytes, PacketField::Opcode)), 22);
+        const Handling again = responder.Handle(Channel::Camera, SearchFor(Channel::Camera), random);
+        QCOMPARE(again.answers.size(), std::size_t{answeredWith.isEmpty() ? 0u : 1u});
+        if (!answeredWith.isEmpty())
+            QCOMPARE(ReadText(PacketKind::KindCamera, again.answers[0].bytes, PacketField::IpAddress),
+                     answeredWith.toStdString());
     }
 
     void jsonStrings_data()

@@ -240,6 +240,10 @@ Handling DeviceResponder::HandleSetting(Channel channel, std::span<const std::ui
             Queue(handling, i, BuildResult(device, channel, kInvalidPassword, tag), random);
             continue;
         }
+        if (device.faults.ignoreSettings) {
+            outcomes.push_back("unanswered");
+            continue;
+        }
         const int code = device.faults.result.value_or(device.successResult);
         if (code == 22 || code == 44) {
             const std::string oldIp = device.ip;
@@ -250,12 +254,17 @@ Handling DeviceResponder::HandleSetting(Channel channel, std::span<const std::ui
             for (std::size_t p = 0; p < kPortFields.size(); ++p)
                 device.ports[p] = ReadU16(kRequest, datagram, kPortFields[p]);
             device.addressMode = ReadByte(kRequest, datagram, PacketField::AddressMode);
+            if (!device.faults.addressAfterChange.empty())
+                device.ip = device.faults.addressAfterChange;
             FollowAddress(device, oldIp);
             outcomes.push_back("applied");
         } else {
             outcomes.push_back("result " + std::to_string(code));
         }
         Queue(handling, i, BuildResult(device, channel, static_cast<std::uint8_t>(code), tag), random);
+        // The result still leaves; from now on the device is gone.
+        if ((code == 22 || code == 44) && device.faults.goneAfterChange)
+            device.faults.silent = true;
     }
     if (outcomes.empty()) {
         handling.outcome = "no device with mac " + mac;

@@ -112,9 +112,18 @@ bool ApplyFaultKey(SimFaults& faults, std::string_view key, std::string_view val
             return Fail(error, key, value, "0 to 60000 ms");
         faults.jitterMs = static_cast<int>(n);
     } else if (key == "result") {
-        if (!ParseInt(value, 0, 255, n))
-            return Fail(error, key, value, "a code 0 to 255");
-        faults.result = static_cast<int>(n);
+        if (value == "none") {
+            faults.ignoreSettings = true;
+        } else {
+            if (!ParseInt(value, 0, 255, n))
+                return Fail(error, key, value, "a code 0 to 255, or none");
+            faults.result = static_cast<int>(n);
+        }
+    } else if (key == "after") {
+        if (value.empty())
+            return Fail(error, key, value, "an address, or none");
+        faults.goneAfterChange = value == "none";
+        faults.addressAfterChange = faults.goneAfterChange ? std::string() : std::string(value);
     } else if (key == "fill") {
         if (!ParseInt(value, 0, 1, n))
             return Fail(error, key, value, "0 or 1");

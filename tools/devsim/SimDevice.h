@@ -30,10 +30,15 @@ struct SimFaults
 {
     bool shortReply = false; // 262-byte search replies (and results) instead of the long form
     TagMode tag = TagMode::Echo;
-    int copies = 1;               // how many times each answer is sent
-    int delayMs = 0;              // before an answer leaves
-    int jitterMs = 0;             // plus a random 0..jitter
-    std::optional<int> result;    // answer this code to a setting request with the right password
+    int copies = 1;              // how many times each answer is sent
+    int delayMs = 0;             // before an answer leaves
+    int jitterMs = 0;            // plus a random 0..jitter
+    std::optional<int> result;   // answer this code to a setting request with the right password
+    bool ignoreSettings = false; // a setting request with the right password gets no answer at all
+    // After an applied setting: answer searches with this address instead of the one sent; or,
+    // with goneAfterChange, answer no search any more.
+    std::string addressAfterChange;
+    bool goneAfterChange = false;
     bool fillTexts = false;       // model, url, alias (and IPv6 address) fill their fields without NUL
     std::size_t datagramSize = 0; // every answer padded (or cut) to this size; 0: its layout's size
     bool silent = false;          // answers nothing (a device that only logs)
