@@ -7,9 +7,8 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceWebPage.h"
 #include "devicelist/RepaintLimiter.h"
-#include "discovery/ClientTagMaker.h"
-#include "discovery/DiscoveryChannels.h"
 #include "discovery/PacketFields.h"
+#include "engine/DeviceEngine.h"
 #include "res/ControlNames.h"
 #include "res/DialogUnits.h"
 #include "res/MessageBoxes.h"
@@ -18,7 +17,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateTime>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -43,25 +41,10 @@ CNetroveDlg::CNetroveDlg(QWidget* parent)
     new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
     CreateControls();
 
-    m_channels = new DiscoveryChannels(this);
-    m_channels->onSocketError = [this](const QString& text, int code) {
-        ShowSocketError(text, code);
-    };
-    m_channels->onIPv6Unsupported = [this](const QString& text) {
-        m_checkIPv6->setEnabled(false);
-        m_bIPv6Available = 0;
-        m_chkIPv6 = 0;
-        ShowMessage(text);
-    };
-    connect(m_channels, &DiscoveryChannels::cameraReadable, this, &CNetroveDlg::OnASYNCMsg);
-    connect(m_channels, &DiscoveryChannels::recorderReadable, this, &CNetroveDlg::OnASYNCMsgNVR);
-
-    m_timerRefresh.setInterval(kRefreshPeriodMs);
-    m_timerSettle.setInterval(kSettlePeriodMs);
-    m_timerRefresh.setTimerType(Qt::PreciseTimer);
-    m_timerSettle.setTimerType(Qt::PreciseTimer);
-    connect(&m_timerRefresh, &QTimer::timeout, this, [this] { OnTimer(TIMER_REFRESH); });
-    connect(&m_timerSettle, &QTimer::timeout, this, [this] { OnTimer(TIMER_SETTLE); });
+    // The engine lists the devices in the list's own rows.
+    m_engine = new DeviceEngine(&m_list->Rows(), this);
+    m_channels = &m_engine->Channels();
+    ConnectEngine();
 
     qApp->installEventFilter(this);
 }
@@ -163,12 +146,9 @@ void CNetroveDlg::OnInitDialog()
     m_bCamera = 1;
     DoDataExchange(false);
     m_pHeader = &m_list->Header();
-    m_nLastItemCount = -1;
 
-    m_channels->InitCameraChannel();
-    m_channels->InitRecorderChannel();
-    m_channels->InitIPv6Channel();
-    MakeClientTag();
+    m_engine->Open();
+    m_clientTag = m_engine->Tag();
 
     m_checkIPv4->setChecked(true);
     m_checkIPv6->setChecked(m_bIPv6Available == 1);
@@ -267,14 +247,7 @@ void CNetroveDlg::OnDestroy()
 
 void CNetroveDlg::CloseChannels()
 {
-    m_channels->CloseSockets();
-    ClearDeviceList();
-}
-
-void CNetroveDlg::MakeClientTag()
-{
-    const auto seconds = static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch());
-    m_clientTag = Netrove::MakeClientTag(seconds, FirstAdapterHardwareAddress());
+    m_engine->Close();
 }
 
 void CNetroveDlg::ShowSocketError(const QString& text, int code)
@@ -297,20 +270,12 @@ ArrivalAdapter CNetroveDlg::RequestAdapter(std::span<const std::uint8_t> packet)
 
 void CNetroveDlg::SendCameraPacket(std::span<std::uint8_t> packet)
 {
-    AwaitSettingResult();
-    m_channels->SendCameraPacket(packet, m_clientTag, RequestAdapter(packet));
+    m_engine->SendCameraPacket(packet, RequestAdapter(packet));
 }
 
 void CNetroveDlg::SendRecorderPacket(std::span<std::uint8_t> packet)
 {
-    AwaitSettingResult();
-    m_channels->SendRecorderPacket(packet, m_clientTag, RequestAdapter(packet));
-}
-
-void CNetroveDlg::AwaitSettingResult()
-{
-    m_bSettingOutstanding = true;
-    m_sinceSettingRequest.start();
+    m_engine->SendRecorderPacket(packet, RequestAdapter(packet));
 }
 
 } // namespace Netrove

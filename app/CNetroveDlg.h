@@ -7,8 +7,6 @@
 #include "discovery/ReplyHandling.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <memory>
 
@@ -26,14 +24,16 @@ class CNetroveHeaderCtrl;
 class CNetroveListCtrl;
 class RepaintLimiter;
 class DiscoveryChannels;
-enum class DiscoveryChannel;
+class DeviceEngine;
+struct ChangeVerdict;
+struct SearchChoice;
 
 // Set when "Invalid Password!" has been shown for the current setting request, so that several
 // devices answering the same request give one message; the setting buttons reset it.
 extern bool g_bPasswordErrorShown;
 
 // The program's one window and its hub: the device list, the mode check boxes, the status line
-// and the buttons.
+// and the buttons, over the engine that searches and sets the devices.
 class CNetroveDlg final : public QDialog, public SettingHost
 {
     Q_OBJECT
@@ -41,12 +41,9 @@ class CNetroveDlg final : public QDialog, public SettingHost
 
 public:
     static constexpr quint32 WM_FINDINSTANCE = 0x402;
+    // The engine's two search timers, as OnTimer is told of them.
     static constexpr int TIMER_REFRESH = 50;
     static constexpr int TIMER_SETTLE = 60;
-    static constexpr int kRefreshPeriodMs = 1500;
-    static constexpr int kSettlePeriodMs = 800;
-    // How long after a setting request its results are acted on.
-    static constexpr int kSettingAnswerMs = 10000;
 
     explicit CNetroveDlg(QWidget* parent = nullptr);
     ~CNetroveDlg() override;
@@ -64,17 +61,14 @@ public:
     void UpdateModeControls();
     void CloseChannels();
 
-    // The search cycle.
+    // The search cycle. OnTimer shows what the engine's timers decided: TIMER_SETTLE the row count
+    // stopped changing, TIMER_REFRESH the search ran its 3 s.
     void OnBnClickedSearch();
     void ScanStart();
     void OnTimer(int id);
     void SetStatusText(const QString& text) override;
     void ClearDeviceList();
     void ClearSelectionMirror();
-
-    // Socket notifications of the camera and IPv6 sockets, and of the recorder socket.
-    void OnASYNCMsg();
-    void OnASYNCMsgNVR();
 
     // Choosing a row. stateChanged: the row's selection changed, not only its contents.
     void OnItemChangedList(int row, bool stateChanged);
@@ -114,30 +108,18 @@ public:
     QPushButton* m_btnExit;
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
-    DiscoveryChannels* m_channels;
-    QTimer m_timerRefresh;
-    QTimer m_timerSettle;
+    DeviceEngine* m_engine;
+    DiscoveryChannels* m_channels; // the engine's
 
     SelectionMirror m_mirror;
     ClientTag m_clientTag{};
 
-    int m_nStableTicks = 0;
-    int m_nRefreshCount = 0;
     int m_nClickedItem = -1;
-    int m_nLastItemCount = -1;
-    int m_nRecvCount = 0;
     std::uint8_t m_chkIPv4 = 0;
     std::uint8_t m_chkIPv6 = 0;
     std::uint8_t m_bIPv6Available = 1;
     int m_bCamera = 0;
     int m_bNVR = 0;
-
-    // Answers that reached this computer during the current search but were dropped before they
-    // could be listed.
-    std::uint64_t LostAnswers() const;
-    // A setting request of this window was sent less than kSettingAnswerMs ago and no success has
-    // answered it yet.
-    bool SettingRequestOutstanding() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -152,29 +134,27 @@ private:
     void OnBnClickedIpCamera();
     bool PreTranslateMessage(QObject* watched, QEvent* event);
     void CreateControls();
-    void MakeClientTag();
-    // Takes the channel's next waiting datagram; a search reply becomes a row in `rows`, which are
-    // listed before any result is acted on. False when nothing was waiting.
-    bool RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& rows);
-    // Lists the rows as one batch, with one scroll and one status-line change, and empties `rows`.
-    void AddDeviceRows(std::vector<NewDeviceRow>& rows);
+    void ConnectEngine();
+    // What the boxes and the list select now, read from the controls.
+    SearchChoice CurrentChoice();
+    // Around every batch of rows the engine lists: one scroll and one status-line change per batch.
+    void OnRowsAboutToBeAdded();
+    void AddDeviceRows();
     void HandleResult(ReplyAction action);
+    void OnSettingApplied();
+    void OnChangeVerified(const ChangeVerdict& verdict);
+    // The count of rows (and of answers lost) in the status line, unless a change's check is shown.
+    void ShowScanCount(bool evenWithoutLosses);
     void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void EnableSettingButtons(bool enabled);
-    // From now on, results of a setting request are acted on, for kSettingAnswerMs.
-    void AwaitSettingResult();
-    ReplyFilter CurrentReplyFilter() const;
     // The adapter the device a setting request names answered on.
     ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
 
     bool m_bInitialised = false;
-    // Set when the current search has settled; from then on the status line counts lost answers.
-    bool m_bScanSettled = false;
+    // The check of a change is on the status line; the rest of this search does not cover it.
+    bool m_bChangeShown = false;
     // The status line changes with every batch of rows; it is drawn as often as the list is.
     std::unique_ptr<RepaintLimiter> m_statusRepaints;
-    std::uint64_t m_nDroppedAtSearch = 0;
-    bool m_bSettingOutstanding = false;
-    QElapsedTimer m_sinceSettingRequest;
 };
 
 } // namespace Netrove

@@ -4,10 +4,8 @@
 #include "app/CNetroveDlg.h"
 
 #include "autoset/CDlgAutoSet.h"
-#include "autoset/FreeAddressSearch.h"
-#include "autoset/IcmpProbe.h"
-#include "autoset/SearchNetwork.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "engine/DeviceEngine.h"
 
 namespace Netrove {
 
@@ -23,10 +21,8 @@ void CNetroveDlg::OnBnClickedAutoSet()
 
     // The device can take an address only of the network it answered on.
     const ArrivalAdapter arrival = chosen->arrival;
-    IcmpProber prober;
     CDlgAutoSet dialog(
-        *this, *chosen, m_mirror.mac,
-        [&prober, arrival] { return FindFreeAddress(SearchNetworkOf(arrival), prober); }, this);
+        *this, *chosen, m_mirror.mac, [arrival] { return DeviceEngine::FindFreeAddressFor(arrival); }, this);
     dialog.exec();
 }
 

@@ -5,6 +5,7 @@
 
 #include "devicelist/CNetroveListCtrl.h"
 #include "discovery/PacketFields.h"
+#include "engine/DeviceEngine.h"
 
 #include <QCheckBox>
 #include <QItemSelection>
@@ -91,8 +92,7 @@ void CNetroveDlg::FillSelectionMirror(int row)
 void CNetroveDlg::UpdateRowButtons(int row)
 {
     // Choosing a row ends the running search cycle.
-    m_timerRefresh.stop();
-    m_timerSettle.stop();
+    m_engine->StopSearchTimers();
 
     EnableSettingButtons(m_list->GetItemText(row, ColumnProtocol) != QLatin1String("IPv6"));
     m_checkIPv4->setEnabled(true);

@@ -1,6 +1,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "engine/DeviceEngine.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QApplication>
@@ -72,7 +73,7 @@ private slots:
         QCOMPARE(dlg.m_bCamera, 1);
         QCOMPARE(dlg.m_bNVR, 1);
         QCOMPARE(dlg.m_nClickedItem, -1);
-        QCOMPARE(dlg.m_nLastItemCount, -1);
+        QCOMPARE(dlg.m_engine->LastItemCount(), -1);
         QCOMPARE(dlg.m_mirror.password, QStringLiteral("7517"));
         QVERIFY(!dlg.m_btnAutoSet->isEnabled());
         QVERIFY(!dlg.m_btnManualSet->isEnabled());

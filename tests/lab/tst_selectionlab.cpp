@@ -5,6 +5,7 @@
 #include "devicelist/CNetroveHeaderCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
+#include "engine/DeviceEngine.h"
 #include "tests/devicelist/BrowserStandIn.h"
 #include "tests/lab/LabFixture.h"
 
@@ -271,10 +272,10 @@ private slots:
         w.dlg.OnBnClickedSearch();
         QTRY_COMPARE(w.dlg.m_list->rowCount(), kRows);
         QVERIFY(!w.dlg.m_checkCamera->isEnabled());
-        QVERIFY(w.dlg.m_timerRefresh.isActive());
+        QVERIFY(w.dlg.m_engine->IsRefreshTimerActive());
         ClickRow(w, 0);
-        QVERIFY(!w.dlg.m_timerRefresh.isActive());
-        QVERIFY(!w.dlg.m_timerSettle.isActive());
+        QVERIFY(!w.dlg.m_engine->IsRefreshTimerActive());
+        QVERIFY(!w.dlg.m_engine->IsSettleTimerActive());
         for (QCheckBox* box : {w.dlg.m_checkCamera, w.dlg.m_checkNvr, w.dlg.m_checkIPv4, w.dlg.m_checkIPv6})
             QVERIFY(box->isEnabled());
         QVERIFY(w.dlg.m_pHeader->isEnabled());

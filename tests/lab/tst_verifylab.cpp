@@ -1,0 +1,116 @@
+// After a setting succeeds, the window checks the device against the search that follows: the status
+// line says whether it came back with the address it was sent, with another one, or not at all.
+
+#include "app/CNetroveDlg.h"
+#include "autoset/CIPAddressCtrl.h"
+#include "devicelist/CNetroveListCtrl.h"
+#include "engine/DeviceEngine.h"
+#include "tests/lab/LabFixture.h"
+#include "tests/lab/SettingDialogDriver.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace Netrove;
+
+namespace {
+
+const QString kMac = QStringLiteral("00:1A:2B:00:00:01");
+// A second device whose answer comes later, so that rows still arrive after the check.
+const QString kLateCamera =
+    QStringLiteral("kind=camera mac=00:1A:2B:00:00:09 model=NC-9 ip=192.168.1.109 password=pw delay=400\n");
+
+void ChooseMode(QDialog& dialog, const char* radio)
+{
+    QTest::mouseClick(dialog.findChild<QRadioButton*>(QString::fromLatin1(radio)), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestVerifyLab final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statusLineTellsWhereTheDeviceIs_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("dhcp");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("back at the address sent")
+            << QString() << false << u"00:1A:2B:00:00:01 now at 192.168.1.252"_qs;
+        QTest::newRow("back with another address")
+            << u"after=192.168.1.64"_qs << false
+            << u"00:1A:2B:00:00:01 answered with 192.168.1.64, not 192.168.1.252"_qs;
+        QTest::newRow("not back") << u"after=none"_qs << false
+                                  << u"00:1A:2B:00:00:01 did not answer after the change"_qs;
+        // A device told to take its address by DHCP only has to answer; it keeps 192.168.1.101 here.
+        QTest::newRow("DHCP, answered again")
+            << QString() << true << u"00:1A:2B:00:00:01 now at 192.168.1.101"_qs;
+    }
+
+    void statusLineTellsWhereTheDeviceIs()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, dhcp);
+        QFETCH(QString, status);
+
+        SettingLab w;
+        const QString device =
+            QStringLiteral(
+                "kind=camera mac=00:1A:2B:00:00:01 model=NC-1 ip=192.168.1.101 password=pw http=80 "
+                "dlx=10000 %1\n")
+                .arg(fault);
+        QVERIFY2(w.Open(device + kLateCamera, 2), qPrintable(w.lab.Error()));
+        ClickRowOf(*w.dlg, kMac);
+        QVERIFY(PressAndDrive(w.dlg->m_btnManualSet, u"CDlgManualSet"_qs, [dhcp](QDialog& d) {
+            if (dhcp) {
+                ChooseMode(d, "radioDhcp");
+            } else {
+                ChooseMode(d, "radioStatic");
+                d.findChild<CIPAddressCtrl*>(u"ipAddress"_qs)->SetAddress({192, 168, 1, 252});
+                d.findChild<CIPAddressCtrl*>(u"ipSubnetMask"_qs)->SetAddress({255, 255, 255, 0});
+                d.findChild<CIPAddressCtrl*>(u"ipGateway"_qs)->SetAddress({192, 168, 1, 1});
+            }
+            QTest::keyClicks(d.findChild<QLineEdit*>(u"editPassword"_qs), u"pw"_qs);
+            QTest::mouseClick(d.findChild<QPushButton*>(u"buttonOK"_qs), Qt::LeftButton);
+        }));
+        QTRY_COMPARE(Settings(w.lab).size(), 1);
+        QCOMPARE(Settings(w.lab).first().value(QLatin1String("outcome")).toString(), u"applied"_qs);
+
+        // The search after the success decides within its 3 s.
+        QTRY_COMPARE_WITH_TIMEOUT(w.dlg->m_staticStatus->text(), status, 5000);
+        // The other device's row, and the end of the search, leave the check on the line.
+        QTRY_COMPARE(w.dlg->m_list->rowCount(), fault == u"after=none"_qs ? 1 : 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dlg->m_engine->IsRefreshTimerActive(), 4000);
+        QCOMPARE(w.dlg->m_staticStatus->text(), status);
+        QVERIFY2(w.boxes->Texts().isEmpty(), qPrintable(w.boxes->Texts().join(u" | "_qs)));
+    }
+
+    // A result that is no success checks nothing: the line says what the device answered.
+    void refusedChangeIsNotChecked()
+    {
+        SettingLab w;
+        QVERIFY2(
+            w.Open(
+                u"kind=camera mac=00:1A:2B:00:00:01 model=NC-1 ip=192.168.1.101 password=pw result=66\n"_qs,
+                1),
+            qPrintable(w.lab.Error()));
+        ClickRowOf(*w.dlg, kMac);
+        QVERIFY(PressAndDrive(w.dlg->m_btnManualSet, u"CDlgManualSet"_qs, [](QDialog& d) {
+            QTest::keyClicks(d.findChild<QLineEdit*>(u"editPassword"_qs), u"pw"_qs);
+            QTest::mouseClick(d.findChild<QPushButton*>(u"buttonOK"_qs), Qt::LeftButton);
+        }));
+        QTRY_COMPARE(w.boxes->Texts(), QStringList{u"Router Connect Error!"_qs});
+        QTest::qWait(1000);
+        QCOMPARE(w.dlg->m_staticStatus->text(), u"Router Connect Error!"_qs);
+    }
+};
+
+NETROVE_LAB_TEST_MAIN(TestVerifyLab, QApplication)
+
+#include "tst_verifylab.moc"
