@@ -38,8 +38,9 @@ CNetroveDlg::CNetroveDlg(QWidget* parent)
     SetUpTemplateWindow(this, "CNetroveDlg", kCaption, 9);
     setWindowIcon(ApplicationIcon());
     // "Netrove Information(&A)": F1, the free area's context menu, and the system menu where there is one.
-    new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
+    m_aboutEntry = new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
     CreateControls();
+    CreateListActions();
 
     m_channels = new DiscoveryChannels(this);
     m_channels->onSocketError = [this](const QString& text, int code) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <span>
 
+class QAction;
 class QCheckBox;
 class QItemSelection;
 class QLabel;
@@ -22,6 +23,7 @@ class QPushButton;
 
 namespace Netrove {
 
+class AboutEntry;
 class CNetroveHeaderCtrl;
 class CNetroveListCtrl;
 class RepaintLimiter;
@@ -94,6 +96,12 @@ public:
     void SendRecorderPacket(std::span<std::uint8_t> packet) override;
     void DisableSettingButtons() override;
 
+    // "Save List..." (Ctrl+S): asks for a file and writes every listed device to it as CSV, in the
+    // list's order. Nothing is written unless the user chose a file.
+    void OnSaveList();
+    // Ctrl+C: the chosen row's record, tab-separated, to the clipboard; nothing without a chosen row.
+    void OnCopyRow();
+
     void ShowSocketError(const QString& text, int code);
     // A message box of this window: OK, no icon, the program's name as caption.
     void ShowMessage(const QString& text);
@@ -112,6 +120,8 @@ public:
     QPushButton* m_btnAutoSet;
     QPushButton* m_btnManualSet;
     QPushButton* m_btnExit;
+    QAction* m_actionSaveList = nullptr;
+    QAction* m_actionCopyRow = nullptr;
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
     DiscoveryChannels* m_channels;
@@ -152,6 +162,7 @@ private:
     void OnBnClickedIpCamera();
     bool PreTranslateMessage(QObject* watched, QEvent* event);
     void CreateControls();
+    void CreateListActions();
     void MakeClientTag();
     // Takes the channel's next waiting datagram; a search reply becomes a row in `rows`, which are
     // listed before any result is acted on. False when nothing was waiting.
@@ -164,6 +175,8 @@ private:
     // From now on, results of a setting request are acted on, for kSettingAnswerMs.
     void AwaitSettingResult();
     ReplyFilter CurrentReplyFilter() const;
+
+    AboutEntry* m_aboutEntry = nullptr;
 
     bool m_bInitialised = false;
     // Set when the current search has settled; from then on the status line counts lost answers.
