@@ -5,6 +5,7 @@
 #include "devicelist/DeviceListModel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
+#include "res/WindowAnchors.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -152,6 +154,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OnOK();
@@ -176,6 +179,15 @@ private:
     void AwaitSettingResult();
     ReplyFilter CurrentReplyFilter() const;
 
+    // Where the template puts each control, and how it follows a larger window.
+    struct AnchoredControl
+    {
+        QWidget* widget;
+        QRect templateRect;
+        Anchor anchor;
+    };
+    std::vector<AnchoredControl> m_anchoredControls;
+    QSize m_templateSize;
     AboutEntry* m_aboutEntry = nullptr;
 
     bool m_bInitialised = false;
