@@ -5,6 +5,7 @@
 #include "devicelist/DeviceListModel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
+#include "res/WindowAnchors.h"
 
 #include <QDialog>
 
@@ -12,7 +13,9 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
+class QAction;
 class QCheckBox;
 class QItemSelection;
 class QLabel;
@@ -20,6 +23,7 @@ class QPushButton;
 
 namespace Netrove {
 
+class AboutEntry;
 class CNetroveHeaderCtrl;
 class CNetroveListCtrl;
 class RepaintLimiter;
@@ -88,6 +92,12 @@ public:
     void SendRecorderPacket(std::span<std::uint8_t> packet) override;
     void DisableSettingButtons() override;
 
+    // "Save List..." (Ctrl+S): asks for a file and writes every listed device to it as CSV, in the
+    // list's order. Nothing is written unless the user chose a file.
+    void OnSaveList();
+    // Ctrl+C: the chosen row's record, tab-separated, to the clipboard; nothing without a chosen row.
+    void OnCopyRow();
+
     void ShowSocketError(const QString& text, int code);
     // A message box of this window: OK, no icon, the program's name as caption.
     void ShowMessage(const QString& text);
@@ -106,6 +116,8 @@ public:
     QPushButton* m_btnAutoSet;
     QPushButton* m_btnManualSet;
     QPushButton* m_btnExit;
+    QAction* m_actionSaveList = nullptr;
+    QAction* m_actionCopyRow = nullptr;
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
     DeviceEngine* m_engine;
@@ -124,6 +136,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OnOK();
@@ -134,6 +147,7 @@ private:
     void OnBnClickedIpCamera();
     bool PreTranslateMessage(QObject* watched, QEvent* event);
     void CreateControls();
+    void CreateListActions();
     void ConnectEngine();
     // What the boxes and the list select now, read from the controls.
     SearchChoice CurrentChoice();
@@ -143,12 +157,21 @@ private:
     void HandleResult(ReplyAction action);
     void OnSettingApplied();
     void OnChangeVerified(const ChangeVerdict& verdict);
-    // The count of rows (and of answers lost) in the status line, unless a change's check is shown.
-    void ShowScanCount(bool evenWithoutLosses);
     void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void EnableSettingButtons(bool enabled);
     // The adapter the device a setting request names answered on.
     ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
+
+    // Where the template puts each control, and how it follows a larger window.
+    struct AnchoredControl
+    {
+        QWidget* widget;
+        QRect templateRect;
+        Anchor anchor;
+    };
+    std::vector<AnchoredControl> m_anchoredControls;
+    QSize m_templateSize;
+    AboutEntry* m_aboutEntry = nullptr;
 
     bool m_bInitialised = false;
     // The check of a change is on the status line; the rest of this search does not cover it.

@@ -67,6 +67,9 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The "URL" column, the one whose texts run longest, takes the width the list gains or gives
+    // back, never going below its own width.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     DeviceListModel* m_rows;      // owned by the view
