@@ -8,7 +8,16 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace Netrove {
+
+namespace {
+
+const QString kCommandLineRunsText =
+    QStringLiteral("netrove-cli is working with the devices. Start Netrove again once it has finished.");
+
+} // namespace
 
 CNetroveApp::CNetroveApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -22,8 +31,14 @@ bool CNetroveApp::InitInstance()
 {
     SingleInstance instance(QString::fromLatin1(kInstanceName));
     if (!instance.TryLock()) {
-        // Another copy runs: bring its window to the front and end without showing anything.
-        instance.AskRunningCopyToShow(200);
+        // Another copy runs: bring its window to the front and end without showing anything. A
+        // running command line would lose its answers to this window, so the user is told to wait.
+        if (instance.AskRunningCopy(kFindInstanceMessage, 200) == kCommandLineRunsAnswer) {
+            std::fprintf(stderr, "netrove: %s\n", qPrintable(kCommandLineRunsText));
+            QMessageBox box(QMessageBox::Information, ApplicationCaption(), kCommandLineRunsText,
+                            QMessageBox::Ok);
+            box.exec();
+        }
         return false;
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SingleInstance.h"
+
 #include <QApplication>
 
 namespace Netrove {
@@ -11,7 +13,7 @@ class CNetroveApp final : public QApplication
     Q_DISABLE_COPY_MOVE(CNetroveApp)
 
 public:
-    static constexpr const char* kInstanceName = "Netrove2.0-B9FC3E1B-4D58-44cb-A169-91D4A10623BD";
+    static constexpr const char* kInstanceName = kNetroveInstanceName;
 
     CNetroveApp(int& argc, char** argv);
 

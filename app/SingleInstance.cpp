@@ -85,28 +85,46 @@ bool SingleInstance::TryLock()
 
 bool SingleInstance::AskRunningCopyToShow(int timeoutMs)
 {
+    return AskRunningCopy(kFindInstanceMessage, timeoutMs) == kFindInstanceMessage;
+}
+
+std::optional<quint32> SingleInstance::AskRunningCopy(quint32 request, int timeoutMs)
+{
     if (m_strServerPath.isEmpty())
-        return false;
+        return std::nullopt;
 
     const QDeadlineTimer deadline(qMax(timeoutMs, 0));
     QLocalSocket socket;
     socket.connectToServer(m_strServerPath);
     if (!socket.waitForConnected(Remaining(deadline)))
-        return false;
+        return std::nullopt;
 
-    socket.write(EncodeMessage(kFindInstanceMessage));
+    socket.write(EncodeMessage(request));
     socket.flush();
     if (socket.bytesToWrite() > 0 && !socket.waitForBytesWritten(Remaining(deadline)))
-        return false;
+        return std::nullopt;
 
     while (socket.bytesAvailable() < kMessageSize) {
         if (deadline.hasExpired() || !socket.waitForReadyRead(Remaining(deadline)))
-            return false;
+            return std::nullopt;
     }
-    return DecodeMessage(socket.read(kMessageSize)) == kFindInstanceMessage;
+    return DecodeMessage(socket.read(kMessageSize));
 }
 
 bool SingleInstance::Listen(std::function<quint32()> onFindInstance)
+{
+    // Like any window asked something it does not know, answer 0 to anything else.
+    return StartListening([onFindInstance = std::move(onFindInstance)](quint32 request) {
+        return request == kFindInstanceMessage && onFindInstance ? onFindInstance() : quint32(0);
+    });
+}
+
+bool SingleInstance::ListenAnswering(quint32 answer)
+{
+    return StartListening([answer](quint32) { return answer; });
+}
+
+bool SingleInstance::StartListening(std::function<quint32(quint32)> onRequest)
 {
     // A socket path is only ours to replace while we hold the lock; without it, it may belong to the
     // running copy.
@@ -115,7 +133,7 @@ bool SingleInstance::Listen(std::function<quint32()> onFindInstance)
     if (m_server)
         return m_server->isListening();
 
-    m_fnOnFindInstance = std::move(onFindInstance);
+    m_fnOnRequest = std::move(onRequest);
     // A copy that died left its socket behind.
     QLocalServer::removeServer(m_strServerPath);
     m_server = new QLocalServer(this);
@@ -148,9 +166,7 @@ void SingleInstance::OnRequest(QLocalSocket* socket)
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
 
     const quint32 request = DecodeMessage(socket->read(kMessageSize));
-    // Like any window asked something it does not know, answer 0 to anything else.
-    const quint32 answer =
-        request == kFindInstanceMessage && m_fnOnFindInstance ? m_fnOnFindInstance() : quint32(0);
+    const quint32 answer = m_fnOnRequest ? m_fnOnRequest(request) : quint32(0);
     socket->write(EncodeMessage(answer));
     // Closes once the answer is written.
     socket->disconnectFromServer();

@@ -5,6 +5,7 @@
 //   --modal       first copy: answers from inside a modal dialog's loop
 //   --no-listen   first copy that holds the lock but never answers, as one still starting
 //   --hang        first copy that listens but whose event loop never runs again
+//   --command-line  first copy that answers every request as a running command line does
 //   --gate PATH   says "waiting", then takes its turn at the lock only once PATH exists, so that
 //                 many copies reach the lock at the same moment; says "through N" as it goes on, N
 //                 the monotonic clock in milliseconds, and "decided N" once it knows it is second
@@ -66,6 +67,15 @@ int main(int argc, char** argv)
 
     if (arguments.contains(QStringLiteral("--no-listen"))) {
         Say("not listening");
+        return app.exec();
+    }
+
+    if (arguments.contains(QStringLiteral("--command-line"))) {
+        if (!instance.ListenAnswering(Netrove::kCommandLineRunsAnswer)) {
+            Say("listen failed");
+            return 1;
+        }
+        Say("listening");
         return app.exec();
     }
 

@@ -291,6 +291,28 @@ private slots:
         QVERIFY(first->IsRunning());
     }
 
+    // Who holds the lock, asked without bringing a window to the front; and what a running command
+    // line answers a second start of the window.
+    void whoHoldsTheLock()
+    {
+        SingleInstance asking(kName);
+        {
+            const auto window = StartListeningCopy();
+            QVERIFY2(window->Printed("listening"), window->Report().constData());
+            QCOMPARE(asking.AskRunningCopy(kWhoRunsMessage, kSecondStartLimitMs), std::optional<quint32>(0));
+            QTest::qWait(200);
+            QVERIFY2(!window->Printed("asked to front"), window->Report().constData());
+        }
+        const auto commandLine = StartListeningCopy({QStringLiteral("--command-line")});
+        QVERIFY2(commandLine->Printed("listening"), commandLine->Report().constData());
+        QCOMPARE(asking.AskRunningCopy(kWhoRunsMessage, kSecondStartLimitMs),
+                 std::optional<quint32>(kCommandLineRunsAnswer));
+        QCOMPARE(asking.AskRunningCopy(kFindInstanceMessage, kSecondStartLimitMs),
+                 std::optional<quint32>(kCommandLineRunsAnswer));
+        QVERIFY(!asking.AskRunningCopyToShow(kSecondStartLimitMs));
+        QVERIFY(commandLine->IsRunning());
+    }
+
     void lockOfCrashedCopyDoesNotBlock()
     {
         auto crashed = StartListeningCopy();
