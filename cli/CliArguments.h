@@ -1,0 +1,82 @@
+#pragma once
+
+#include "discovery/DottedQuad.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace Netrove {
+
+enum class CliCommandKind
+{
+    Help,
+    Search,
+    Set,
+    Open,
+};
+
+enum class CliFormat
+{
+    Table,
+    Csv,
+    Json,
+};
+
+enum class CliSetMode
+{
+    Auto,
+    Static,
+    Dhcp,
+    Pppoe,
+};
+
+// One run of netrove-cli, as its arguments ask for it.
+struct CliCommand
+{
+    static constexpr int kDefaultSearchMs = 3000;
+    static constexpr int kDefaultResultMs = 10000;
+
+    CliCommandKind kind = CliCommandKind::Help;
+    QString helpTopic; // for Help: "", "search", "set" or "open"
+
+    // search
+    int timeoutMs = kDefaultSearchMs;
+    CliFormat format = CliFormat::Table;
+    bool cameras = true;
+    bool recorders = true;
+    bool ipv4 = true;
+    bool ipv6 = true;
+
+    // set and open
+    QString mac;
+
+    // set
+    QString password;
+    std::optional<CliSetMode> mode;
+    Ipv4Octets ip{};
+    Ipv4Octets mask{};
+    Ipv4Octets gateway{};
+    // --http, --dlx, --tcp, --udp, --upload, --multicast, as typed (nothing when not given)
+    std::array<std::optional<int>, 6> ports{};
+    int resultTimeoutMs = kDefaultResultMs;
+};
+
+struct CliParse
+{
+    std::optional<CliCommand> command;
+    QString error; // why the arguments were refused; empty when `command` is set
+};
+
+// The arguments after the program's name.
+CliParse ParseCliArguments(const QStringList& arguments);
+
+// The usage text of a command ("" for the overview).
+QString CliHelpText(const QString& topic);
+
+// The port options in field order: "--http", "--dlx", "--tcp", "--udp", "--upload", "--multicast".
+const std::array<QString, 6>& CliPortOptions();
+
+} // namespace Netrove

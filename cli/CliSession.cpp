@@ -1,0 +1,242 @@
+#include "cli/CliSession.h"
+
+#include "autoset/UsedPortTable.h"
+#include "cli/CliExitCodes.h"
+#include "cli/CliSetPlan.h"
+#include "cli/DeviceOutput.h"
+#include "devicelist/DeviceListColumns.h"
+#include "devicelist/DeviceListModel.h"
+#include "devicelist/DeviceRecord.h"
+#include "devicelist/RowMayBeSet.h"
+#include "engine/SettingResultText.h"
+
+#include <cstdio>
+
+namespace Netrove {
+
+namespace {
+
+void Write(std::FILE* stream, const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int ExitCodeOf(ReplyAction action)
+{
+    switch (action) {
+    case ReplyAction::InvalidPassword:
+        return ExitInvalidPassword;
+    case ReplyAction::PortMappingError:
+        return ExitPortMappingError;
+    case ReplyAction::RouterConnectError:
+        return ExitRouterConnectError;
+    default:
+        return ExitFailure;
+    }
+}
+
+} // namespace
+
+CliSession::CliSession(CliCommand command, QObject* parent)
+    : QObject(parent)
+    , m_command(std::move(command))
+{
+    m_choice.camera = m_command.cameras;
+    m_choice.nvr = m_command.recorders;
+    m_choice.ipv4 = m_command.ipv4;
+    m_choice.ipv6 = m_command.ipv6;
+    if (m_command.kind == CliCommandKind::Set) {
+        // Setting requests are IPv4 broadcasts: the device is looked for where the window could set it.
+        m_choice.ipv6 = false;
+    }
+    m_engine.currentChoice = [this] {
+        return m_choice;
+    };
+
+    connect(&m_engine, &DeviceEngine::socketError, this, [this](const QString& text, int code) {
+        Fail(ExitFailure, QStringLiteral("%1 : %2").arg(text).arg(code));
+    });
+    connect(&m_engine, &DeviceEngine::ipv6Unsupported, this, [](const QString& text) {
+        Write(stderr, QStringLiteral("netrove-cli: %1\n").arg(text).toUtf8());
+    });
+    connect(&m_engine, &DeviceEngine::rowsAdded, this, &CliSession::OnRowsAdded);
+    connect(&m_engine, &DeviceEngine::settingApplied, this, &CliSession::OnSettingApplied);
+    connect(&m_engine, &DeviceEngine::settingFailed, this, &CliSession::OnSettingFailed);
+    connect(&m_engine, &DeviceEngine::settingUnanswered, this, [this] {
+        Fail(ExitNoResult,
+             QStringLiteral("%1 sent no result within %2 ms").arg(m_strMac).arg(m_command.resultTimeoutMs));
+    });
+    connect(&m_engine, &DeviceEngine::changeVerified, this, &CliSession::OnChangeVerified);
+
+    m_searchTimer.setSingleShot(true);
+    connect(&m_searchTimer, &QTimer::timeout, this, &CliSession::OnSearchTimeout);
+}
+
+CliSession::~CliSession() = default;
+
+void CliSession::Start()
+{
+    m_engine.Open();
+    if (m_bDone)
+        return;
+    m_engine.SetSettingAnswerMs(m_command.resultTimeoutMs);
+    m_engine.StartSearch();
+    m_searchTimer.start(m_command.timeoutMs);
+}
+
+void CliSession::Finish(int exitCode)
+{
+    if (m_bDone)
+        return;
+    m_bDone = true;
+    m_searchTimer.stop();
+    // The channels close with the engine, once the event loop has let go of them.
+    emit finished(exitCode);
+}
+
+void CliSession::Fail(int exitCode, const QString& text)
+{
+    if (m_bDone)
+        return;
+    Write(stderr, (text + QLatin1Char('\n')).toUtf8());
+    Finish(exitCode);
+}
+
+void CliSession::Say(const QString& text)
+{
+    Write(stdout, (text + QLatin1Char('\n')).toUtf8());
+}
+
+int CliSession::RowOfMac() const
+{
+    const DeviceListModel& rows = m_engine.Rows();
+    const int exact = rows.FindRowByMac(m_command.mac);
+    if (exact >= 0)
+        return exact;
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (rows.Text(row, ColumnMac).compare(m_command.mac, Qt::CaseInsensitive) == 0)
+            return row;
+    return -1;
+}
+
+void CliSession::OnRowsAdded()
+{
+    if (m_bDone || m_command.kind != CliCommandKind::Set || m_bSent)
+        return;
+    // The device is there: no need to wait for the rest of the search.
+    if (const int row = RowOfMac(); row >= 0)
+        SendSetting(row);
+}
+
+void CliSession::OnSearchTimeout()
+{
+    if (m_bDone)
+        return;
+    switch (m_command.kind) {
+    case CliCommandKind::Search:
+        PrintDevices();
+        return;
+    case CliCommandKind::Open:
+        PrintWebAddress();
+        return;
+    case CliCommandKind::Set:
+        if (!m_bSent)
+            Fail(ExitUnknownDevice,
+                 QStringLiteral("No device with MAC address %1 answered").arg(m_command.mac));
+        return;
+    case CliCommandKind::Help:
+        break;
+    }
+    Finish(ExitOk);
+}
+
+void CliSession::PrintDevices()
+{
+    const DeviceListModel& rows = m_engine.Rows();
+    std::vector<DeviceRecord> records;
+    records.reserve(static_cast<std::size_t>(rows.rowCount()));
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (const DeviceEntry* entry = rows.EntryAt(row))
+            records.push_back(MakeDeviceRecord(*entry));
+    FillSameIpAddress(records);
+    Write(stdout, FormatDeviceRecords(records, m_command.format));
+    Finish(ExitOk);
+}
+
+void CliSession::PrintWebAddress()
+{
+    const int row = RowOfMac();
+    const DeviceEntry* entry = m_engine.Rows().EntryAt(row);
+    if (entry == nullptr) {
+        Fail(ExitUnknownDevice, QStringLiteral("No device with MAC address %1 answered").arg(m_command.mac));
+        return;
+    }
+    const DeviceRecord record = MakeDeviceRecord(*entry);
+    if (record.webAddress.isEmpty()) {
+        Fail(ExitFailure,
+             QStringLiteral("Netrove opens no web page for %1: it reports no plain http or https address")
+                 .arg(record.mac));
+        return;
+    }
+    Say(record.webAddress);
+    Finish(ExitOk);
+}
+
+void CliSession::SendSetting(int row)
+{
+    m_bSent = true;
+    m_searchTimer.stop();
+    const DeviceListModel& rows = m_engine.Rows();
+    // A copy: the search after the change empties the rows.
+    const DeviceEntry entry = *rows.EntryAt(row);
+    m_strMac = rows.Text(row, ColumnMac);
+    if (!RowMayBeSet(rows.Text(row, ColumnProtocol), &entry)) {
+        Fail(ExitFailure, QStringLiteral("%1 cannot be set: it accepts no setting request").arg(m_strMac));
+        return;
+    }
+
+    CliSetPlan plan;
+    if (m_command.mode == CliSetMode::Auto) {
+        const FreeAddressProposal proposal = DeviceEngine::FindFreeAddressFor(entry.arrival);
+        const bool camera = entry.kind != PacketKind::KindRecorder;
+        plan = PlanAutoSet(entry, m_strMac, m_command, proposal,
+                           camera ? FindFreePort(GlobalUsedPortTable()) : 0);
+    } else {
+        plan = PlanManualSet(entry, m_strMac, m_command);
+    }
+    if (plan.Refused()) {
+        Fail(plan.exitCode, plan.refusal);
+        return;
+    }
+    if (!plan.proposal.isEmpty())
+        Say(plan.proposal);
+    if (plan.camera)
+        m_engine.SendCameraPacket(plan.request, entry.arrival);
+    else
+        m_engine.SendRecorderPacket(plan.request, entry.arrival);
+}
+
+void CliSession::OnSettingApplied()
+{
+    // The device is looked for again wherever it may answer.
+    m_choice = SearchChoice{};
+    m_engine.StartSearch();
+}
+
+void CliSession::OnSettingFailed(ReplyAction action)
+{
+    Fail(ExitCodeOf(action), SettingResultText(action));
+}
+
+void CliSession::OnChangeVerified(const ChangeVerdict& verdict)
+{
+    if (verdict.Confirmed()) {
+        Say(ChangeVerdictText(verdict));
+        Finish(ExitOk);
+    } else {
+        Fail(ExitNotBack, ChangeVerdictText(verdict));
+    }
+}
+
+} // namespace Netrove

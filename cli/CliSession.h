@@ -1,0 +1,57 @@
+#pragma once
+
+#include "cli/CliArguments.h"
+#include "devicelist/DeviceEntry.h"
+#include "engine/DeviceEngine.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+namespace Netrove {
+
+// One run of netrove-cli over the engine: a search that prints the devices, a setting of one device
+// followed to its check, or the web address of one device. finished() carries the exit code
+// (CliExitCode); what the user reads goes to standard output, failures to standard error.
+class CliSession final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CliSession)
+
+public:
+    explicit CliSession(CliCommand command, QObject* parent = nullptr);
+    ~CliSession() override;
+
+    // Opens the channels and starts the command; the rest follows from the event loop.
+    void Start();
+
+signals:
+    void finished(int exitCode);
+
+private:
+    void Finish(int exitCode);
+    void Fail(int exitCode, const QString& text);
+    void Say(const QString& text);
+    void OnSearchTimeout();
+    // The row of the command's MAC address: exactly as the device writes it, else ignoring case.
+    int RowOfMac() const;
+    void OnRowsAdded();
+    void SendSetting(int row);
+    void OnSettingApplied();
+    void OnSettingFailed(ReplyAction action);
+    void OnChangeVerified(const ChangeVerdict& verdict);
+    void PrintDevices();
+    void PrintWebAddress();
+
+    CliCommand m_command;
+    DeviceEngine m_engine;
+    SearchChoice m_choice;
+    QTimer m_searchTimer;
+    bool m_bDone = false;
+    bool m_bSent = false;
+    QString m_strMac; // the device's own MAC text, once found
+};
+
+} // namespace Netrove

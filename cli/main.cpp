@@ -1,0 +1,46 @@
+// netrove-cli: Netrove's search, settings and web addresses from a shell. Usage: netrove-cli --help;
+// doc/netrove-cli.md.
+
+#include "app/SingleInstance.h"
+#include "cli/CliArguments.h"
+#include "cli/CliExitCodes.h"
+#include "cli/CliSession.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Netrove;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const CliParse parsed = ParseCliArguments(app.arguments().mid(1));
+    if (!parsed.command) {
+        std::fprintf(stderr, "netrove-cli: %s\n", qPrintable(parsed.error));
+        return ExitRefused;
+    }
+    const CliCommand& command = *parsed.command;
+    if (command.kind == CliCommandKind::Help) {
+        std::fputs(qPrintable(CliHelpText(command.helpTopic)), stdout);
+        return ExitOk;
+    }
+
+    // The window and the command line would take each other's answers: one of them at a time.
+    SingleInstance instance(QString::fromLatin1(kNetroveInstanceName));
+    if (!instance.TryLock()) {
+        const bool otherCommandLine = instance.AskRunningCopy(kWhoRunsMessage) == kCommandLineRunsAnswer;
+        std::fprintf(stderr, "%s\n",
+                     otherCommandLine ? "netrove-cli is running already; wait for it to finish"
+                                      : "Netrove is running; close it first");
+        return ExitFailure;
+    }
+    // A window started meanwhile learns that the devices are busy with us.
+    instance.ListenAnswering(kCommandLineRunsAnswer);
+
+    CliSession session(command);
+    QObject::connect(&session, &CliSession::finished, &app, [&app](int code) { app.exit(code); });
+    QTimer::singleShot(0, &session, &CliSession::Start);
+    return app.exec();
+}

@@ -1,0 +1,431 @@
+// netrove-cli against simulated devices: what `search` prints in each format, the requests `set`
+// sends (byte for byte what the setting dialogs send the same devices in tst_autosetlab and
+// tst_manualsetlab), every exit code, `open`, and the single-copy lock shared with the window.
+
+#include "tests/lab/LabFixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Netrove;
+
+namespace {
+
+// The devices of the dialogs' lab tests, and one per outcome of a setting request.
+const QString kDevices = QStringLiteral(
+    "kind=camera mac=02:00:00:00:00:01 model=NC-1 alias=Door ip=192.168.1.101 mask=255.255.0.0 mode=dhcp "
+    "password=door http=80 dlx=10000\n"
+    "kind=camera mac=02:00:00:00:00:02 model=NC-2 ip=192.168.1.102 password=yard short=1\n"
+    "kind=recorder mac=02:00:00:00:00:03 model=NVR-1 ip=192.168.1.120 password=rec webport=8000 http=8080 "
+    "dlx=9001 tcp=9002 udp=9003 upload=9004 multicast=9005 url=http://192.168.1.120:8000\n"
+    "kind=camera6 mac=02:00:00:00:00:04 model=NC-6 ip=192.168.1.104 ipv6=fe80::4 password=pw mode=pppoe\n"
+    "kind=camera mac=02:00:00:00:00:05 model=NC-5 ip=192.168.1.105 password=pw result=55\n"
+    "kind=camera mac=02:00:00:00:00:06 model=NC-6 ip=192.168.1.106 password=pw result=66\n"
+    "kind=camera mac=02:00:00:00:00:07 model=NC-7 ip=192.168.1.107 password=pw result=none\n"
+    "kind=camera mac=02:00:00:00:00:08 model=NC-8 ip=192.168.1.108 password=pw after=192.168.1.64\n"
+    "kind=camera mac=02:00:00:00:00:09 model=NC-9 ip=192.168.1.109 password=pw after=none\n"
+    "kind=recorder mac=02:00:00:00:00:0A model=NVR-2 ip=192.168.1.121 password=pw setting=0 "
+    "url=file:///etc\n");
+constexpr int kDeviceCount = 10;
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QList<QJsonObject> Settings(const LabFixture& lab)
+{
+    QList<QJsonObject> settings;
+    for (const QJsonObject& line : lab.Received())
+        if (line.value(QLatin1String("kind")).toString() == QLatin1String("setting"))
+            settings << line;
+    return settings;
+}
+
+int Searches(const LabFixture& lab)
+{
+    int searches = 0;
+    for (const QJsonObject& line : lab.Received(u"camera"_qs))
+        searches += line.value(QLatin1String("kind")).toString() == QLatin1String("search") ? 1 : 0;
+    return searches;
+}
+
+} // namespace
+
+class TestCliLab final : public QObject
+{
+    Q_OBJECT
+
+private:
+    LabFixture m_lab;
+    // A runtime directory of our own: the lock and its socket are the test's, never a real copy's.
+    QTemporaryDir m_runtime;
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_RUNTIME_DIR"_qs, m_runtime.path());
+        environment.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        return environment;
+    }
+
+    void Start(QProcess& process, const QString& program, const QStringList& arguments) const
+    {
+        process.setProcessEnvironment(Environment());
+        process.start(program, arguments);
+        QVERIFY2(process.waitForStarted(5000), qPrintable(process.errorString()));
+    }
+
+    Run Cli(const QStringList& arguments, int waitMs = 20000) const
+    {
+        QProcess process;
+        Start(process, QStringLiteral(NETROVE_CLI), arguments);
+        Run run;
+        if (!process.waitForFinished(waitMs)) {
+            process.kill();
+            process.waitForFinished();
+            run.err = u"did not finish"_qs;
+            return run;
+        }
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    static QString Describe(const Run& run)
+    {
+        return QStringLiteral("exit %1\nstdout: %2\nstderr: %3").arg(run.exitCode).arg(run.out, run.err);
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_runtime.isValid());
+        QVERIFY2(m_lab.Start(kDevices), qPrintable(m_lab.Error()));
+    }
+
+    void cleanup() { m_lab.Stop(); }
+
+    void searchAsJson()
+    {
+        const Run run = Cli({u"search"_qs, u"--format"_qs, u"json"_qs});
+        QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        QVERIFY2(document.isArray(), qPrintable(error.errorString()));
+        QHash<QString, QJsonObject> byMac;
+        for (const QJsonValue& device : document.array())
+            byMac.insert(device[u"mac"_qs].toString(), device.toObject());
+        QCOMPARE(byMac.size(), kDeviceCount);
+
+        const QJsonObject camera = byMac[u"02:00:00:00:00:01"_qs];
+        const QJsonObject expected{
+            {u"kind"_qs, u"IP CAMERA"_qs},
+            {u"model"_qs, u"NC-1"_qs},
+            {u"alias"_qs, u"Door"_qs},
+            {u"mode"_qs, u"Dynamic"_qs},
+            {u"mac"_qs, u"02:00:00:00:00:01"_qs},
+            {u"ip"_qs, u"192.168.1.101"_qs},
+            {u"subnet_mask"_qs, u"255.255.0.0"_qs},
+            {u"gateway"_qs, u"192.168.1.1"_qs},
+            {u"protocol"_qs, u"IPv4"_qs},
+            {u"web_address"_qs, u"http://192.168.1.101:80"_qs},
+            {u"ports"_qs, QJsonObject{{u"http"_qs, 80},
+                                      {u"dlx"_qs, 10000},
+                                      {u"tcp"_qs, QJsonValue::Null},
+                                      {u"udp"_qs, QJsonValue::Null},
+                                      {u"upload"_qs, QJsonValue::Null},
+                                      {u"multicast"_qs, QJsonValue::Null}}},
+            {u"may_be_set"_qs, true},
+            {u"adapter"_qs, u"lab0"_qs},
+            {u"local_address"_qs, u"192.168.1.10"_qs},
+            {u"same_ip_address_as"_qs, QJsonArray()},
+            {u"same_ip_address_count"_qs, 0},
+        };
+        QCOMPARE(camera, expected);
+
+        const QJsonObject shortReply = byMac[u"02:00:00:00:00:02"_qs];
+        QCOMPARE(shortReply[u"alias"_qs].toString(), u"N/A"_qs);
+        QCOMPARE(shortReply[u"mode"_qs].toString(), u"Static"_qs);
+
+        const QJsonObject recorder = byMac[u"02:00:00:00:00:03"_qs];
+        QCOMPARE(recorder[u"kind"_qs].toString(), u"NVR"_qs);
+        QCOMPARE(recorder[u"web_address"_qs].toString(), u"http://192.168.1.120:8000"_qs);
+        QCOMPARE(recorder[u"ports"_qs][u"http"_qs].toInt(), 8080);
+        QCOMPARE(recorder[u"ports"_qs][u"tcp"_qs].toInt(), 9001); // its Port(TCP)
+        QVERIFY(recorder[u"ports"_qs][u"dlx"_qs].isNull());
+        QCOMPARE(recorder[u"may_be_set"_qs].toBool(), true);
+
+        const QJsonObject refusing = byMac[u"02:00:00:00:00:0A"_qs];
+        QCOMPARE(refusing[u"may_be_set"_qs].toBool(), false);
+        QCOMPARE(refusing[u"web_address"_qs].toString(), QString()); // not an address to open
+
+        QCOMPARE(byMac[u"02:00:00:00:00:04"_qs][u"mode"_qs].toString(), u"PPPoE"_qs);
+    }
+
+    void searchNarrowed()
+    {
+        const Run run =
+            Cli({u"search"_qs, u"--format"_qs, u"json"_qs, u"--ipv6"_qs, u"--timeout"_qs, u"1500"_qs});
+        QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+        const QJsonArray devices = QJsonDocument::fromJson(run.out.toUtf8()).array();
+        QCOMPARE(devices.size(), 1);
+        const QJsonObject camera6 = devices.first().toObject();
+        QCOMPARE(camera6[u"mac"_qs].toString(), u"02:00:00:00:00:04"_qs);
+        QCOMPARE(camera6[u"protocol"_qs].toString(), u"IPv6"_qs);
+        QCOMPARE(camera6[u"web_address"_qs].toString(), u"http://[fe80::4]:80"_qs);
+        QCOMPARE(camera6[u"may_be_set"_qs].toBool(), false);
+        QCOMPARE(Searches(m_lab), 0); // no IPv4 search went out
+
+        const Run recorders =
+            Cli({u"search"_qs, u"--format"_qs, u"json"_qs, u"--recorders"_qs, u"--timeout"_qs, u"1000"_qs});
+        QCOMPARE(QJsonDocument::fromJson(recorders.out.toUtf8()).array().size(), 2);
+    }
+
+    void searchAsTableAndCsv()
+    {
+        const Run table = Cli({u"search"_qs});
+        QVERIFY2(table.exitCode == 0, qPrintable(Describe(table)));
+        const QStringList lines = table.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), kDeviceCount + 1);
+        QVERIFY(lines.first().startsWith(u"Device Type"_qs));
+        const qsizetype macColumn = lines.first().indexOf(u"MAC Address"_qs);
+        QStringList macs;
+        for (const QString& line : lines.mid(1))
+            macs << line.mid(macColumn, 17);
+        macs.sort();
+        QCOMPARE(macs.first(), u"02:00:00:00:00:01"_qs);
+        QCOMPARE(macs.last(), u"02:00:00:00:00:0A"_qs);
+
+        const Run csv = Cli({u"search"_qs, u"--format"_qs, u"csv"_qs});
+        QVERIFY2(csv.exitCode == 0, qPrintable(Describe(csv)));
+        const QStringList rows = csv.out.split(u"\r\n"_qs, Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), kDeviceCount + 1);
+        QCOMPARE(rows.first().split(u','),
+                 (QStringList{
+                     u"Device Type"_qs, u"Device Name"_qs, u"Alias"_qs,         u"Mode"_qs,
+                     u"MAC Address"_qs, u"IP Address"_qs,  u"Subnet Mask"_qs,   u"Gateway"_qs,
+                     u"Protocol"_qs,    u"Web Address"_qs, u"HTTP Port"_qs,     u"DLX Port"_qs,
+                     u"TCP Port"_qs,    u"UDP Port"_qs,    u"Upload Port"_qs,   u"Multicast Port"_qs,
+                     u"Can Be Set"_qs,  u"Adapter"_qs,     u"Local Address"_qs, u"Same IP Address As"_qs}));
+        QVERIFY(rows.contains(
+            u"IP CAMERA,NC-2,N/A,Static,02:00:00:00:00:02,192.168.1.102,255.255.255.0,192.168.1.1,"
+            "IPv4,http://192.168.1.102:80,80,10000,,,,,Yes,lab0,192.168.1.10,"_qs));
+    }
+
+    // The request each mode sends, as the dialogs send it to the same devices, and the check after it.
+    void setSendsWhatTheDialogsSend_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QVariantMap>("fields");
+        QTest::addColumn<QString>("confirmed");
+
+        QTest::newRow("auto, camera")
+            << QStringList{u"02:00:00:00:00:01"_qs, u"--password"_qs, u"door"_qs, u"--auto"_qs}
+            << u"camera"_qs << 326
+            << QVariantMap{{u"opcode"_qs, 2},
+                           {u"ip"_qs, u"192.168.1.254"_qs},
+                           {u"mask"_qs, u"255.255.0.0"_qs},
+                           {u"gateway"_qs, u"192.168.1.1"_qs},
+                           {u"password"_qs, u"door"_qs},
+                           {u"webport"_qs, 10000},
+                           {u"http"_qs, 10000},
+                           {u"dlx"_qs, 10001},
+                           {u"tcp"_qs, 10002},
+                           {u"udp"_qs, 10003},
+                           {u"upload"_qs, 10004},
+                           {u"multicast"_qs, 10005},
+                           {u"mode"_qs, 0}}
+            << u"02:00:00:00:00:01 now at 192.168.1.254"_qs;
+        QTest::newRow("auto, recorder keeps its ports")
+            << QStringList{u"02:00:00:00:00:03"_qs, u"--password"_qs, u"rec"_qs, u"--auto"_qs}
+            << u"recorder"_qs << 262
+            << QVariantMap{{u"webport"_qs, 8000},   {u"http"_qs, 8080}, {u"dlx"_qs, 9001},
+                           {u"tcp"_qs, 9002},       {u"udp"_qs, 9003},  {u"upload"_qs, 9004},
+                           {u"multicast"_qs, 9005}, {u"mode"_qs, 0},    {u"ip"_qs, u"192.168.1.254"_qs}}
+            << u"02:00:00:00:00:03 now at 192.168.1.254"_qs;
+        QTest::newRow("static, camera") << QStringList{u"02:00:00:00:00:01"_qs,
+                                                       u"--password"_qs,
+                                                       u"door"_qs,
+                                                       u"--static"_qs,
+                                                       u"192.168.1.150"_qs,
+                                                       u"--mask"_qs,
+                                                       u"255.255.255.0"_qs,
+                                                       u"--gateway"_qs,
+                                                       u"192.168.1.1"_qs,
+                                                       u"--http"_qs,
+                                                       u"8081"_qs,
+                                                       u"--dlx"_qs,
+                                                       u"9000"_qs}
+                                        << u"camera"_qs << 326
+                                        << QVariantMap{{u"opcode"_qs, 2},
+                                                       {u"ip"_qs, u"192.168.1.150"_qs},
+                                                       {u"mask"_qs, u"255.255.255.0"_qs},
+                                                       {u"gateway"_qs, u"192.168.1.1"_qs},
+                                                       {u"password"_qs, u"door"_qs},
+                                                       {u"http"_qs, 8081},
+                                                       {u"webport"_qs, 8081},
+                                                       {u"dlx"_qs, 9000},
+                                                       {u"tcp"_qs, 0},
+                                                       {u"udp"_qs, 0},
+                                                       {u"upload"_qs, 0},
+                                                       {u"multicast"_qs, 0},
+                                                       {u"mode"_qs, 0}}
+                                        << u"02:00:00:00:00:01 now at 192.168.1.150"_qs;
+        QTest::newRow("DHCP, camera that answered short")
+            << QStringList{u"02:00:00:00:00:02"_qs, u"--password"_qs, u"yard"_qs, u"--dhcp"_qs}
+            << u"camera"_qs << 262
+            << QVariantMap{{u"http"_qs, 80},
+                           {u"webport"_qs, 80},
+                           {u"dlx"_qs, 10000},
+                           {u"mode"_qs, 1},
+                           {u"ip"_qs, u"192.168.1.102"_qs},
+                           {u"password"_qs, u"yard"_qs}}
+            << u"02:00:00:00:00:02 now at 192.168.1.102"_qs;
+        QTest::newRow("PPPoE kept, MAC in small letters")
+            << QStringList{u"02:00:00:00:00:04"_qs.toLower(), u"--password"_qs, u"pw"_qs, u"--pppoe"_qs}
+            << u"camera"_qs << 326
+            << QVariantMap{{u"mac"_qs, u"02:00:00:00:00:04"_qs},
+                           {u"mode"_qs, 2},
+                           {u"ip"_qs, u"192.168.1.104"_qs}}
+            << u"02:00:00:00:00:04 now at 192.168.1.104"_qs;
+    }
+
+    void setSendsWhatTheDialogsSend()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, channel);
+        QFETCH(int, size);
+        QFETCH(QVariantMap, fields);
+        QFETCH(QString, confirmed);
+
+        const Run run = Cli(QStringList{u"set"_qs} + arguments);
+        QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+        QVERIFY2(run.out.trimmed().endsWith(confirmed), qPrintable(Describe(run)));
+        const QList<QJsonObject> settings = Settings(m_lab);
+        QCOMPARE(settings.size(), 1);
+        const QJsonObject request = settings.first();
+        QCOMPARE(request[u"channel"_qs].toString(), channel);
+        QCOMPARE(request[u"size"_qs].toInt(), size);
+        QCOMPARE(request[u"outcome"_qs].toString(), u"applied"_qs);
+        if (!fields.contains(u"mac"_qs))
+            QCOMPARE(request[u"fields"_qs][u"mac"_qs].toString(), arguments.first());
+        for (auto field = fields.cbegin(); field != fields.cend(); ++field)
+            QVERIFY2(request[u"fields"_qs][field.key()].toVariant() == field.value(),
+                     qPrintable(field.key() + u": "_qs +
+                                request[u"fields"_qs][field.key()].toVariant().toString()));
+        if (arguments.contains(u"--auto"_qs))
+            QVERIFY2(run.out.startsWith(u"Proposed for "_qs), qPrintable(run.out));
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // on standard error
+        QTest::addColumn<bool>("sent");
+        const QStringList statics{u"--static"_qs,      u"192.168.1.252"_qs, u"--mask"_qs,
+                                  u"255.255.255.0"_qs, u"--gateway"_qs,     u"192.168.1.1"_qs};
+        QTest::newRow("1, accepts no setting")
+            << QStringList{u"02:00:00:00:00:0A"_qs, u"--password"_qs, u"pw"_qs, u"--dhcp"_qs} << 1
+            << u"cannot be set"_qs << false;
+        QTest::newRow("2, the dialog's check")
+            << QStringList{u"02:00:00:00:00:01"_qs, u"--password"_qs,    u"door"_qs,
+                           u"--static"_qs,          u"192.168.1.252"_qs, u"--mask"_qs,
+                           u"255.0.255.0"_qs,       u"--gateway"_qs,     u"192.168.1.1"_qs}
+            << 2 << u"Invalid Subnet Mask"_qs << false;
+        QTest::newRow("2, bad arguments") << QStringList{u"02:00:00:00:00:01"_qs, u"--dhcp"_qs} << 2
+                                          << u"--password is missing"_qs << false;
+        QTest::newRow("3") << QStringList{u"02:00:00:00:00:03"_qs, u"--password"_qs, u"wrong"_qs,
+                                          u"--dhcp"_qs}
+                           << 3 << u"Invalid Password!"_qs << true;
+        QTest::newRow("4") << QStringList{u"02:00:00:00:00:05"_qs, u"--password"_qs, u"pw"_qs} + statics << 4
+                           << u"Port Mapping Error"_qs << true;
+        QTest::newRow("5") << QStringList{u"02:00:00:00:00:06"_qs, u"--password"_qs, u"pw"_qs} + statics << 5
+                           << u"Router Connect Error!"_qs << true;
+        QTest::newRow("6") << QStringList{u"02:00:00:00:00:07"_qs, u"--password"_qs, u"pw"_qs,
+                                          u"--result-timeout"_qs, u"700"_qs} +
+                                  statics
+                           << 6 << u"02:00:00:00:00:07 sent no result within 700 ms"_qs << true;
+        QTest::newRow("7, another address")
+            << QStringList{u"02:00:00:00:00:08"_qs, u"--password"_qs, u"pw"_qs} + statics << 7
+            << u"02:00:00:00:00:08 answered with 192.168.1.64, not 192.168.1.252"_qs << true;
+        QTest::newRow("7, gone") << QStringList{u"02:00:00:00:00:09"_qs, u"--password"_qs, u"pw"_qs,
+                                                u"--dhcp"_qs}
+                                 << 7 << u"02:00:00:00:00:09 did not answer after the change"_qs << true;
+        QTest::newRow("8") << QStringList{u"02:00:00:00:00:FF"_qs, u"--password"_qs, u"pw"_qs, u"--dhcp"_qs,
+                                          u"--timeout"_qs,         u"700"_qs}
+                           << 8 << u"No device with MAC address 02:00:00:00:00:FF answered"_qs << false;
+    }
+
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QFETCH(bool, sent);
+        const Run run = Cli(QStringList{u"set"_qs} + arguments);
+        QVERIFY2(run.exitCode == exitCode, qPrintable(Describe(run)));
+        QVERIFY2(run.err.contains(message), qPrintable(Describe(run)));
+        QCOMPARE(Settings(m_lab).size(), sent ? 1 : 0);
+    }
+
+    void openPrintsTheWebAddress()
+    {
+        const Run camera = Cli({u"open"_qs, u"02:00:00:00:00:01"_qs, u"--timeout"_qs, u"1000"_qs});
+        QVERIFY2(camera.exitCode == 0, qPrintable(Describe(camera)));
+        QCOMPARE(camera.out, u"http://192.168.1.101:80\n"_qs);
+        const Run refused = Cli({u"open"_qs, u"02:00:00:00:00:0A"_qs, u"--timeout"_qs, u"1000"_qs});
+        QVERIFY2(refused.exitCode == 1 && refused.out.isEmpty(), qPrintable(Describe(refused)));
+        QCOMPARE(Cli({u"open"_qs, u"02:00:00:00:00:FF"_qs, u"--timeout"_qs, u"500"_qs}).exitCode, 8);
+    }
+
+    // The window and the command line would take each other's answers: the second one steps back.
+    void oneOfWindowAndCommandLine()
+    {
+        QProcess window;
+        Start(window, QStringLiteral(NETROVE_APP), {});
+        // The window searched as it opened and holds the lock.
+        QTRY_VERIFY_WITH_TIMEOUT(Searches(m_lab) == 1, 10000);
+        const Run refused = Cli({u"search"_qs});
+        QVERIFY2(refused.exitCode == 1, qPrintable(Describe(refused)));
+        QCOMPARE(refused.err.trimmed(), u"Netrove is running; close it first"_qs);
+        QCOMPARE(refused.out, QString());
+        QCOMPARE(Searches(m_lab), 1);
+        window.kill();
+        window.waitForFinished();
+
+        // The command line first: a window started meanwhile says why and opens nothing.
+        QProcess cli;
+        Start(cli, QStringLiteral(NETROVE_CLI), {u"search"_qs, u"--timeout"_qs, u"4000"_qs});
+        QTRY_VERIFY_WITH_TIMEOUT(Searches(m_lab) == 2, 10000);
+        QProcess late;
+        late.setProcessChannelMode(QProcess::SeparateChannels);
+        Start(late, QStringLiteral(NETROVE_APP), {});
+        QByteArray told;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (told += late.readAllStandardError()).contains("netrove-cli is working with the devices"), 5000);
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).count(u'\n'), kDeviceCount + 1);
+        QCOMPARE(Searches(m_lab), 2);
+        late.kill();
+        late.waitForFinished();
+    }
+};
+
+NETROVE_LAB_TEST_MAIN(TestCliLab, QCoreApplication)
+
+#include "tst_clilab.moc"
