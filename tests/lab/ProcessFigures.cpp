@@ -1,0 +1,88 @@
+#include "tests/lab/ProcessFigures.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <malloc.h>
+#include <unistd.h>
+
+namespace Netrove {
+
+namespace {
+
+// Files under /proc claim a size of 0, so they are read whole rather than by size.
+QByteArray ReadProcFile(const char* path)
+{
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every open descriptor but the one that lists them.
+template <typename Visit> bool ForEachDescriptor(Visit visit)
+{
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds)
+        return false;
+    const int own = ::dirfd(fds);
+    while (const dirent* entry = ::readdir(fds)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        const int fd = std::atoi(entry->d_name);
+        if (fd != own)
+            visit(fd);
+    }
+    ::closedir(fds);
+    return true;
+}
+
+int Threads()
+{
+    for (const QByteArray& line : ReadProcFile("/proc/self/status").split('\n')) {
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed().toInt();
+    }
+    return -1;
+}
+
+} // namespace
+
+long long ResidentBytes()
+{
+    const QList<QByteArray> fields = ReadProcFile("/proc/self/statm").split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : -1;
+}
+
+int OpenDescriptors()
+{
+    int count = 0;
+    return ForEachDescriptor([&count](int) { ++count; }) ? count : -1;
+}
+
+QStringList OpenDescriptorTargets()
+{
+    QStringList targets;
+    ForEachDescriptor([&targets](int fd) {
+        char target[256] = {};
+        const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+        const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
+        targets << QStringLiteral("%1 %2").arg(fd).arg(length > 0 ? QString::fromLocal8Bit(target, length)
+                                                                  : QStringLiteral("?"));
+    });
+    return targets;
+}
+
+ProcessFigures ReadProcessFigures()
+{
+    ProcessFigures figures;
+    figures.residentBytes = ResidentBytes();
+    const struct mallinfo2 heap = ::mallinfo2();
+    // Small blocks in the arenas plus the large ones mapped on their own.
+    figures.heapInUseBytes = static_cast<long long>(heap.uordblks + heap.hblkhd);
+    figures.openDescriptors = OpenDescriptors();
+    figures.threads = Threads();
+    return figures;
+}
+
+} // namespace Netrove
