@@ -15,8 +15,12 @@
 //   fewest            fewest rows of any search since the previous line
 //   incomplete        searches so far that missed a device or listed one not simulated
 //   settings          devices set so far and found again with their new address
-//   rss_kib           resident memory
-//   heap_kib          memory the allocator has handed out and not taken back
+//   rss_kib           resident memory; of it
+//   anon_kib          anonymous memory (heap, stacks) and
+//   file_kib          pages of the program's and its libraries' files (code first run when a dialog
+//                     first opens)
+//   heap_kib          memory the allocator has handed out and not taken back (its caches of small
+//                     freed blocks included)
 //   fds, threads      open descriptors and threads
 //   seconds           since the first search
 
@@ -39,21 +43,23 @@ namespace {
 void PrintHeader()
 {
     if (Csv())
-        std::fprintf(Out(),
-                     "searches,rows,fewest,incomplete,settings,rss_kib,heap_kib,fds,threads,seconds\n");
+        std::fprintf(Out(), "searches,rows,fewest,incomplete,settings,rss_kib,anon_kib,file_kib,heap_kib,fds,"
+                            "threads,seconds\n");
     else
-        std::fprintf(Out(), "%8s  %5s  %6s  %10s  %8s  %8s  %8s  %4s  %7s  %7s\n", "searches", "rows",
-                     "fewest", "incomplete", "settings", "rss_kib", "heap_kib", "fds", "threads", "seconds");
+        std::fprintf(Out(), "%8s  %5s  %6s  %10s  %8s  %8s  %8s  %8s  %8s  %4s  %7s  %7s\n", "searches",
+                     "rows", "fewest", "incomplete", "settings", "rss_kib", "anon_kib", "file_kib",
+                     "heap_kib", "fds", "threads", "seconds");
     std::fflush(Out());
 }
 
 void Print(const SoakCheckpoint& at)
 {
-    const char* format = Csv() ? "%d,%d,%d,%d,%d,%lld,%lld,%d,%d,%.1f\n"
-                               : "%8d  %5d  %6d  %10d  %8d  %8lld  %8lld  %4d  %7d  %7.1f\n";
+    const char* format = Csv() ? "%d,%d,%d,%d,%d,%lld,%lld,%lld,%lld,%d,%d,%.1f\n"
+                               : "%8d  %5d  %6d  %10d  %8d  %8lld  %8lld  %8lld  %8lld  %4d  %7d  %7.1f\n";
+    const ProcessFigures& f = at.figures;
     std::fprintf(Out(), format, at.searches, at.rows, at.fewestRows, at.incompleteSearches, at.settings,
-                 at.figures.residentBytes / 1024, at.figures.heapInUseBytes / 1024,
-                 at.figures.openDescriptors, at.figures.threads, at.seconds);
+                 f.residentBytes / 1024, f.residentAnonBytes / 1024, f.residentFileBytes / 1024,
+                 f.heapInUseBytes / 1024, f.openDescriptors, f.threads, at.seconds);
     std::fflush(Out());
 }
 
@@ -137,21 +143,23 @@ int main(int argc, char** argv)
     });
     Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
     if (checkpoints.size() > 2) {
-        // The first report after the opening search is the reference: by then every lazily made
-        // piece of the window exists.
-        const SoakCheckpoint& first = checkpoints[1];
-        const SoakCheckpoint& last = checkpoints.last();
+        // The first report after the opening search is the reference: the window has searched a
+        // while, and every piece of it made on first use for a search exists.
+        const ProcessFigures& from = checkpoints[1].figures;
+        const ProcessFigures& to = checkpoints.last().figures;
         Note(QStringLiteral(
-                 "from %1 to %2 searches: resident memory %3, heap in use %4, descriptors %5 -> %6, "
-                 "threads %7 -> %8")
-                 .arg(first.searches)
-                 .arg(last.searches)
-                 .arg(Growth(first.figures.residentBytes, last.figures.residentBytes),
-                      Growth(first.figures.heapInUseBytes, last.figures.heapInUseBytes))
-                 .arg(first.figures.openDescriptors)
-                 .arg(last.figures.openDescriptors)
-                 .arg(first.figures.threads)
-                 .arg(last.figures.threads));
+                 "from %1 to %2 searches: resident memory %3 (anonymous %4, files %5), heap in use %6, "
+                 "descriptors %7 -> %8, threads %9 -> %10")
+                 .arg(checkpoints[1].searches)
+                 .arg(checkpoints.last().searches)
+                 .arg(Growth(from.residentBytes, to.residentBytes),
+                      Growth(from.residentAnonBytes, to.residentAnonBytes),
+                      Growth(from.residentFileBytes, to.residentFileBytes),
+                      Growth(from.heapInUseBytes, to.heapInUseBytes))
+                 .arg(from.openDescriptors)
+                 .arg(to.openDescriptors)
+                 .arg(from.threads)
+                 .arg(to.threads));
     }
     for (const QString& failure : run.Failures())
         Note(QStringLiteral("FAILED: %1").arg(failure));

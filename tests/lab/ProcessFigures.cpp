@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -37,11 +38,12 @@ template <typename Visit> bool ForEachDescriptor(Visit visit)
     return true;
 }
 
-int Threads()
+// A number of /proc/self/status ("Threads:", "RssAnon:" in kB); -1 when it is not there.
+long long StatusValue(const QByteArray& status, const char* name)
 {
-    for (const QByteArray& line : ReadProcFile("/proc/self/status").split('\n')) {
-        if (line.startsWith("Threads:"))
-            return line.mid(8).trimmed().toInt();
+    for (const QByteArray& line : status.split('\n')) {
+        if (line.startsWith(name))
+            return line.mid(qsizetype(std::strlen(name))).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
 }
@@ -81,7 +83,12 @@ ProcessFigures ReadProcessFigures()
     // Small blocks in the arenas plus the large ones mapped on their own.
     figures.heapInUseBytes = static_cast<long long>(heap.uordblks + heap.hblkhd);
     figures.openDescriptors = OpenDescriptors();
-    figures.threads = Threads();
+    const QByteArray status = ReadProcFile("/proc/self/status");
+    figures.threads = int(StatusValue(status, "Threads:"));
+    const long long anonKb = StatusValue(status, "RssAnon:");
+    const long long fileKb = StatusValue(status, "RssFile:");
+    figures.residentAnonBytes = anonKb < 0 ? -1 : anonKb * 1024;
+    figures.residentFileBytes = fileKb < 0 ? -1 : fileKb * 1024;
     return figures;
 }
 

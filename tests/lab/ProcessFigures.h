@@ -10,8 +10,12 @@ namespace Netrove {
 struct ProcessFigures
 {
     long long residentBytes = -1;
-    // Bytes the allocator has handed out and not taken back: grows with a leak even where freed
-    // memory stays resident.
+    // Of it: anonymous memory (the heap, stacks), and pages of files (the program's and its
+    // libraries' code, touched for the first time when a dialog first opens).
+    long long residentAnonBytes = -1;
+    long long residentFileBytes = -1;
+    // Bytes the allocator has handed out and not taken back, its caches of small freed blocks
+    // included: grows with a leak even where freed memory stays resident.
     long long heapInUseBytes = -1;
     int openDescriptors = -1;
     int threads = -1;
