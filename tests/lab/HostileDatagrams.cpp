@@ -104,8 +104,9 @@ public:
             FloodDatagram& added = Add(port, "random bytes", std::move(bytes));
             added.broadcast = port != FloodPort::IPv6 && Between(0, 9) == 0;
         }
-        m_flood.resize(std::min<std::size_t>(m_flood.size(), std::size_t(count)));
+        // Mixed, then cut to size: a short flood still holds some of each kind.
         std::shuffle(m_flood.begin(), m_flood.end(), m_random);
+        m_flood.resize(std::min<std::size_t>(m_flood.size(), std::size_t(count)));
         return std::move(m_flood);
     }
 

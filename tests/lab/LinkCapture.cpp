@@ -107,7 +107,7 @@ QString LinkCapture::Start()
         m_ifIndex = int(::if_nametoindex("lab0"));
         m_fd = ::socket(AF_PACKET, SOCK_RAW | SOCK_CLOEXEC, htons(ETH_P_ALL));
         if (m_fd < 0 || m_ifIndex == 0) {
-            error = errno;
+            error = m_ifIndex == 0 ? ENODEV : errno;
             return;
         }
         // The devices side's own frames would only fill the queue.
