@@ -164,6 +164,8 @@ private:
     // From now on, results of a setting request are acted on, for kSettingAnswerMs.
     void AwaitSettingResult();
     ReplyFilter CurrentReplyFilter() const;
+    // The adapter the device a setting request names answered on.
+    ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
 
     bool m_bInitialised = false;
     // Set when the current search has settled; from then on the status line counts lost answers.

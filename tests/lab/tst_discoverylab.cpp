@@ -174,6 +174,18 @@ private slots:
         QCOMPARE(dualTexts[3], QStringLiteral("Dynamic"));
         QVERIFY2(dualTexts[6] == QStringLiteral("IPv4") || dualTexts[6] == QStringLiteral("IPv6"),
                  qPrintable(dualTexts[6]));
+        // Each row knows the adapter its answer came in on and this computer's address there.
+        for (const int row : {camera, recorder}) {
+            QCOMPARE(dlg.m_list->EntryAt(row)->arrival.name, QStringLiteral("lab0"));
+            QCOMPARE(dlg.m_list->EntryAt(row)->arrival.localAddress, QStringLiteral("192.168.1.10"));
+            QVERIFY(dlg.m_list->EntryAt(row)->arrival.interfaceIndex > 1);
+        }
+        const ArrivalAdapter& dualArrival = dlg.m_list->EntryAt(dual)->arrival;
+        QCOMPARE(dualArrival.name, QStringLiteral("lab0"));
+        QVERIFY2(dualTexts[6] == QStringLiteral("IPv4")
+                     ? dualArrival.localAddress == QStringLiteral("192.168.1.10")
+                     : dualArrival.localAddress.startsWith(QStringLiteral("fe80:")),
+                 qPrintable(dualArrival.localAddress));
         for (int row = 0; row < 3; ++row)
             QCOMPARE(dlg.m_list->GetItemText(row, 0), QStringLiteral("  %1").arg(row + 1));
         QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items"));
