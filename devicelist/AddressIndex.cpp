@@ -1,54 +1,106 @@
 #include "devicelist/AddressIndex.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Netrove {
 
-int AddressIndex::Add(const QByteArray& address, int row)
+bool AddressIndex::MakeKey(QByteArrayView address, Key& key)
 {
-    if (address.isEmpty())
-        return 0;
-    Rows& rows = m_rows[address];
-    if (rows.m_first < 0)
-        rows.m_first = row;
-    else
-        rows.m_more.push_back(row);
-    return rows.size();
+    if (address.isEmpty() || address.size() > kLongestAddress)
+        return false;
+    std::memcpy(key.text.data(), address.data(), static_cast<std::size_t>(address.size()));
+    key.size = static_cast<std::uint8_t>(address.size());
+    return true;
 }
 
-int AddressIndex::Remove(const QByteArray& address, int row)
+void AddressIndex::ReleaseMore(Entry& entry)
 {
-    const auto found = m_rows.find(address);
-    if (found == m_rows.end())
+    if (entry.more < 0)
+        return;
+    std::vector<int>& more = m_more[static_cast<std::size_t>(entry.more)];
+    more.clear();
+    more.shrink_to_fit();
+    m_freeMore.push_back(entry.more);
+    entry.more = -1;
+}
+
+int AddressIndex::Add(QByteArrayView address, int row)
+{
+    Key key;
+    if (!MakeKey(address, key))
         return 0;
-    Rows& rows = found.value();
-    if (rows.m_first == row) {
-        if (rows.m_more.empty()) {
-            m_rows.erase(found);
+    Entry& entry = m_entries[key];
+    if (entry.first < 0) {
+        entry.first = row;
+        return 1;
+    }
+    if (entry.more < 0) {
+        if (m_freeMore.empty()) {
+            entry.more = static_cast<int>(m_more.size());
+            m_more.emplace_back();
+        } else {
+            entry.more = m_freeMore.back();
+            m_freeMore.pop_back();
+        }
+    }
+    std::vector<int>& more = m_more[static_cast<std::size_t>(entry.more)];
+    more.push_back(row);
+    return 1 + static_cast<int>(more.size());
+}
+
+int AddressIndex::Remove(QByteArrayView address, int row)
+{
+    Key key;
+    if (!MakeKey(address, key))
+        return 0;
+    const auto found = m_entries.find(key);
+    if (found == m_entries.end())
+        return 0;
+    Entry& entry = found.value();
+    std::vector<int>* more = entry.more < 0 ? nullptr : &m_more[static_cast<std::size_t>(entry.more)];
+    if (entry.first == row) {
+        if (more == nullptr || more->empty()) {
+            ReleaseMore(entry);
+            m_entries.erase(found);
             return 0;
         }
-        rows.m_first = rows.m_more.back();
-        rows.m_more.pop_back();
-    } else if (const auto at = std::find(rows.m_more.begin(), rows.m_more.end(), row);
-               at != rows.m_more.end()) {
-        *at = rows.m_more.back();
-        rows.m_more.pop_back();
+        entry.first = more->back();
+        more->pop_back();
+    } else if (more != nullptr) {
+        if (const auto at = std::find(more->begin(), more->end(), row); at != more->end()) {
+            *at = more->back();
+            more->pop_back();
+        }
     }
-    if (rows.m_more.empty())
-        rows.m_more.shrink_to_fit();
-    return rows.size();
+    if (more != nullptr && more->empty())
+        ReleaseMore(entry);
+    return 1 + (entry.more < 0 ? 0 : static_cast<int>(m_more[static_cast<std::size_t>(entry.more)].size()));
 }
 
-const AddressIndex::Rows* AddressIndex::Find(const QByteArray& address) const
+AddressIndex::Rows AddressIndex::Find(QByteArrayView address) const
 {
-    const auto found = m_rows.constFind(address);
-    return found == m_rows.cend() ? nullptr : &found.value();
+    Rows rows;
+    Key key;
+    if (!MakeKey(address, key))
+        return rows;
+    const auto found = m_entries.constFind(key);
+    if (found == m_entries.cend())
+        return rows;
+    rows.m_first = found->first;
+    if (found->more >= 0)
+        rows.m_more = &m_more[static_cast<std::size_t>(found->more)];
+    return rows;
 }
 
 void AddressIndex::Clear()
 {
-    m_rows.clear();
-    m_rows.squeeze();
+    m_entries.clear();
+    m_entries.squeeze();
+    m_more.clear();
+    m_more.shrink_to_fit();
+    m_freeMore.clear();
+    m_freeMore.shrink_to_fit();
 }
 
 } // namespace Netrove

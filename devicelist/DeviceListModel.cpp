@@ -111,12 +111,6 @@ QByteArray DeviceListModel::MacKey(const Row& row)
     return TextView(row, ColumnMac).toByteArray();
 }
 
-QByteArray DeviceListModel::IpLookupKey(const Row& row)
-{
-    const QByteArrayView ip = TextView(row, ColumnIp);
-    return QByteArray::fromRawData(ip.data(), ip.size());
-}
-
 QString DeviceListModel::Text(int row, int column) const
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
@@ -131,12 +125,12 @@ QString DeviceListModel::Text(int row, int column) const
 bool DeviceListModel::HasConflict(int row) const
 {
     const Row& r = m_rows[static_cast<std::size_t>(row)];
-    const AddressIndex::Rows* sharing = m_rowsOfIp.Find(IpLookupKey(r));
-    if (sharing == nullptr || sharing->size() < 2)
+    const AddressIndex::Rows sharing = m_rowsOfIp.Find(TextView(r, ColumnIp));
+    if (sharing.size() < 2)
         return false;
     const QByteArrayView mac = TextView(r, ColumnMac);
-    for (int i = 0; i < sharing->size(); ++i) {
-        if (TextView(m_rows[static_cast<std::size_t>(sharing->at(i))], ColumnMac) != mac)
+    for (int i = 0; i < sharing.size(); ++i) {
+        if (TextView(m_rows[static_cast<std::size_t>(sharing.at(i))], ColumnMac) != mac)
             return true;
     }
     return false;
@@ -147,7 +141,7 @@ QStringList DeviceListModel::ConflictingMacs(int row) const
     if (row < 0 || row >= rowCount() || !HasConflict(row))
         return {};
     const Row& r = m_rows[static_cast<std::size_t>(row)];
-    const AddressIndex::Rows& sharing = *m_rowsOfIp.Find(IpLookupKey(r));
+    const AddressIndex::Rows sharing = m_rowsOfIp.Find(TextView(r, ColumnIp));
     std::vector<int> others;
     others.reserve(static_cast<std::size_t>(sharing.size()));
     for (int i = 0; i < sharing.size(); ++i)
@@ -183,7 +177,7 @@ int DeviceListModel::IndexRow(int row)
     const QByteArray mac = MacKey(r);
     if (!m_rowOfMac.contains(mac))
         m_rowOfMac.insert(mac, row);
-    return m_rowsOfIp.Add(TextView(r, ColumnIp).toByteArray(), row);
+    return m_rowsOfIp.Add(TextView(r, ColumnIp), row);
 }
 
 void DeviceListModel::RebuildIndexes()
@@ -202,11 +196,10 @@ void DeviceListModel::AddressesChanged(const QSet<QByteArray>& addresses)
     int first = std::numeric_limits<int>::max();
     int last = -1;
     for (const QByteArray& address : addresses) {
-        if (const AddressIndex::Rows* rows = m_rowsOfIp.Find(address)) {
-            for (int i = 0; i < rows->size(); ++i) {
-                first = std::min(first, rows->at(i));
-                last = std::max(last, rows->at(i));
-            }
+        const AddressIndex::Rows rows = m_rowsOfIp.Find(address);
+        for (int i = 0; i < rows.size(); ++i) {
+            first = std::min(first, rows.at(i));
+            last = std::max(last, rows.at(i));
         }
     }
     if (last >= 0)
@@ -225,8 +218,7 @@ int DeviceListModel::InsertDeviceRow(int position, NewDeviceRow source)
         sharing = IndexRow(row);
     } else {
         RebuildIndexes();
-        const AddressIndex::Rows* rows = m_rowsOfIp.Find(IpLookupKey(m_rows[static_cast<std::size_t>(row)]));
-        sharing = rows ? rows->size() : 0;
+        sharing = m_rowsOfIp.Find(TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp)).size();
     }
     if (sharing > 1)
         AddressesChanged({TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp).toByteArray()});
@@ -254,10 +246,10 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
             // A device that was given a new address leaves the devices of its old one.
             if (const QByteArrayView ip = TextView(target, ColumnIp); ip != TextView(replaced, ColumnIp)) {
                 // The row itself is drawn anew below; the rows it leaves or joins are marked anew.
-                const QByteArray old = TextView(replaced, ColumnIp).toByteArray();
+                const QByteArrayView old = TextView(replaced, ColumnIp);
                 if (m_rowsOfIp.Remove(old, row) > 0)
-                    changedAddresses.insert(old);
-                if (m_rowsOfIp.Add(ip.toByteArray(), row) > 1)
+                    changedAddresses.insert(old.toByteArray());
+                if (m_rowsOfIp.Add(ip, row) > 1)
                     changedAddresses.insert(ip.toByteArray());
             }
             firstReplaced = std::min(firstReplaced, row);

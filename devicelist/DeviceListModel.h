@@ -90,8 +90,6 @@ private:
     static Row MakeRow(NewDeviceRow&& source, int position);
     static QByteArrayView TextView(const Row& row, int column);
     static QByteArray MacKey(const Row& row);
-    // The row's IP text, as a key for looking up only: it must not outlive the row's texts.
-    static QByteArray IpLookupKey(const Row& row);
     bool HasConflict(int row) const;
     void RebuildIndexes();
     // Gives how many rows have the row's IP address text now.
