@@ -363,26 +363,6 @@ private slots:
         QCOMPARE(OfKind(second.Received(), "setting").size(), 2);
         QVERIFY2(answerer.Texts().isEmpty(), qPrintable(answerer.Texts().join(QLatin1Char('|'))));
     }
-
-    void aDeviceOnTwoAdaptersKeepsOneRow()
-    {
-        // The same camera heard on both links: one row, with the adapter of its last answer.
-        const QString camera =
-            QStringLiteral("kind=camera mac=02:00:00:00:0C:01 model=NC-C ip=192.168.1.150\n");
-        LabFixture first;
-        LabFixture second(LabFixture::Side::Devices2);
-        QVERIFY2(first.Start(camera), qPrintable(first.Error()));
-        QVERIFY2(second.Start(camera, {QStringLiteral("--fault"), QStringLiteral("delay=400")}),
-                 qPrintable(second.Error()));
-        CNetroveDlg dlg;
-        dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
-        QCOMPARE(dlg.m_list->EntryAt(0)->arrival.name, QStringLiteral("lab0"));
-        QTRY_COMPARE(dlg.m_list->EntryAt(0)->arrival.name, QStringLiteral("lab1"));
-        QTest::qWait(200);
-        QCOMPARE(dlg.m_list->rowCount(), 1);
-        QCOMPARE(dlg.m_list->EntryAt(0)->arrival.localAddress, QStringLiteral("10.0.5.7"));
-    }
 };
 
 NETROVE_LAB_TEST_MAIN(TestAdaptersLab, QApplication)
