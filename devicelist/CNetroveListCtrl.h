@@ -67,6 +67,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A new palette (a dark or light colour scheme) gets its own warning colour.
+    void changeEvent(QEvent* event) override;
 
 private:
     DeviceListModel* m_rows;      // owned by the view
