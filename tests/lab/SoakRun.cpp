@@ -181,15 +181,12 @@ bool SoakRun::AutoSet(int n)
         m_failures << QStringLiteral("%1: \"Auto Set\" stays disabled for %2").arg(what, mac);
         return false;
     }
-    QString proposed;
-    const bool opened =
-        PressAndDrive(m_dlg->m_btnAutoSet, QStringLiteral("CDlgAutoSet"), [&](QDialog& dialog) {
-            if (auto* ip = dialog.findChild<CIPAddressCtrl*>(QStringLiteral("ipAddress"));
-                ip && !ip->IsBlank())
-                proposed = QString::fromStdString(FormatDottedQuad(ip->GetAddress()));
-            QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("editPassword")), kPassword);
-            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("buttonOK")), Qt::LeftButton);
-        });
+    const AutoSetOpened shown = PressAutoSet(*m_dlg, [](QDialog& dialog) {
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("editPassword")), kPassword);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("buttonOK")), Qt::LeftButton);
+    });
+    const bool opened = shown.seen;
+    const QString proposed = shown.address == QLatin1String("blank") ? QString() : shown.address;
     if (!opened || proposed.isEmpty()) {
         m_failures << QStringLiteral("%1: the dialog %2")
                           .arg(what, opened ? QStringLiteral("proposed no address")
