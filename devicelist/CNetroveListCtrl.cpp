@@ -1,7 +1,9 @@
 #include "devicelist/CNetroveListCtrl.h"
 
 #include "devicelist/SortKeys.h"
+#include "devicelist/WarningColour.h"
 
+#include <QBrush>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -37,6 +39,14 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
 
     for (int column = 0; column < ColumnCount; ++column)
         setColumnWidth(column, kDeviceListColumns[column].width);
+    m_rows->SetWarningForeground(QBrush(WarningTextColour(palette())));
+}
+
+void CNetroveListCtrl::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        m_rows->SetWarningForeground(QBrush(WarningTextColour(palette())));
 }
 
 int CNetroveListCtrl::SelectedRow() const

@@ -243,7 +243,10 @@ int DiscoveryChannels::InitIPv6Channel()
     ::freeaddrinfo(group);
     m_bHaveIPv6Group = true;
 
-    if (!SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_MULTICAST_HOPS, kIPv6HopLimit)) {
+    // The socket answers on the port the first search leaves from; left dual-stack, it would take
+    // IPv4 datagrams sent to that port too and list their senders as IPv6 cameras.
+    if (!SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_V6ONLY, 1) ||
+        !SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_MULTICAST_HOPS, kIPv6HopLimit)) {
         ReportSocketError(QStringLiteral("IPv6 setsockopt() Failure!"), errno);
         m_sockIPv6.reset();
         return 0;

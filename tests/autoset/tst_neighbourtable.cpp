@@ -66,22 +66,9 @@ void TestNeighbourTable::resolved_data()
     QTest::newRow("cut after the flags") << QByteArray("192.168.1.254    0x1         0x2\n") << QStringList{};
     QTest::newRow("address out of range")
         << table(Line("192.168.1.256", "0x2", "02:00:00:00:00:fe")) << QStringList{};
-    QTest::newRow("three numbers") << table(Line("192.168.1", "0x2", "02:00:00:00:00:fe")) << QStringList{};
-    QTest::newRow("five numbers") << table(Line("192.168.1.2.3", "0x2", "02:00:00:00:00:fe"))
-                                  << QStringList{};
-    QTest::newRow("signed number") << table(Line("192.168.+1.2", "0x2", "02:00:00:00:00:fe"))
-                                   << QStringList{};
     QTest::newRow("flags not hex") << table(Line("192.168.1.254", "2", "02:00:00:00:00:fe")) << QStringList{};
-    QTest::newRow("flags with trailing text")
-        << table(Line("192.168.1.254", "0x2z", "02:00:00:00:00:fe")) << QStringList{};
-    QTest::newRow("flags too large to read")
-        << table(Line("192.168.1.254", "0x2fffffffffffffffff", "02:00:00:00:00:fe")) << QStringList{};
     QTest::newRow("hardware address not hex")
         << table(Line("192.168.1.254", "0x2", "02:00:00:00:00:fg")) << QStringList{};
-    QTest::newRow("hardware address with a dash")
-        << table(Line("192.168.1.254", "0x2", "02-00-00-00-00-fe")) << QStringList{};
-    QTest::newRow("hardware address cut")
-        << table(Line("192.168.1.254", "0x2", "02:00:00:00:00:f")) << QStringList{};
     QTest::newRow("tabs and blank lines")
         << QByteArray("\n\n192.168.1.254\t0x1\t0x2\t02:00:00:00:00:fe\t*\tlab0\n\n")
         << QStringList{u"192.168.1.254"_qs};

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace Netrove {
 
@@ -52,6 +53,20 @@ int LabFixture::Skip(const QString& why)
 QString LabFixture::LabName()
 {
     return qEnvironmentVariable("NETROVE_LAB");
+}
+
+QString LabFixture::NotOnHostSide()
+{
+    if (const QString why = Unavailable(); !why.isEmpty())
+        return why;
+    struct stat self = {};
+    struct stat host = {};
+    const QString hostNs = QStringLiteral("/run/netns/%1-host").arg(LabName());
+    if (::stat("/proc/self/ns/net", &self) != 0 || ::stat(qPrintable(hostNs), &host) != 0)
+        return QStringLiteral("cannot compare this process's network namespace with %1").arg(hostNs);
+    if (self.st_dev != host.st_dev || self.st_ino != host.st_ino)
+        return QStringLiteral("this process is not in the lab's host namespace %1").arg(hostNs);
+    return {};
 }
 
 QString LabFixture::Netlab() const

@@ -63,6 +63,9 @@ public:
     static int Skip(const QString& why);
     // The lab's name, from NETROVE_LAB.
     static QString LabName();
+    // Empty when this process runs in the host namespace of the lab; otherwise why a program that
+    // sends must not send from here.
+    static QString NotOnHostSide();
 
     // Writes the device file, starts netrove-devsim on the devices side with it and a fresh log,
     // and waits (up to 5 s) until the simulator says it is listening. `arguments` go to the

@@ -4,6 +4,7 @@
 // devices received.
 
 #include "app/CNetroveDlg.h"
+#include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "tests/lab/BoxAnswerer.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QPushButton>
 #include <QTest>
@@ -80,12 +82,48 @@ inline bool PressAndDrive(QPushButton* button, const QString& dialogName,
     return opened;
 }
 
+// What the Auto Setting dialog showed when it opened, and how long after the click it did.
+struct AutoSetOpened
+{
+    bool seen = false;
+    qint64 ms = -1;
+    QString address;
+    QString mask;
+    QString gateway;
+};
+
+// The address an address control of the dialog shows, or "blank".
+inline QString AddressShown(QDialog& dialog, const char* control)
+{
+    auto* ip = dialog.findChild<CIPAddressCtrl*>(QString::fromLatin1(control));
+    return ip == nullptr || ip->IsBlank() ? QStringLiteral("blank")
+                                          : QString::fromStdString(FormatDottedQuad(ip->GetAddress()));
+}
+
+// Presses "Auto Set" and, once the dialog is up (after its probes), notes what it shows and lets
+// `act` finish it.
+inline AutoSetOpened PressAutoSet(CNetroveDlg& dlg, const std::function<void(QDialog&)>& act)
+{
+    AutoSetOpened opened;
+    QElapsedTimer clock;
+    clock.start();
+    opened.seen = PressAndDrive(dlg.m_btnAutoSet, QStringLiteral("CDlgAutoSet"), [&](QDialog& dialog) {
+        opened.ms = clock.elapsed();
+        opened.address = AddressShown(dialog, "ipAddress");
+        opened.mask = AddressShown(dialog, "ipSubnetMask");
+        opened.gateway = AddressShown(dialog, "ipGateway");
+        act(dialog);
+    });
+    return opened;
+}
+
 inline void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
 {
     CNetroveListCtrl& list = *dlg.m_list;
-    const int row = list.FindRowByMac(mac);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      list.visualRect(list.model()->index(row, ColumnDeviceName)).center());
+    const QModelIndex index = list.model()->index(list.FindRowByMac(mac), ColumnDeviceName);
+    // In a long list the row may be out of sight; a user scrolls to it first.
+    list.scrollTo(index);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(index).center());
 }
 
 // The setting requests the devices received, in order.

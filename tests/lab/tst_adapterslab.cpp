@@ -56,13 +56,14 @@ QStringList ListedMacs(const CNetroveListCtrl& list)
 }
 
 // A setting request addressed to a MAC text, as the setting dialogs build it.
-std::vector<std::uint8_t> SettingRequest(const QString& mac, const QString& password)
+std::vector<std::uint8_t> SettingRequest(const QString& mac, const QString& password,
+                                         const char* ip = "10.0.5.150")
 {
     std::vector<std::uint8_t> packet(326, 0);
     const PacketKind kind = PacketKind::KindCamera;
     WriteByte(kind, packet, PacketField::Opcode, std::uint8_t(PacketOpcode::ApplySettings));
     WriteText(kind, packet, PacketField::MacAddress, mac.toStdString());
-    WriteText(kind, packet, PacketField::IpAddress, "10.0.5.150");
+    WriteText(kind, packet, PacketField::IpAddress, ip);
     WriteText(kind, packet, PacketField::SubnetMask, "255.255.0.0");
     WriteText(kind, packet, PacketField::Gateway, "10.0.5.1");
     WriteText(kind, packet, PacketField::Password, password.toStdString());
@@ -76,6 +77,16 @@ QList<QJsonObject> OfKind(const QList<QJsonObject>& received, const char* kind)
         if (line.value(QStringLiteral("kind")).toString() == QLatin1String(kind))
             found.append(line);
     return found;
+}
+
+QString CellTip(const CNetroveListCtrl& list, int row, int column, int role = Qt::ToolTipRole)
+{
+    return list.Rows().index(row, column).data(role).toString();
+}
+
+bool Marked(const CNetroveListCtrl& list, int row)
+{
+    return list.Rows().index(row, ColumnIp).data(Qt::ForegroundRole).isValid();
 }
 
 // The test runs on the host side, so `ip` changes the host side's adapters.
@@ -134,6 +145,12 @@ private slots:
             else
                 QCOMPARE(entry->arrival.localAddress,
                          onSecond ? QStringLiteral("10.0.5.7") : QStringLiteral("192.168.1.10"));
+            // The row's tooltip names them, on every cell.
+            const int row = RowOfMac(*dlg.m_list, mac);
+            const QString tip = entry->arrival.name + QStringLiteral(", ") + entry->arrival.localAddress;
+            for (int column = 0; column < ColumnCount; ++column)
+                QCOMPARE(CellTip(*dlg.m_list, row, column), tip);
+            QVERIFY(!Marked(*dlg.m_list, row));
         }
 
         // Over IPv6 alone, the cameras of both links answer on their own adapters.
@@ -144,6 +161,9 @@ private slots:
         for (int row = 0; row < 2; ++row) {
             const DeviceEntry* entry = dlg.m_list->EntryAt(row);
             QCOMPARE(dlg.m_list->GetItemText(row, ColumnProtocol), QStringLiteral("IPv6"));
+            QVERIFY2(CellTip(*dlg.m_list, row, ColumnMac)
+                         .startsWith(entry->arrival.name + QStringLiteral(", fe80:")),
+                     qPrintable(CellTip(*dlg.m_list, row, ColumnMac)));
             QCOMPARE(entry->arrival.name,
                      dlg.m_list->GetItemText(row, ColumnMac).contains(QStringLiteral(":0B:"))
                          ? QStringLiteral("lab1")
@@ -271,24 +291,77 @@ private slots:
         QVERIFY2(answerer.Texts().isEmpty(), qPrintable(answerer.Texts().join(QLatin1Char('|'))));
     }
 
-    void aDeviceOnTwoAdaptersKeepsOneRow()
+    void sharedAddressesAreMarkedUntilGivenOwnOnes()
     {
-        // The same camera heard on both links: one row, with the adapter of its last answer.
-        const QString camera =
-            QStringLiteral("kind=camera mac=02:00:00:00:0C:01 model=NC-C ip=192.168.1.150\n");
+        // Three cameras fresh from the factory, two of them behind the second adapter.
         LabFixture first;
         LabFixture second(LabFixture::Side::Devices2);
-        QVERIFY2(first.Start(camera), qPrintable(first.Error()));
-        QVERIFY2(second.Start(camera, {QStringLiteral("--fault"), QStringLiteral("delay=400")}),
-                 qPrintable(second.Error()));
+        QVERIFY2(first.Start(QStringLiteral("kind=camera mac=00:1A:2B:00:00:01 ip=192.168.0.100 password=pw\n"
+                                            "kind=camera mac=00:1A:2B:00:00:09 ip=192.168.1.109\n")),
+                 qPrintable(first.Error()));
+        QVERIFY2(
+            second.Start(QStringLiteral("kind=camera mac=00:1A:2B:00:00:02 ip=192.168.0.100 password=pw\n"
+                                        "kind=camera mac=00:1A:2B:00:00:03 ip=192.168.0.100 password=pw\n")),
+            qPrintable(second.Error()));
+        BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
-        QCOMPARE(dlg.m_list->EntryAt(0)->arrival.name, QStringLiteral("lab0"));
-        QTRY_COMPARE(dlg.m_list->EntryAt(0)->arrival.name, QStringLiteral("lab1"));
-        QTest::qWait(200);
-        QCOMPARE(dlg.m_list->rowCount(), 1);
-        QCOMPARE(dlg.m_list->EntryAt(0)->arrival.localAddress, QStringLiteral("10.0.5.7"));
+        QTRY_COMPARE(dlg.m_list->rowCount(), 4);
+        const auto tip = [&](const char* mac, int role = Qt::ToolTipRole) {
+            return CellTip(*dlg.m_list, RowOfMac(*dlg.m_list, QString::fromLatin1(mac)), ColumnIp, role);
+        };
+        const auto marked = [&](const char* mac) {
+            return Marked(*dlg.m_list, RowOfMac(*dlg.m_list, QString::fromLatin1(mac)));
+        };
+        QVERIFY(marked("00:1A:2B:00:00:01") && marked("00:1A:2B:00:00:02") && marked("00:1A:2B:00:00:03"));
+        QVERIFY(!marked("00:1A:2B:00:00:09"));
+        // Each names the other two, in list order (which answered first is not known here).
+        const auto others = [&](const char* mac) {
+            QString text = tip(mac);
+            const QString prefix = QStringLiteral("IP address also used by ");
+            if (!text.startsWith(prefix))
+                return QStringList{text};
+            QStringList macs = text.mid(prefix.size()).split(QStringLiteral(", "));
+            macs.sort();
+            return macs;
+        };
+        QCOMPARE(others("00:1A:2B:00:00:01"),
+                 (QStringList{QStringLiteral("00:1A:2B:00:00:02"), QStringLiteral("00:1A:2B:00:00:03")}));
+        QCOMPARE(others("00:1A:2B:00:00:02"),
+                 (QStringList{QStringLiteral("00:1A:2B:00:00:01"), QStringLiteral("00:1A:2B:00:00:03")}));
+        QCOMPARE(tip("00:1A:2B:00:00:03", Qt::AccessibleDescriptionRole), tip("00:1A:2B:00:00:03"));
+        QCOMPARE(tip("00:1A:2B:00:00:09"), QStringLiteral("lab0, 192.168.1.10"));
+
+        // The installer gives one of them an address; it answers, and the list is searched again.
+        auto request =
+            SettingRequest(QStringLiteral("00:1A:2B:00:00:02"), QStringLiteral("pw"), "10.0.5.102");
+        dlg.SendCameraPacket(request);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            dlg.m_list->rowCount() == 4 &&
+                dlg.m_list->GetItemText(RowOfMac(*dlg.m_list, QStringLiteral("00:1A:2B:00:00:02")),
+                                        ColumnIp) == QStringLiteral("10.0.5.102"),
+            5000);
+        QVERIFY(!marked("00:1A:2B:00:00:02"));
+        QCOMPARE(tip("00:1A:2B:00:00:02"), QStringLiteral("lab1, 10.0.5.7"));
+        QCOMPARE(tip("00:1A:2B:00:00:01"), QStringLiteral("IP address also used by 00:1A:2B:00:00:03"));
+        QCOMPARE(tip("00:1A:2B:00:00:03"), QStringLiteral("IP address also used by 00:1A:2B:00:00:01"));
+
+        // And another: no address is shared any more.
+        auto last = SettingRequest(QStringLiteral("00:1A:2B:00:00:03"), QStringLiteral("pw"), "10.0.5.103");
+        dlg.SendCameraPacket(last);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            dlg.m_list->rowCount() == 4 &&
+                dlg.m_list->GetItemText(RowOfMac(*dlg.m_list, QStringLiteral("00:1A:2B:00:00:03")),
+                                        ColumnIp) == QStringLiteral("10.0.5.103"),
+            5000);
+        for (const char* mac :
+             {"00:1A:2B:00:00:01", "00:1A:2B:00:00:02", "00:1A:2B:00:00:03", "00:1A:2B:00:00:09"})
+            QVERIFY2(!marked(mac), mac);
+        QCOMPARE(tip("00:1A:2B:00:00:01"), QStringLiteral("lab0, 192.168.1.10"));
+        // Both requests left on the second link only.
+        QCOMPARE(OfKind(first.Received(), "setting").size(), 0);
+        QCOMPARE(OfKind(second.Received(), "setting").size(), 2);
+        QVERIFY2(answerer.Texts().isEmpty(), qPrintable(answerer.Texts().join(QLatin1Char('|'))));
     }
 };
 

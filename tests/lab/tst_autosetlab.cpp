@@ -33,36 +33,6 @@ const QString kDevices = QStringLiteral(
     "kind=recorder mac=02:00:00:00:00:03 model=NVR-1 ip=192.168.1.120 password=rec webport=8000 http=8080 "
     "dlx=9001 tcp=9002 udp=9003 upload=9004 multicast=9005\n");
 
-// What the Auto Setting dialog showed when it opened.
-struct Opened
-{
-    bool seen = false;
-    QString address;
-    QString mask;
-    QString gateway;
-};
-
-QString Shown(QDialog& dialog, const char* control)
-{
-    auto* ip = dialog.findChild<CIPAddressCtrl*>(QString::fromLatin1(control));
-    return ip == nullptr || ip->IsBlank() ? QStringLiteral("blank")
-                                          : QString::fromStdString(FormatDottedQuad(ip->GetAddress()));
-}
-
-// Presses "Auto Set" and, once the dialog is up (after its probes), notes what it shows and lets
-// `act` finish it.
-Opened AutoSet(CNetroveDlg& dlg, const std::function<void(QDialog&)>& act)
-{
-    Opened opened;
-    opened.seen = PressAndDrive(dlg.m_btnAutoSet, QStringLiteral("CDlgAutoSet"), [&](QDialog& dialog) {
-        opened.address = Shown(dialog, "ipAddress");
-        opened.mask = Shown(dialog, "ipSubnetMask");
-        opened.gateway = Shown(dialog, "ipGateway");
-        act(dialog);
-    });
-    return opened;
-}
-
 void TypeAndConfirm(QDialog& dialog, const QString& password)
 {
     auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("editPassword"));
@@ -87,8 +57,8 @@ private slots:
     {
         ClickRowOf(*m_w.dlg, kCameraMac);
         QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
-        const Opened opened =
-            AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("door")); });
+        const AutoSetOpened opened =
+            PressAutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("door")); });
         QVERIFY(opened.seen);
         QCOMPARE(opened.address, u"192.168.1.254"_qs);
         QCOMPARE(opened.gateway, u"192.168.1.1"_qs);
@@ -122,7 +92,8 @@ private slots:
         // A wrong password: the device refuses, so no search clears the blocks handed out.
         for (int attempt = 0; attempt < 2; ++attempt) {
             ClickRowOf(*m_w.dlg, kCameraMac);
-            QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+            QVERIFY(
+                PressAutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
             QTRY_COMPARE(Settings(m_w.lab).size(), attempt + 1);
             QTRY_COMPARE(m_w.boxes->Texts(), QStringList{u"Invalid Password!"_qs});
             m_w.boxes->Clear();
@@ -141,7 +112,7 @@ private slots:
         };
         for (const auto& way : ways) {
             ClickRowOf(*m_w.dlg, kCameraMac);
-            QVERIFY(AutoSet(*m_w.dlg, way).seen);
+            QVERIFY(PressAutoSet(*m_w.dlg, way).seen);
             QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
         }
         QTest::qWait(300);
@@ -149,7 +120,7 @@ private slots:
 
         // A recorder takes no block and keeps its own ports.
         ClickRowOf(*m_w.dlg, kRecorderMac);
-        QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QVERIFY(PressAutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
         QTRY_COMPARE(Settings(m_w.lab).size(), 3);
         const QJsonObject recorder = Settings(m_w.lab)[2];
         QCOMPARE(recorder.value(QLatin1String("channel")).toString(), u"recorder"_qs);
@@ -166,7 +137,7 @@ private slots:
 
         // The short-reply camera gets the short form and the next block; after a search, 10000 again.
         ClickRowOf(*m_w.dlg, kShortMac);
-        QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QVERIFY(PressAutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
         QTRY_COMPARE(Settings(m_w.lab).size(), 4);
         QCOMPARE(Settings(m_w.lab)[3].value(QLatin1String("size")).toInt(), 262);
         QCOMPARE(Field(Settings(m_w.lab)[3], "http"), 10012);
@@ -175,7 +146,7 @@ private slots:
         QTRY_COMPARE(m_w.dlg->m_list->rowCount(), 3);
         QTRY_VERIFY(m_w.dlg->m_checkCamera->isEnabled());
         ClickRowOf(*m_w.dlg, kCameraMac);
-        QVERIFY(AutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
+        QVERIFY(PressAutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
         QTRY_COMPARE(Settings(m_w.lab).size(), 5);
         QCOMPARE(Field(Settings(m_w.lab)[4], "http"), 10000);
     }
@@ -183,7 +154,7 @@ private slots:
     void searchWhileOpenKeepsTheAddressee()
     {
         ClickRowOf(*m_w.dlg, kCameraMac);
-        QVERIFY(AutoSet(*m_w.dlg, [this](QDialog& d) {
+        QVERIFY(PressAutoSet(*m_w.dlg, [this](QDialog& d) {
                     m_w.dlg->OnBnClickedSearch(); // empties the list and the mirror
                     TypeAndConfirm(d, QStringLiteral("door"));
                 }).seen);
@@ -196,7 +167,7 @@ private slots:
     {
         QVERIFY2(m_w.lab.Occupy({u"192.168.1.254"_qs, u"192.168.1.253"_qs}), qPrintable(m_w.lab.Error()));
         ClickRowOf(*m_w.dlg, kCameraMac);
-        const Opened opened = AutoSet(*m_w.dlg, [](QDialog& d) { d.reject(); });
+        const AutoSetOpened opened = PressAutoSet(*m_w.dlg, [](QDialog& d) { d.reject(); });
         QCOMPARE(opened.address, u"192.168.1.252"_qs);
         QCOMPARE(opened.gateway, u"192.168.1.1"_qs);
     }
@@ -209,7 +180,7 @@ private slots:
         QVERIFY2(m_w.lab.Occupy(all), qPrintable(m_w.lab.Error()));
         ClickRowOf(*m_w.dlg, kCameraMac);
         bool stayedOpen = false;
-        const Opened opened = AutoSet(*m_w.dlg, [&stayedOpen](QDialog& d) {
+        const AutoSetOpened opened = PressAutoSet(*m_w.dlg, [&stayedOpen](QDialog& d) {
             // OK sends nothing and the dialog stays; Cancel then closes it.
             QTest::keyClicks(d.findChild<QLineEdit*>(u"editPassword"_qs), u"door"_qs);
             QTest::mouseClick(d.findChild<QPushButton*>(u"buttonOK"_qs), Qt::LeftButton);

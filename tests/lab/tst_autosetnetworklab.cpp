@@ -22,36 +22,9 @@ namespace {
 const QString kFirstCamera = QStringLiteral("02:00:00:00:0A:01");
 const QString kSecondCamera = QStringLiteral("02:00:00:00:0B:01");
 
-// What the Auto Setting dialog showed when it opened, and how long after the click it did.
-struct Opened
+AutoSetOpened AutoSetAndCancel(CNetroveDlg& dlg)
 {
-    bool seen = false;
-    qint64 ms = -1;
-    QString address;
-    QString mask;
-    QString gateway;
-};
-
-QString Shown(QDialog& dialog, const char* control)
-{
-    auto* ip = dialog.findChild<CIPAddressCtrl*>(QString::fromLatin1(control));
-    return ip == nullptr || ip->IsBlank() ? QStringLiteral("blank")
-                                          : QString::fromStdString(FormatDottedQuad(ip->GetAddress()));
-}
-
-Opened AutoSetAndCancel(CNetroveDlg& dlg)
-{
-    Opened opened;
-    QElapsedTimer clock;
-    clock.start();
-    opened.seen = PressAndDrive(dlg.m_btnAutoSet, QStringLiteral("CDlgAutoSet"), [&](QDialog& dialog) {
-        opened.ms = clock.elapsed();
-        opened.address = Shown(dialog, "ipAddress");
-        opened.mask = Shown(dialog, "ipSubnetMask");
-        opened.gateway = Shown(dialog, "ipGateway");
-        dialog.reject();
-    });
-    return opened;
+    return PressAutoSet(dlg, [](QDialog& dialog) { dialog.reject(); });
 }
 
 } // namespace
@@ -121,7 +94,7 @@ private slots:
 
         ClickRowOf(*m_dlg, kSecondCamera);
         QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
-        const Opened opened = AutoSetAndCancel(*m_dlg);
+        const AutoSetOpened opened = AutoSetAndCancel(*m_dlg);
         QVERIFY(opened.seen);
         qInfo("\"Auto Set\" to the dialog: %lld ms, %d of the candidates taken", opened.ms, m_taken);
         QCOMPARE(opened.address, address);
@@ -134,7 +107,7 @@ private slots:
     void firstLinkStaysOnItsNetwork()
     {
         ClickRowOf(*m_dlg, kFirstCamera);
-        const Opened opened = AutoSetAndCancel(*m_dlg);
+        const AutoSetOpened opened = AutoSetAndCancel(*m_dlg);
         QVERIFY(opened.seen);
         QCOMPARE(opened.address, u"192.168.1.254"_qs);
         QCOMPARE(opened.gateway, u"192.168.1.1"_qs);
