@@ -3,11 +3,13 @@
 #include "app/AboutEntry.h"
 #include "app/CAboutDlg.h"
 #include "app/ModeRules.h"
+#include "app/SettingAdapter.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceWebPage.h"
 #include "devicelist/RepaintLimiter.h"
 #include "discovery/ClientTagMaker.h"
 #include "discovery/DiscoveryChannels.h"
+#include "discovery/PacketFields.h"
 #include "res/ControlNames.h"
 #include "res/DialogUnits.h"
 #include "res/MessageBoxes.h"
@@ -304,16 +306,24 @@ void CNetroveDlg::ShowMessage(const QString& text)
     ShowApplicationMessage(this, text);
 }
 
+ArrivalAdapter CNetroveDlg::RequestAdapter(std::span<const std::uint8_t> packet) const
+{
+    // Every setting request is laid out as a camera packet and names its device by MAC text.
+    const QString mac =
+        QString::fromLatin1(ReadText(PacketKind::KindCamera, packet, PacketField::MacAddress));
+    return SettingRequestAdapter(mac, m_list->Rows(), m_mirror);
+}
+
 void CNetroveDlg::SendCameraPacket(std::span<std::uint8_t> packet)
 {
     AwaitSettingResult();
-    m_channels->SendCameraPacket(packet, m_clientTag);
+    m_channels->SendCameraPacket(packet, m_clientTag, RequestAdapter(packet));
 }
 
 void CNetroveDlg::SendRecorderPacket(std::span<std::uint8_t> packet)
 {
     AwaitSettingResult();
-    m_channels->SendRecorderPacket(packet, m_clientTag);
+    m_channels->SendRecorderPacket(packet, m_clientTag, RequestAdapter(packet));
 }
 
 void CNetroveDlg::AwaitSettingResult()

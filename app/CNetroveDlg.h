@@ -178,6 +178,8 @@ private:
     // From now on, results of a setting request are acted on, for kSettingAnswerMs.
     void AwaitSettingResult();
     ReplyFilter CurrentReplyFilter() const;
+    // The adapter the device a setting request names answered on.
+    ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
 
     // Where the template puts each control, and how it follows a larger window.
     struct AnchoredControl

@@ -1,11 +1,12 @@
 // The main window's "Auto Set" button: the chosen device gets a free address of this computer's
-// network and, for a camera, a free block of ports.
+// network on the adapter the device answered on and, for a camera, a free block of ports.
 
 #include "app/CNetroveDlg.h"
 
 #include "autoset/CDlgAutoSet.h"
 #include "autoset/FreeAddressSearch.h"
 #include "autoset/IcmpProbe.h"
+#include "autoset/SearchNetwork.h"
 #include "devicelist/CNetroveListCtrl.h"
 
 namespace Netrove {
@@ -20,10 +21,12 @@ void CNetroveDlg::OnBnClickedAutoSet()
     if (clicked == nullptr || chosen == nullptr)
         return;
 
+    // The device can take an address only of the network it answered on.
+    const ArrivalAdapter arrival = chosen->arrival;
     IcmpProber prober;
     CDlgAutoSet dialog(
-        *this, *chosen, m_mirror.mac, [&prober] { return FindFreeAddress(LocalIpv4Address(), prober); },
-        this);
+        *this, *chosen, m_mirror.mac,
+        [&prober, arrival] { return FindFreeAddress(SearchNetworkOf(arrival), prober); }, this);
     dialog.exec();
 }
 

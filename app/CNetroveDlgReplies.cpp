@@ -119,8 +119,8 @@ bool CNetroveDlg::RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& 
         return true;
     }
     if (action == ReplyAction::AddRow) {
-        rows.push_back(
-            MakeDeviceRow(replyChannel, std::move(datagram.buffer), datagram.size, datagram.family));
+        rows.push_back(MakeDeviceRow(replyChannel, std::move(datagram.buffer), datagram.size, datagram.family,
+                                     std::move(datagram.arrival)));
         return true;
     }
     // Rows that came before a result are listed before it is acted on, as if each datagram had

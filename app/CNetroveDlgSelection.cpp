@@ -85,6 +85,8 @@ void CNetroveDlg::FillSelectionMirror(int row)
     m_mirror.udpPort = QString::number(ReadU16(kind, reply, PacketField::UdpPort));
     m_mirror.dlxPort = QString::number(ReadU16(kind, reply, PacketField::DlxPort));
     m_mirror.uploadPort = QString::number(ReadU16(kind, reply, PacketField::UploadPort));
+    m_mirror.adapterMac = m_mirror.mac;
+    m_mirror.adapter = entry->arrival;
 }
 
 void CNetroveDlg::UpdateRowButtons(int row)

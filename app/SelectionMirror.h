@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/ArrivalAdapter.h"
 #include "discovery/DottedQuad.h"
 
 #include <QString>
@@ -24,6 +25,10 @@ struct SelectionMirror
     QString tcpPort;
     QString udpPort;
     QString uploadPort;
+    // The adapter the chosen device answered on, and that device's MAC text. Kept when the mirror is
+    // emptied, so that a request confirmed after the list was emptied still leaves where its device is.
+    QString adapterMac;
+    ArrivalAdapter adapter;
 };
 
 } // namespace Netrove

@@ -27,7 +27,7 @@ const QString kTitle = QStringLiteral("Auto Setting");
 const QString kNoFreePortBlock =
     QStringLiteral("No free block of service ports is left. Search again to start over.");
 
-// The address search blocks the window for up to a few seconds.
+// The address search blocks the window for about a second.
 class WaitCursor final
 {
 public:

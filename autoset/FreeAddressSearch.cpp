@@ -1,5 +1,7 @@
 #include "autoset/FreeAddressSearch.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace Netrove {
@@ -11,21 +13,75 @@ Ipv4Octets OnNetwork(const Ipv4Octets& network, int host)
     return {network[0], network[1], network[2], static_cast<std::uint8_t>(host)};
 }
 
+std::uint32_t ToNumber(const Ipv4Octets& address)
+{
+    return (std::uint32_t(address[0]) << 24) | (std::uint32_t(address[1]) << 16) |
+           (std::uint32_t(address[2]) << 8) | std::uint32_t(address[3]);
+}
+
+// The network and broadcast addresses of the prefix; /31 and /32 have none (every address of
+// them is a host's).
+bool IsNetworkOrBroadcast(const Ipv4Octets& candidate, const Ipv4Octets& local, int prefixLength)
+{
+    if (prefixLength < 0 || prefixLength > 30)
+        return false;
+    const std::uint32_t hostMask = prefixLength == 0 ? 0xFFFFFFFFu : (0xFFFFFFFFu >> prefixLength);
+    const std::uint32_t network = ToNumber(local) & ~hostMask;
+    const std::uint32_t address = ToNumber(candidate);
+    return address == network || address == (network | hostMask);
+}
+
 } // namespace
 
-FreeAddressProposal FindFreeAddress(const std::optional<Ipv4Octets>& localAddress, AddressProber& prober)
+std::vector<Ipv4Octets> FreeAddressCandidates(const Ipv4Octets& localAddress)
+{
+    std::vector<Ipv4Octets> candidates;
+    for (int host = kFirstCandidate; host >= kLastCandidate; --host)
+        candidates.push_back(OnNetwork(localAddress, host));
+    return candidates;
+}
+
+bool IsNeverProposed(const Ipv4Octets& candidate, const SearchNetwork& network)
+{
+    if (candidate == network.localAddress)
+        return true;
+    if (std::find(network.ownAddresses.begin(), network.ownAddresses.end(), candidate) !=
+        network.ownAddresses.end())
+        return true;
+    return IsNetworkOrBroadcast(candidate, network.localAddress, network.prefixLength);
+}
+
+FreeAddressProposal FindFreeAddress(const std::optional<SearchNetwork>& network, AddressProber& prober)
 {
     FreeAddressProposal proposal;
-    if (!localAddress)
+    if (!network)
         return proposal;
-    proposal.localAddress = *localAddress;
-    for (int host = kFirstCandidate; host >= kLastCandidate; --host) {
-        const Ipv4Octets candidate = OnNetwork(*localAddress, host);
-        switch (prober.IsAddressInUse(candidate)) {
+    proposal.localAddress = network->localAddress;
+
+    const std::vector<Ipv4Octets> candidates = FreeAddressCandidates(network->localAddress);
+    std::vector<Ipv4Octets> probed;
+    for (const Ipv4Octets& candidate : candidates) {
+        if (!IsNeverProposed(candidate, *network))
+            probed.push_back(candidate);
+    }
+    const std::vector<AddressProber::Result> results =
+        probed.empty() ? std::vector<AddressProber::Result>{} : prober.Probe(probed);
+
+    // The same walk as probing one candidate after the other: the first free one is proposed, a
+    // missing socket ends the search, a taken one passes to the next.
+    std::size_t next = 0;
+    for (const Ipv4Octets& candidate : candidates) {
+        if (next == probed.size() || probed[next] != candidate)
+            continue; // never proposed
+        // A prober that gave fewer results than it was asked for has not shown the rest free.
+        const AddressProber::Result result =
+            next < results.size() ? results[next] : AddressProber::Result::InUse;
+        ++next;
+        switch (result) {
         case AddressProber::Result::Free:
             proposal.outcome = FreeAddressOutcome::Found;
             proposal.address = candidate;
-            proposal.gateway = OnNetwork(*localAddress, kGatewayHost);
+            proposal.gateway = OnNetwork(network->localAddress, kGatewayHost);
             return proposal;
         case AddressProber::Result::NoSocket:
             proposal.outcome = FreeAddressOutcome::NoProbeSocket;

@@ -86,4 +86,14 @@ bool IsEchoReplyFrom(std::span<const std::uint8_t> datagram, IcmpSocketKind kind
     return true;
 }
 
+std::optional<std::size_t> MatchEchoReply(std::span<const std::uint8_t> datagram, IcmpSocketKind kind,
+                                          const Ipv4Octets& sender, std::span<const Ipv4Octets> candidates,
+                                          std::uint16_t identifier)
+{
+    const auto at = std::find(candidates.begin(), candidates.end(), sender);
+    if (at == candidates.end() || !IsEchoReplyFrom(datagram, kind, sender, *at, identifier))
+        return std::nullopt;
+    return static_cast<std::size_t>(at - candidates.begin());
+}
+
 } // namespace Netrove

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace Netrove {
@@ -38,5 +39,12 @@ enum class IcmpSocketKind
 // address) is not. Safe on any bytes.
 bool IsEchoReplyFrom(std::span<const std::uint8_t> datagram, IcmpSocketKind kind, const Ipv4Octets& sender,
                      const Ipv4Octets& candidate, std::uint16_t identifier);
+
+// Which of the candidates, all sent the same request at once, `datagram` from `sender` is the echo
+// reply of: the one at the sender's address, when IsEchoReplyFrom holds for it. Nothing for any
+// other datagram. Safe on any bytes.
+std::optional<std::size_t> MatchEchoReply(std::span<const std::uint8_t> datagram, IcmpSocketKind kind,
+                                          const Ipv4Octets& sender, std::span<const Ipv4Octets> candidates,
+                                          std::uint16_t identifier);
 
 } // namespace Netrove

@@ -7,6 +7,7 @@
 #include <netdb.h>
 #include <unistd.h>
 
+#include <bit>
 #include <climits>
 
 namespace Netrove {
@@ -58,18 +59,46 @@ std::vector<Ipv4Octets> ResolvedHostAddresses()
     return addresses;
 }
 
-std::vector<Ipv4Octets> AdapterAddresses()
+std::vector<AdapterAddress> AdapterIpv4Addresses()
 {
-    std::vector<Ipv4Octets> addresses;
+    std::vector<AdapterAddress> addresses;
     ifaddrs* adapters = nullptr;
     if (::getifaddrs(&adapters) != 0)
         return addresses;
     for (const ifaddrs* adapter = adapters; adapter; adapter = adapter->ifa_next) {
-        if (adapter->ifa_addr && adapter->ifa_addr->sa_family == AF_INET && (adapter->ifa_flags & IFF_UP))
-            addresses.push_back(OctetsOf(*reinterpret_cast<const sockaddr_in*>(adapter->ifa_addr)));
+        if (!adapter->ifa_addr || adapter->ifa_addr->sa_family != AF_INET || !adapter->ifa_name)
+            continue;
+        AdapterAddress entry;
+        // An address with a label ("eth0:1") belongs to the adapter before the colon.
+        entry.name = adapter->ifa_name;
+        entry.name = entry.name.substr(0, entry.name.find(':'));
+        entry.interfaceIndex = static_cast<int>(::if_nametoindex(entry.name.c_str()));
+        entry.address = OctetsOf(*reinterpret_cast<const sockaddr_in*>(adapter->ifa_addr));
+        if (adapter->ifa_netmask && adapter->ifa_netmask->sa_family == AF_INET) {
+            const in_addr_t mask =
+                reinterpret_cast<const sockaddr_in*>(adapter->ifa_netmask)->sin_addr.s_addr;
+            entry.prefixLength = std::popcount(static_cast<std::uint32_t>(mask));
+        }
+        entry.up = (adapter->ifa_flags & IFF_UP) != 0;
+        addresses.push_back(std::move(entry));
     }
     ::freeifaddrs(adapters);
     return addresses;
+}
+
+std::vector<Ipv4Octets> UpAddresses(std::span<const AdapterAddress> adapters)
+{
+    std::vector<Ipv4Octets> addresses;
+    for (const AdapterAddress& adapter : adapters) {
+        if (adapter.up)
+            addresses.push_back(adapter.address);
+    }
+    return addresses;
+}
+
+std::vector<Ipv4Octets> AdapterAddresses()
+{
+    return UpAddresses(AdapterIpv4Addresses());
 }
 
 std::optional<Ipv4Octets> LocalIpv4Address()

@@ -25,16 +25,17 @@
 //   sort_ms            the slowest of the sortable columns, sorted once with all rows listed
 
 #include "app/CNetroveDlg.h"
+#include "bench/BenchOutput.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DiscoveryChannels.h"
 #include "tests/lab/LabFixture.h"
+#include "tests/lab/ProcessFigures.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonObject>
 #include <QPushButton>
 #include <QThread>
@@ -46,31 +47,19 @@
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
-#include <fcntl.h>
 #include <malloc.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/utsname.h>
-#include <unistd.h>
 
 using namespace Netrove;
+using Bench::Csv;
+using Bench::Note;
+using Bench::Out;
 
 namespace {
 
-// The figures go here; the window's own chatter on standard output goes to /dev/null.
-FILE* g_out = stdout;
-// With --csv, every line that is not a header or a run starts with "# ".
-bool g_csv = false;
-
 constexpr const char* kCsvHeader = "n,mode,answering,rows,lost,kernel_drops,last_send_ms,last_row_ms,"
                                    "cpu_us_per_reply,max_stall_ms,rss_bytes_per_row,sort_ms";
-
-void Note(const QString& text)
-{
-    std::fprintf(g_out, "%s%s\n", g_csv ? "# " : "", qPrintable(text));
-    std::fflush(g_out);
-}
 
 // CPU time of the whole process, all threads (glibc: CLOCK_PROCESS_CPUTIME_ID).
 double CpuSeconds()
@@ -84,31 +73,6 @@ double MonotonicMs()
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-long long ResidentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : -1;
-}
-
-// Empty when this process runs in the host namespace of the lab named in NETROVE_LAB; otherwise
-// why it must not send from here.
-QString NotInLab()
-{
-    if (const QString why = LabFixture::Unavailable(); !why.isEmpty())
-        return why;
-    struct stat self = {};
-    struct stat host = {};
-    const QString hostNs = QStringLiteral("/run/netns/%1-host").arg(LabFixture::LabName());
-    if (::stat("/proc/self/ns/net", &self) != 0 || ::stat(qPrintable(hostNs), &host) != 0)
-        return QStringLiteral("cannot compare this process's network namespace with %1").arg(hostNs);
-    if (self.st_dev != host.st_dev || self.st_ino != host.st_ino)
-        return QStringLiteral("this process is not in the lab's host namespace %1").arg(hostNs);
-    return {};
 }
 
 // What the system granted the camera receive socket (bound to the reply port), as SO_RCVBUF
@@ -316,7 +280,7 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
 QString Figure(double value, int decimals)
 {
     if (std::isnan(value))
-        return g_csv ? QString() : QStringLiteral("-");
+        return Csv() ? QString() : QStringLiteral("-");
     return QString::number(value, 'f', decimals);
 }
 
@@ -340,31 +304,31 @@ void Print(int devices, const char* mode, const RunResult& r)
                              Figure(r.maxStallMs, 1),
                              Figure(rssPerRow, 0),
                              Figure(r.sortMs, 2)};
-    if (g_csv) {
-        std::fprintf(g_out, "%s\n", qPrintable(fields.join(QLatin1Char(','))));
+    if (Csv()) {
+        std::fprintf(Out(), "%s\n", qPrintable(fields.join(QLatin1Char(','))));
     } else {
         static constexpr int kWidths[] = {6, -7, 9, 6, 6, 12, 12, 11, 16, 12, 17, 7};
         QString line;
         for (int i = 0; i < fields.size(); ++i)
             line += QStringLiteral("%1  ").arg(fields[i], kWidths[i]);
         line.chop(2);
-        std::fprintf(g_out, "%s\n", qPrintable(line));
+        std::fprintf(Out(), "%s\n", qPrintable(line));
     }
-    std::fflush(g_out);
+    std::fflush(Out());
     if (!r.error.isEmpty())
         Note(QStringLiteral("%1 %2: %3").arg(devices).arg(QLatin1String(mode), r.error));
 }
 
 void PrintTableHeader()
 {
-    if (g_csv) {
-        std::fprintf(g_out, "%s\n", kCsvHeader);
+    if (Csv()) {
+        std::fprintf(Out(), "%s\n", kCsvHeader);
     } else {
-        std::fprintf(g_out, "%6s  %-7s  %9s  %6s  %6s  %12s  %12s  %11s  %16s  %12s  %17s  %7s\n", "n",
+        std::fprintf(Out(), "%6s  %-7s  %9s  %6s  %6s  %12s  %12s  %11s  %16s  %12s  %17s  %7s\n", "n",
                      "mode", "answering", "rows", "lost", "kernel_drops", "last_send_ms", "last_row_ms",
                      "cpu_us_per_reply", "max_stall_ms", "rss_bytes_per_row", "sort_ms");
     }
-    std::fflush(g_out);
+    std::fflush(Out());
 }
 
 bool ParseSizes(const QString& text, QList<int>& sizes)
@@ -401,55 +365,18 @@ int Usage(int code)
     return code;
 }
 
-QString ReadTrimmed(const char* path)
-{
-    QFile file(QString::fromLatin1(path));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed())
-                                          : QStringLiteral("?");
-}
-
-QString CpuModel()
-{
-    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
-    // Files under /proc claim a size of 0, so they are read whole rather than line by line.
-    if (!cpuinfo.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    for (const QByteArray& line : cpuinfo.readAll().split('\n')) {
-        if (line.startsWith("model name"))
-            return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-    }
-    return QStringLiteral("?");
-}
-
-QString LoadAverage()
-{
-    return ReadTrimmed("/proc/loadavg").section(QLatin1Char(' '), 0, 2);
-}
-
 void PrintMachine(int receiveBuffer)
 {
-    utsname system{};
-    ::uname(&system);
     Note(QStringLiteral("netrove-bench: one search, N simulated cameras answering (lab %1)")
              .arg(LabFixture::LabName()));
-    Note(QStringLiteral("machine: %1, %2 cores online; %3 %4; Qt %5 (built with %6), %7 build, %8 platform")
-             .arg(CpuModel())
-             .arg(::sysconf(_SC_NPROCESSORS_ONLN))
-             .arg(QString::fromLatin1(system.sysname), QString::fromLatin1(system.release),
-                  QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR),
-#ifdef NDEBUG
-                  QStringLiteral("optimised"),
-#else
-                  QStringLiteral("debug"),
-#endif
-                  QGuiApplication::platformName()));
-    Note(
-        QStringLiteral("net.core.rmem_default %1, net.core.rmem_max %2 (host side of the lab)")
-            .arg(ReadTrimmed("/proc/sys/net/core/rmem_default"), ReadTrimmed("/proc/sys/net/core/rmem_max")));
+    Note(QStringLiteral("machine: %1").arg(Bench::MachineText()));
+    Note(QStringLiteral("net.core.rmem_default %1, net.core.rmem_max %2 (host side of the lab)")
+             .arg(Bench::ReadTrimmed("/proc/sys/net/core/rmem_default"),
+                  Bench::ReadTrimmed("/proc/sys/net/core/rmem_max")));
     Note(QStringLiteral("camera receive buffer: requested %1, granted %2 (SO_RCVBUF, which counts double)")
              .arg(receiveBuffer)
              .arg(GrantedCameraReceiveBuffer()));
-    Note(QStringLiteral("load average at start: %1").arg(LoadAverage()));
+    Note(QStringLiteral("load average at start: %1").arg(Bench::LoadAverage()));
 }
 
 } // namespace
@@ -464,7 +391,7 @@ int main(int argc, char** argv)
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return Usage(0);
         if (arg == QLatin1String("--csv")) {
-            g_csv = true;
+            Bench::SetCsv(true);
         } else if (arg == QLatin1String("--sizes") && hasNext) {
             if (!ParseSizes(QString::fromLocal8Bit(argv[++i]), sizes))
                 return Usage(2);
@@ -481,21 +408,12 @@ int main(int argc, char** argv)
             return Usage(2);
         }
     }
-    if (const QString why = NotInLab(); !why.isEmpty())
+    if (const QString why = LabFixture::NotOnHostSide(); !why.isEmpty())
         return LabFixture::Skip(why);
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The window reports every row on standard output; keep that out of the figures.
-    const int figures = ::dup(STDOUT_FILENO);
-    if (figures >= 0) {
-        if (FILE* out = ::fdopen(figures, "w"))
-            g_out = out;
-        const int null = ::open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            ::dup2(null, STDOUT_FILENO);
-            ::close(null);
-        }
-    }
+    Bench::KeepFiguresApart();
 
     QApplication app(argc, argv);
     {
@@ -516,7 +434,6 @@ int main(int argc, char** argv)
         Print(n, "burst", Run(n, RunMode::Burst, receiveBuffer));
         Print(n, "opening", Run(n, RunMode::Opening, receiveBuffer));
     }
-    Note(QStringLiteral("load average at end: %1").arg(LoadAverage()));
-    std::fflush(g_out);
+    Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
     return 0;
 }

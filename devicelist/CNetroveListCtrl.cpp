@@ -1,6 +1,7 @@
 #include "devicelist/CNetroveListCtrl.h"
 
 #include "devicelist/SortKeys.h"
+#include "devicelist/WarningColour.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -37,6 +38,14 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
 
     for (int column = 0; column < ColumnCount; ++column)
         setColumnWidth(column, kDeviceListColumns[column].width);
+    m_rows->SetWarningColour(WarningTextColour(palette()));
+}
+
+void CNetroveListCtrl::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        m_rows->SetWarningColour(WarningTextColour(palette()));
 }
 
 int CNetroveListCtrl::SelectedRow() const

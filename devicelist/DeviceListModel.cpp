@@ -1,8 +1,11 @@
 #include "devicelist/DeviceListModel.h"
 
+#include "devicelist/RowTooltips.h"
 #include "devicelist/SortKeys.h"
 #include "discovery/PacketLayout.h"
 #include "res/Strings.h"
+
+#include <QBrush>
 
 #include <algorithm>
 #include <limits>
@@ -45,6 +48,20 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const
         return Text(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(kDeviceListColumns[index.column()].alignment);
+    case Qt::ForegroundRole:
+        if (index.column() == ColumnIp && HasConflict(index.row()))
+            return QBrush(m_warningColour);
+        return {};
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+        if (index.column() == ColumnIp) {
+            if (const QStringList others = ConflictingMacs(index.row()); !others.isEmpty())
+                return AddressConflictText(others);
+        }
+        const DeviceEntry* entry = EntryAt(index.row());
+        const QString adapter = entry ? ArrivalText(entry->arrival) : QString();
+        return adapter.isEmpty() ? QVariant() : QVariant(adapter);
+    }
     default:
         return {};
     }
@@ -82,11 +99,16 @@ DeviceListModel::Row DeviceListModel::MakeRow(NewDeviceRow&& source, int positio
     return row;
 }
 
+QByteArrayView DeviceListModel::TextView(const Row& row, int column)
+{
+    const int begin = column == ColumnNo + 1 ? 0 : row.ends[column - 2];
+    const int end = row.ends[column - 1];
+    return QByteArrayView(row.texts.constData() + begin, end - begin);
+}
+
 QByteArray DeviceListModel::MacKey(const Row& row)
 {
-    const int begin = row.ends[ColumnMac - 2];
-    const int end = row.ends[ColumnMac - 1];
-    return row.texts.mid(begin, end - begin);
+    return TextView(row, ColumnMac).toByteArray();
 }
 
 QString DeviceListModel::Text(int row, int column) const
@@ -96,25 +118,93 @@ QString DeviceListModel::Text(int row, int column) const
     const Row& r = m_rows[static_cast<std::size_t>(row)];
     if (column == ColumnNo)
         return RowNumberText(r.number);
-    const int begin = column == 1 ? 0 : r.ends[column - 2];
-    const int end = r.ends[column - 1];
-    return QString::fromUtf8(r.texts.constData() + begin, end - begin);
+    const QByteArrayView text = TextView(r, column);
+    return QString::fromUtf8(text.data(), text.size());
 }
 
-void DeviceListModel::IndexRow(int row)
+bool DeviceListModel::HasConflict(int row) const
+{
+    const Row& r = m_rows[static_cast<std::size_t>(row)];
+    const AddressIndex::Rows sharing = m_rowsOfIp.Find(TextView(r, ColumnIp));
+    if (sharing.size() < 2)
+        return false;
+    const QByteArrayView mac = TextView(r, ColumnMac);
+    for (int i = 0; i < sharing.size(); ++i) {
+        if (TextView(m_rows[static_cast<std::size_t>(sharing.at(i))], ColumnMac) != mac)
+            return true;
+    }
+    return false;
+}
+
+QStringList DeviceListModel::ConflictingMacs(int row) const
+{
+    if (row < 0 || row >= rowCount() || !HasConflict(row))
+        return {};
+    const Row& r = m_rows[static_cast<std::size_t>(row)];
+    const AddressIndex::Rows sharing = m_rowsOfIp.Find(TextView(r, ColumnIp));
+    std::vector<int> others;
+    others.reserve(static_cast<std::size_t>(sharing.size()));
+    for (int i = 0; i < sharing.size(); ++i)
+        others.push_back(sharing.at(i));
+    std::sort(others.begin(), others.end());
+    const QByteArrayView mac = TextView(r, ColumnMac);
+    QStringList macs;
+    // A device listed twice is named once; thousands of factory-fresh cameras stay cheap to name.
+    QSet<QByteArrayView> named;
+    for (const int other : others) {
+        const QByteArrayView otherMac = TextView(m_rows[static_cast<std::size_t>(other)], ColumnMac);
+        if (otherMac == mac || named.contains(otherMac))
+            continue;
+        named.insert(otherMac);
+        macs.append(QString::fromUtf8(otherMac.data(), otherMac.size()));
+    }
+    return macs;
+}
+
+void DeviceListModel::SetWarningColour(const QColor& colour)
+{
+    if (colour == m_warningColour)
+        return;
+    m_warningColour = colour;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, ColumnIp), index(rowCount() - 1, ColumnIp), {Qt::ForegroundRole});
+}
+
+int DeviceListModel::IndexRow(int row)
 {
     // Only the first row with a MAC counts; a later duplicate never shadows it.
-    const QByteArray mac = MacKey(m_rows[static_cast<std::size_t>(row)]);
+    const Row& r = m_rows[static_cast<std::size_t>(row)];
+    const QByteArray mac = MacKey(r);
     if (!m_rowOfMac.contains(mac))
         m_rowOfMac.insert(mac, row);
+    return m_rowsOfIp.Add(TextView(r, ColumnIp), row);
 }
 
-void DeviceListModel::RebuildMacIndex()
+void DeviceListModel::RebuildIndexes()
 {
     m_rowOfMac.clear();
     m_rowOfMac.reserve(static_cast<qsizetype>(m_rows.size()));
+    m_rowsOfIp.Clear();
+    m_rowsOfIp.Reserve(static_cast<qsizetype>(m_rows.size()));
     for (int row = 0; row < rowCount(); ++row)
         IndexRow(row);
+}
+
+void DeviceListModel::AddressesChanged(const QSet<QByteArray>& addresses)
+{
+    // One notice for all: the view draws the span of rows again, whatever lies between.
+    int first = std::numeric_limits<int>::max();
+    int last = -1;
+    for (const QByteArray& address : addresses) {
+        const AddressIndex::Rows rows = m_rowsOfIp.Find(address);
+        for (int i = 0; i < rows.size(); ++i) {
+            first = std::min(first, rows.at(i));
+            last = std::max(last, rows.at(i));
+        }
+    }
+    if (last >= 0)
+        emit dataChanged(index(first, ColumnIp), index(last, ColumnIp),
+                         {Qt::ForegroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 int DeviceListModel::InsertDeviceRow(int position, NewDeviceRow source)
@@ -123,10 +213,15 @@ int DeviceListModel::InsertDeviceRow(int position, NewDeviceRow source)
     beginInsertRows({}, row, row);
     m_rows.insert(m_rows.begin() + row, MakeRow(std::move(source), row));
     endInsertRows();
-    if (row == rowCount() - 1)
-        IndexRow(row);
-    else
-        RebuildMacIndex();
+    int sharing = 0;
+    if (row == rowCount() - 1) {
+        sharing = IndexRow(row);
+    } else {
+        RebuildIndexes();
+        sharing = m_rowsOfIp.Find(TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp)).size();
+    }
+    if (sharing > 1)
+        AddressesChanged({TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp).toByteArray()});
     return row;
 }
 
@@ -138,6 +233,8 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
     QHash<QByteArray, std::size_t> appendedOfMac;
     int firstReplaced = listed;
     int lastReplaced = -1;
+    // Addresses whose rows gained or lost a device sharing them.
+    QSet<QByteArray> changedAddresses;
 
     for (NewDeviceRow& reply : replies) {
         const QByteArray mac = reply.texts[ColumnMac].toUtf8();
@@ -145,7 +242,16 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
             const int row = listedRow.value();
             Row& target = m_rows[static_cast<std::size_t>(row)];
             reply.number = target.number;
-            target = MakeRow(std::move(reply), row);
+            const Row replaced = std::exchange(target, MakeRow(std::move(reply), row));
+            // A device that was given a new address leaves the devices of its old one.
+            if (const QByteArrayView ip = TextView(target, ColumnIp); ip != TextView(replaced, ColumnIp)) {
+                // The row itself is drawn anew below; the rows it leaves or joins are marked anew.
+                const QByteArrayView old = TextView(replaced, ColumnIp);
+                if (m_rowsOfIp.Remove(old, row) > 0)
+                    changedAddresses.insert(old.toByteArray());
+                if (m_rowsOfIp.Add(ip, row) > 1)
+                    changedAddresses.insert(ip.toByteArray());
+            }
             firstReplaced = std::min(firstReplaced, row);
             lastReplaced = std::max(lastReplaced, row);
         } else if (const auto pending = appendedOfMac.constFind(mac); pending != appendedOfMac.cend()) {
@@ -160,15 +266,18 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
 
     if (lastReplaced >= firstReplaced)
         emit dataChanged(index(firstReplaced, 0), index(lastReplaced, ColumnCount - 1));
-    if (appended.empty())
-        return 0;
     const int added = static_cast<int>(appended.size());
-    beginInsertRows({}, listed, listed + added - 1);
-    m_rows.insert(m_rows.end(), std::make_move_iterator(appended.begin()),
-                  std::make_move_iterator(appended.end()));
-    endInsertRows();
-    for (int row = listed; row < rowCount(); ++row)
-        IndexRow(row);
+    if (added > 0) {
+        beginInsertRows({}, listed, listed + added - 1);
+        m_rows.insert(m_rows.end(), std::make_move_iterator(appended.begin()),
+                      std::make_move_iterator(appended.end()));
+        endInsertRows();
+    }
+    for (int row = listed; row < rowCount(); ++row) {
+        if (IndexRow(row) > 1)
+            changedAddresses.insert(TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp).toByteArray());
+    }
+    AddressesChanged(changedAddresses);
     return added;
 }
 
@@ -176,10 +285,12 @@ void DeviceListModel::RemoveDeviceRow(int row)
 {
     if (row < 0 || row >= rowCount())
         return;
+    const QByteArray ip = TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp).toByteArray();
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
-    RebuildMacIndex();
+    RebuildIndexes();
+    AddressesChanged({ip});
 }
 
 void DeviceListModel::ClearDeviceList()
@@ -191,6 +302,7 @@ void DeviceListModel::ClearDeviceList()
     m_rows.shrink_to_fit();
     m_rowOfMac.clear();
     m_rowOfMac.squeeze();
+    m_rowsOfIp.Clear();
     endResetModel();
 }
 
@@ -244,7 +356,7 @@ void DeviceListModel::SortRows(int column, int ascending)
     for (const QModelIndex& old : before)
         after.append(index(newRowOf[static_cast<std::size_t>(old.row())], old.column()));
     changePersistentIndexList(before, after);
-    RebuildMacIndex();
+    RebuildIndexes();
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "devicelist/AddressIndex.h"
 #include "devicelist/DeviceEntry.h"
 #include "devicelist/DeviceListColumns.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QColor>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -26,7 +30,11 @@ struct NewDeviceRow
 
 // The rows of the device list, in the order shown. Each row owns its DeviceEntry, so an entry goes
 // exactly when its row goes. A MAC index finds the row of a device without walking the list, so
-// that a reply costs the same with ten rows as with ten thousand.
+// that a reply costs the same with ten rows as with ten thousand; an address index does the same for
+// rows whose devices report one IP address between them. Such an address is marked in each of those
+// rows (the warning colour, and a tooltip naming the other devices), so that the installer sees which
+// devices still need an address of their own. Every row's tooltip names the adapter its device
+// answered on.
 class DeviceListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -58,6 +66,12 @@ public:
     const DeviceEntry* EntryAt(int row) const;
     QString Text(int row, int column) const;
 
+    // The MAC texts of the other devices listed with the row's IP address text, in list order; empty
+    // when the row's address is its own.
+    QStringList ConflictingMacs(int row) const;
+    // What marked IP addresses are drawn in.
+    void SetWarningColour(const QColor& colour);
+
     // Orders the rows by the column's sort key (rows whose keys are equal keep their order) and
     // numbers them anew from 1. Selections and other persistent indexes follow their rows.
     void SortRows(int column, int ascending);
@@ -74,13 +88,20 @@ private:
     };
 
     static Row MakeRow(NewDeviceRow&& source, int position);
+    static QByteArrayView TextView(const Row& row, int column);
     static QByteArray MacKey(const Row& row);
-    void RebuildMacIndex();
-    void IndexRow(int row);
+    bool HasConflict(int row) const;
+    void RebuildIndexes();
+    // Gives how many rows have the row's IP address text now.
+    int IndexRow(int row);
+    // The IP cells of every row listed with one of these addresses have changed their mark.
+    void AddressesChanged(const QSet<QByteArray>& addresses);
 
     std::vector<Row> m_rows;
     // MAC text (UTF-8) to the first row that shows it.
     QHash<QByteArray, int> m_rowOfMac;
+    AddressIndex m_rowsOfIp;
+    QColor m_warningColour{0xB0, 0x00, 0x20};
 };
 
 } // namespace Netrove

@@ -3,13 +3,14 @@
 namespace Netrove {
 
 NewDeviceRow MakeDeviceRow(ReplyChannel channel, std::vector<std::uint8_t> buffer, std::size_t received,
-                           int senderFamily)
+                           int senderFamily, ArrivalAdapter arrival)
 {
     const DeviceRowTexts texts = PrepareSearchReply(channel, buffer, received, senderFamily);
     NewDeviceRow row;
     row.entry = std::make_unique<DeviceEntry>();
     row.entry->kind = ChannelKind(channel);
     row.entry->reply = std::move(buffer);
+    row.entry->arrival = std::move(arrival);
     row.texts = {QString(),
                  QString::fromLatin1(texts.model),
                  QString::fromLatin1(texts.alias),

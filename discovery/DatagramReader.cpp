@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -34,6 +35,10 @@ void Consume(int eventFd)
     std::uint64_t value = 0;
     [[maybe_unused]] const ssize_t got = ::read(eventFd, &value, sizeof(value));
 }
+
+// Room for the drop counter and the arrival adapter (IP_PKTINFO or IPV6_PKTINFO) of one datagram.
+constexpr std::size_t kControlBytes =
+    CMSG_SPACE(sizeof(std::uint32_t)) + CMSG_SPACE(std::max(sizeof(in_pktinfo), sizeof(in6_pktinfo)));
 
 // The drop counter the kernel stamps on a datagram when the socket asked for it.
 bool ReadDropCount(msghdr& header, std::uint32_t& drops)
@@ -94,6 +99,8 @@ void DatagramReader::Stop()
         Wake();
         m_thread.join();
     }
+    // No thread runs now: the cache is ours to clear, and sockets opened later start afresh.
+    m_adapters.Clear();
     std::lock_guard queues(m_queueMutex);
     for (Slot& s : m_slots) {
         s.fd = -1;
@@ -104,6 +111,11 @@ void DatagramReader::Stop()
         s.kernelDrops = 0;
         s.queueDrops = 0;
     }
+}
+
+void DatagramReader::ForgetAdapters()
+{
+    m_forgetAdapters = true;
 }
 
 void DatagramReader::SetPaused(bool paused)
@@ -222,11 +234,15 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
     std::array<sockaddr_storage, kPerCall> senders{};
     std::array<iovec, kPerCall> io{};
     std::array<mmsghdr, kPerCall> messages{};
-    alignas(cmsghdr) std::array<std::array<char, CMSG_SPACE(sizeof(std::uint32_t))>, kPerCall> control{};
+    alignas(cmsghdr) std::array<std::array<char, kControlBytes>, kPerCall> control{};
     for (std::vector<std::uint8_t>& buffer : slot.buffers) {
         if (buffer.size() != bufferBytes)
             buffer.assign(bufferBytes, 0);
     }
+
+    // An adapter renamed or given another address since is asked for again.
+    if (m_forgetAdapters.exchange(false))
+        m_adapters.Clear();
 
     healthy = true;
     int taken = 0;
@@ -265,6 +281,8 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
                 std::min<std::size_t>(header.msg_namelen, sizeof(sockaddr_storage));
             std::memcpy(&item.datagram.from, &senders[at], nameLength);
             item.datagram.family = nameLength > 0 ? item.datagram.from.ss_family : AF_UNSPEC;
+            if (const auto arrival = ReadArrivalKey(header))
+                item.datagram.arrival = m_adapters.Find(*arrival);
             const std::size_t length = messages[at].msg_len;
             std::vector<std::uint8_t>& buffer = slot.buffers[at];
             if ((header.msg_flags & MSG_TRUNC) || length > slot.bufferSize) {

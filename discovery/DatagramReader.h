@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/ArrivalAdapterCache.h"
 #include "discovery/ReceivedDatagram.h"
 
 #include <array>
@@ -37,6 +38,9 @@ public:
     void Watch(int slot, int fd, std::size_t bufferSize, int wakeFd);
     // Stops the thread and forgets every socket and every queued datagram; the sockets stay open.
     void Stop();
+    // Adapter names and addresses are asked for anew from the next datagram on, as adapters may
+    // have come, gone or changed since.
+    void ForgetAdapters();
     // While paused, nothing is read and the kernel's queues fill as they would under a busy window.
     void SetPaused(bool paused);
 
@@ -84,6 +88,9 @@ private:
     int m_controlFd = -1; // eventfd that wakes the thread for a change or a stop
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_paused{false};
+    std::atomic<bool> m_forgetAdapters{false};
+    // The adapters datagrams arrived on; touched by the reader thread only, or while it does not run.
+    ArrivalAdapterCache m_adapters;
 };
 
 } // namespace Netrove

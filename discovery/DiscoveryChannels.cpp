@@ -3,6 +3,7 @@
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "discovery/SearchRequests.h"
+#include "discovery/SendDatagram.h"
 
 #include <QSocketNotifier>
 
@@ -123,8 +124,13 @@ bool DiscoveryChannels::Watch(DiscoveryChannel which, int fd)
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
         return false;
-    // Every datagram then carries the count of those the system dropped before it.
+    // Every datagram then carries the count of those the system dropped before it, and the adapter
+    // it came in on: the row of the device that sent it remembers that adapter.
     SetIntOption(fd, SOL_SOCKET, SO_RXQ_OVFL, 1);
+    if (which == DiscoveryChannel::IPv6)
+        SetIntOption(fd, IPPROTO_IPV6, IPV6_RECVPKTINFO, 1);
+    else
+        SetIntOption(fd, IPPROTO_IP, IP_PKTINFO, 1);
 
     const DiscoveryChannel group = which == DiscoveryChannel::Recorder ? which : DiscoveryChannel::Camera;
     Announcer& announcer = AnnouncerOf(which);
@@ -237,7 +243,10 @@ int DiscoveryChannels::InitIPv6Channel()
     ::freeaddrinfo(group);
     m_bHaveIPv6Group = true;
 
-    if (!SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_MULTICAST_HOPS, kIPv6HopLimit)) {
+    // The socket answers on the port the first search leaves from; left dual-stack, it would take
+    // IPv4 datagrams sent to that port too and list their senders as IPv6 cameras.
+    if (!SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_V6ONLY, 1) ||
+        !SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_MULTICAST_HOPS, kIPv6HopLimit)) {
         ReportSocketError(QStringLiteral("IPv6 setsockopt() Failure!"), errno);
         m_sockIPv6.reset();
         return 0;
@@ -279,48 +288,71 @@ int DiscoveryChannels::ReceiveSocket(DiscoveryChannel channel) const
     return -1;
 }
 
-void DiscoveryChannels::SendTo(int fd, std::span<const std::uint8_t> packet, const sockaddr* to,
-                               socklen_t length, const QString& failureText)
+std::vector<InterfaceAddress> DiscoveryChannels::InterfaceAddresses() const
 {
-    const ssize_t sent = fd < 0 ? -1 : ::sendto(fd, packet.data(), packet.size(), 0, to, length);
-    if (sent != static_cast<ssize_t>(packet.size()))
-        ReportSocketError(failureText, fd < 0 ? EBADF : errno);
+    return listInterfaceAddresses ? listInterfaceAddresses() : SystemInterfaceAddresses();
+}
+
+void DiscoveryChannels::SendSearch(int fd, std::span<const std::uint8_t> packet, const sockaddr* to,
+                                   socklen_t length, const QString& failureText)
+{
+    // Adapters may have been renamed or readdressed since the last search.
+    m_reader.ForgetAdapters();
+    const std::vector<SearchAdapter> adapters = SearchAdapters(InterfaceAddresses(), to->sa_family);
+    int failure = 0;
+    if (adapters.empty())
+        failure = SendDatagram(fd, packet, to, length, 0);
+    for (const SearchAdapter& adapter : adapters) {
+        const int error = SendDatagram(fd, packet, to, length, adapter.interfaceIndex);
+        if (failure == 0)
+            failure = error;
+    }
+    if (failure != 0)
+        ReportSocketError(failureText, failure);
+}
+
+void DiscoveryChannels::SendSetting(int fd, std::span<const std::uint8_t> packet, const sockaddr_in& to,
+                                    const ArrivalAdapter& adapter)
+{
+    const int index = adapter.interfaceIndex > 0 ? SettingAdapterIndex(adapter, InterfaceAddresses()) : 0;
+    if (const int error = SendDatagram(fd, packet, reinterpret_cast<const sockaddr*>(&to), sizeof(to), index))
+        ReportSocketError(kPacketSendFailure, error);
 }
 
 void DiscoveryChannels::SendCameraSearch(const ClientTag& tag, std::uint8_t opcode)
 {
     const auto packet = BuildCameraSearch(tag, opcode);
-    SendTo(m_camera.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_camera.broadcast),
-           sizeof(m_camera.broadcast), kSearchSendFailure);
+    SendSearch(m_camera.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_camera.broadcast),
+               sizeof(m_camera.broadcast), kSearchSendFailure);
 }
 
 void DiscoveryChannels::SendRecorderSearch(const ClientTag& tag, std::uint8_t opcode)
 {
     const auto packet = BuildRecorderSearch(tag, opcode);
-    SendTo(m_recorder.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_recorder.broadcast),
-           sizeof(m_recorder.broadcast), kSearchSendFailure);
+    SendSearch(m_recorder.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_recorder.broadcast),
+               sizeof(m_recorder.broadcast), kSearchSendFailure);
 }
 
 void DiscoveryChannels::SendIPv6Search(const ClientTag& tag, std::uint8_t opcode)
 {
     const auto packet = BuildIPv6Search(tag, opcode);
-    SendTo(m_bHaveIPv6Group ? m_sockIPv6.get() : -1, packet, reinterpret_cast<const sockaddr*>(&m_ipv6Group),
-           sizeof(m_ipv6Group), kIPv6SearchSendFailure);
+    SendSearch(m_bHaveIPv6Group ? m_sockIPv6.get() : -1, packet,
+               reinterpret_cast<const sockaddr*>(&m_ipv6Group), sizeof(m_ipv6Group), kIPv6SearchSendFailure);
 }
 
-void DiscoveryChannels::SendCameraPacket(std::span<std::uint8_t> packet, const ClientTag& tag)
+void DiscoveryChannels::SendCameraPacket(std::span<std::uint8_t> packet, const ClientTag& tag,
+                                         const ArrivalAdapter& adapter)
 {
     WriteClientTag(PacketKind::KindCamera, packet, tag);
-    SendTo(m_camera.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_camera.broadcast),
-           sizeof(m_camera.broadcast), kPacketSendFailure);
+    SendSetting(m_camera.send.get(), packet, m_camera.broadcast, adapter);
 }
 
-void DiscoveryChannels::SendRecorderPacket(std::span<std::uint8_t> packet, const ClientTag& tag)
+void DiscoveryChannels::SendRecorderPacket(std::span<std::uint8_t> packet, const ClientTag& tag,
+                                           const ArrivalAdapter& adapter)
 {
     // Setting requests to recorders are laid out as camera packets.
     WriteClientTag(PacketKind::KindCamera, packet, tag);
-    SendTo(m_recorder.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_recorder.broadcast),
-           sizeof(m_recorder.broadcast), kPacketSendFailure);
+    SendSetting(m_recorder.send.get(), packet, m_recorder.broadcast, adapter);
 }
 
 ReceiveStatus DiscoveryChannels::Receive(DiscoveryChannel channel, ReceivedDatagram& datagram, int& error)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "discovery/ArrivalAdapter.h"
 #include "discovery/DatagramReader.h"
+#include "discovery/NetworkAdapters.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReceivedDatagram.h"
 #include "discovery/SocketHandle.h"
@@ -56,6 +58,10 @@ public:
     // IPv6 cannot be used on this computer; the text is what the user is told.
     std::function<void(const QString&)> onIPv6Unsupported;
 
+    // The adapters and their addresses as they are now; asked at every search and setting request,
+    // so that adapters that came or went meanwhile count. The system's list unless replaced.
+    std::function<std::vector<InterfaceAddress>()> listInterfaceAddresses;
+
     // What the camera and IPv6 receive sockets ask the system for (it caps the request at its
     // limit); takes effect when the channels are opened.
     void SetCameraReceiveBuffer(int bytes) { m_nCameraReceiveBuffer = bytes; }
@@ -67,12 +73,19 @@ public:
     // Closes every socket; closing again does nothing.
     void CloseSockets();
 
+    // Searches go out once on every adapter that can carry them (see SearchAdapters): an installer's
+    // laptop may sit on the office network and on the cameras' switch at once. Without such an
+    // adapter a search leaves as the system routes it. A failure on one adapter is reported once the
+    // others were asked.
     void SendCameraSearch(const ClientTag& tag, std::uint8_t opcode);
     void SendRecorderSearch(const ClientTag& tag, std::uint8_t opcode);
     void SendIPv6Search(const ClientTag& tag, std::uint8_t opcode);
-    // Setting requests: the tag is written into bytes 1-18 of the caller's buffer.
-    void SendCameraPacket(std::span<std::uint8_t> packet, const ClientTag& tag);
-    void SendRecorderPacket(std::span<std::uint8_t> packet, const ClientTag& tag);
+    // Setting requests leave on the adapter the device answered on (see SettingAdapterIndex); the tag
+    // is written into bytes 1-18 of the caller's buffer.
+    void SendCameraPacket(std::span<std::uint8_t> packet, const ClientTag& tag,
+                          const ArrivalAdapter& adapter = {});
+    void SendRecorderPacket(std::span<std::uint8_t> packet, const ClientTag& tag,
+                            const ArrivalAdapter& adapter = {});
 
     // Takes one waiting datagram. A datagram longer than the channel's long form fails.
     ReceiveStatus Receive(DiscoveryChannel channel, ReceivedDatagram& datagram, int& error);
@@ -111,8 +124,11 @@ private:
     bool Watch(DiscoveryChannel which, int fd);
     Announcer& AnnouncerOf(DiscoveryChannel which);
     void OnAnnounced(DiscoveryChannel group);
-    void SendTo(int fd, std::span<const std::uint8_t> packet, const sockaddr* to, socklen_t length,
-                const QString& failureText);
+    std::vector<InterfaceAddress> InterfaceAddresses() const;
+    void SendSearch(int fd, std::span<const std::uint8_t> packet, const sockaddr* to, socklen_t length,
+                    const QString& failureText);
+    void SendSetting(int fd, std::span<const std::uint8_t> packet, const sockaddr_in& to,
+                     const ArrivalAdapter& adapter);
     void ReportSocketError(const QString& text, int error);
     int ReceiveSocket(DiscoveryChannel channel) const;
 

@@ -6,8 +6,9 @@
 //   --no-listen   first copy that holds the lock but never answers, as one still starting
 //   --hang        first copy that listens but whose event loop never runs again
 //   --gate PATH   says "waiting", then takes its turn at the lock only once PATH exists, so that
-//                 many copies reach the lock at the same moment; says "through N" as it goes on, N
-//                 the monotonic clock in milliseconds, and "decided N" once it knows it is second
+//                 many copies reach the lock at the same moment
+// Every copy says "through N" as it reaches the lock, N the monotonic clock in milliseconds, and a
+// second copy "decided N" once it knows what to do.
 // A second copy prints "second answered" or "second unanswered" and ends.
 
 #include "app/SingleInstance.h"
@@ -51,15 +52,13 @@ int main(int argc, char** argv)
         // Polled every millisecond, so that all copies leave the gate within about a millisecond.
         while (!QFile::exists(arguments[gate + 1]))
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        SayTime("through ");
     }
-    const bool gated = arguments.contains(QStringLiteral("--gate"));
+    SayTime("through ");
 
     Netrove::SingleInstance instance(QStringLiteral("Netrove2.0-B9FC3E1B-4D58-44cb-A169-91D4A10623BD"));
     if (!instance.TryLock()) {
         Say(instance.AskRunningCopyToShow() ? "second answered" : "second unanswered");
-        if (gated)
-            SayTime("decided ");
+        SayTime("decided ");
         return 0;
     }
     Say("first");

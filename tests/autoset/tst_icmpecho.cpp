@@ -62,6 +62,8 @@ private slots:
     void matcher_data();
     void matcher();
     void matcherOnEveryPrefix();
+    void matchAmongCandidates_data();
+    void matchAmongCandidates();
 };
 
 void TestIcmpEcho::checksum_data()
@@ -214,6 +216,50 @@ void TestIcmpEcho::matcherOnEveryPrefix()
         QCOMPARE(IsEchoReplyFrom(prefix, IcmpSocketKind::Datagram, kCandidate, kCandidate, kIdentifier),
                  size >= 8);
     }
+}
+
+// All fourteen candidates are pinged at once with the same request; a reply counts for the candidate
+// it came from, and only when it would count probing that candidate alone.
+void TestIcmpEcho::matchAmongCandidates_data()
+{
+    QTest::addColumn<Bytes>("datagram");
+    QTest::addColumn<IcmpSocketKind>("kind");
+    QTest::addColumn<int>("sender"); // last number of 192.168.1.x
+    QTest::addColumn<int>("index");  // of the candidate it counts for; -1 none
+
+    const auto raw = IcmpSocketKind::Raw;
+    const auto ping = IcmpSocketKind::Datagram;
+    const Bytes reply = EchoMessage(kIcmpEchoReply, kIdentifier);
+    const auto from = [](int host) {
+        return Ipv4Octets{192, 168, 1, std::uint8_t(host)};
+    };
+
+    QTest::newRow("raw: first candidate") << WithIpv4Header(reply, from(254)) << raw << 254 << 0;
+    QTest::newRow("raw: last candidate") << WithIpv4Header(reply, from(241)) << raw << 241 << 13;
+    QTest::newRow("ping socket: a middle one") << reply << ping << 247 << 7;
+    QTest::newRow("raw: not a candidate") << WithIpv4Header(reply, from(2)) << raw << 2 << -1;
+    QTest::newRow("raw: just below the candidates") << WithIpv4Header(reply, from(240)) << raw << 240 << -1;
+    QTest::newRow("raw: header names another candidate")
+        << WithIpv4Header(reply, from(252)) << raw << 253 << -1;
+    QTest::newRow("raw: a candidate's reply to someone else")
+        << WithIpv4Header(EchoMessage(kIcmpEchoReply, 0x4523), from(250)) << raw << 250 << -1;
+    QTest::newRow("ping socket: a candidate's echo request")
+        << EchoMessage(kIcmpEchoRequest, kIdentifier) << ping << 250 << -1;
+}
+
+void TestIcmpEcho::matchAmongCandidates()
+{
+    QFETCH(Bytes, datagram);
+    QFETCH(IcmpSocketKind, kind);
+    QFETCH(int, sender);
+    QFETCH(int, index);
+
+    std::vector<Ipv4Octets> candidates;
+    for (int host = 254; host >= 241; --host)
+        candidates.push_back({192, 168, 1, std::uint8_t(host)});
+    const std::optional<std::size_t> match =
+        MatchEchoReply(datagram, kind, {192, 168, 1, std::uint8_t(sender)}, candidates, kIdentifier);
+    QCOMPARE(match ? int(*match) : -1, index);
 }
 
 QTEST_APPLESS_MAIN(TestIcmpEcho)

@@ -1,9 +1,11 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
+#include "devicelist/WarningColour.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "res/Strings.h"
 
+#include <QBrush>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -146,6 +148,8 @@ private slots:
     void selectionFollowsItsDeviceAcrossSort();
     void sortingEmptyList();
     void scrollToLastRowKeepsSidewaysPosition();
+    void warningColourStandsOutOnItsBase_data();
+    void warningColourStandsOutOnItsBase();
 };
 
 void TestDeviceListCtrl::toggleSort_data()
@@ -517,6 +521,41 @@ void TestDeviceListCtrl::scrollToLastRowKeepsSidewaysPosition()
     list.ScrollToLastRow();
     QVERIFY(lastRowVisible());
     QCOMPARE(list.horizontalScrollBar()->value(), sideways);
+}
+
+void TestDeviceListCtrl::warningColourStandsOutOnItsBase_data()
+{
+    QTest::addColumn<QColor>("base");
+    QTest::addColumn<QColor>("text");
+    QTest::addColumn<QColor>("warning");
+    QTest::newRow("light scheme") << QColor(Qt::white) << QColor(Qt::black) << QColor(0xB0, 0x00, 0x20);
+    QTest::newRow("grey light scheme")
+        << QColor(0xF0, 0xF0, 0xF0) << QColor(Qt::black) << QColor(0xB0, 0x00, 0x20);
+    QTest::newRow("dark scheme") << QColor(0x1E, 0x1E, 0x1E) << QColor(0xE0, 0xE0, 0xE0)
+                                 << QColor(0xFF, 0x8A, 0x80);
+    QTest::newRow("black") << QColor(Qt::black) << QColor(Qt::white) << QColor(0xFF, 0x8A, 0x80);
+}
+
+void TestDeviceListCtrl::warningColourStandsOutOnItsBase()
+{
+    QFETCH(QColor, base);
+    QFETCH(QColor, text);
+    QFETCH(QColor, warning);
+    CNetroveListCtrl list;
+    Append(list, kFirst);
+    Append(list, Device{"other", "00:00:00:00:00:09", kFirst.ip});
+    QPalette palette = list.palette();
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::Text, text);
+    list.setPalette(palette);
+
+    // The shared address of both rows is drawn in the scheme's warning colour, as legible as text
+    // and unlike it.
+    for (int row = 0; row < 2; ++row)
+        QCOMPARE(list.Rows().index(row, ColumnIp).data(Qt::ForegroundRole).value<QBrush>().color(), warning);
+    QVERIFY(!list.Rows().index(0, ColumnMac).data(Qt::ForegroundRole).isValid());
+    QVERIFY2(ContrastRatio(warning, base) >= 4.5, qPrintable(QString::number(ContrastRatio(warning, base))));
+    QVERIFY(warning != text);
 }
 
 QTEST_MAIN(TestDeviceListCtrl)

@@ -3,6 +3,7 @@
 #include "discovery/PacketLayout.h"
 
 #include <QAbstractItemModelTester>
+#include <QBrush>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -52,6 +53,52 @@ QStringList Listing(const DeviceListModel& model)
     return rows;
 }
 
+// Every row as "MAC>the other MACs listed with its IP address", top to bottom.
+QStringList Conflicts(const DeviceListModel& model)
+{
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row)
+        rows << model.Text(row, ColumnMac) + QLatin1Char('>') +
+                    model.ConflictingMacs(row).join(QLatin1Char(','));
+    return rows;
+}
+
+// The same, found the slow way: every row compared with every other.
+QStringList ConflictsByWalking(const DeviceListModel& model)
+{
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList others;
+        for (int other = 0; other < model.rowCount(); ++other) {
+            const QString mac = model.Text(other, ColumnMac);
+            if (!model.Text(row, ColumnIp).isEmpty() &&
+                model.Text(other, ColumnIp) == model.Text(row, ColumnIp) &&
+                mac != model.Text(row, ColumnMac) && !others.contains(mac))
+                others << mac;
+        }
+        rows << model.Text(row, ColumnMac) + QLatin1Char('>') + others.join(QLatin1Char(','));
+    }
+    return rows;
+}
+
+// "+A=1,B=2" adds a batch, "i0 C=1" inserts at row 0, "-1" removes row 1, "s5a" / "s4d" sorts by a
+// column, "c" clears.
+void Apply(DeviceListModel& model, const QString& step)
+{
+    if (step.startsWith(QLatin1Char('+'))) {
+        model.AddReplies(Replies(step.mid(1).split(QLatin1Char(','))));
+    } else if (step.startsWith(QLatin1Char('i'))) {
+        const QStringList parts = step.mid(1).split(QLatin1Char(' '));
+        model.InsertDeviceRow(parts[0].toInt(), Reply(parts[1]));
+    } else if (step.startsWith(QLatin1Char('-'))) {
+        model.RemoveDeviceRow(step.mid(1).toInt());
+    } else if (step.startsWith(QLatin1Char('s'))) {
+        model.SortRows(step.mid(1, 1).toInt(), step.endsWith(QLatin1Char('a')) ? 1 : 0);
+    } else if (step == QLatin1String("c")) {
+        model.ClearDeviceList();
+    }
+}
+
 } // namespace
 
 class TestDeviceListModel final : public QObject
@@ -66,6 +113,10 @@ private slots:
     void sortKeepsEqualKeysInOrderAndRenumbers();
     void selectionFollowsItsRowAcrossSort();
     void textsKeepEveryColumn();
+    void conflictsFollowEveryChange_data();
+    void conflictsFollowEveryChange();
+    void markedCellsAreDrawnAgain();
+    void tooltipsNameTheAdapter();
 };
 
 void TestDeviceListModel::batchesListAsOneReplyAtATime_data()
@@ -219,6 +270,147 @@ void TestDeviceListModel::textsKeepEveryColumn()
     QCOMPARE(model.Text(0, ColumnCount), QString());
     QCOMPARE(model.Text(1, ColumnMac), QString());
     QCOMPARE(model.data(model.index(0, ColumnUrl), Qt::AccessibleTextRole).toString(), u"http://x/"_qs);
+}
+
+void TestDeviceListModel::conflictsFollowEveryChange_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("expected"); // MAC>other MACs, top to bottom
+
+    QTest::newRow("cameras from the factory share one address")
+        << QStringList{u"+A=192.168.0.100,B=192.168.0.100,C=192.168.0.100,D=10.0.0.1"_qs}
+        << QStringList{u"A>B,C"_qs, u"B>A,C"_qs, u"C>A,B"_qs, u"D>"_qs};
+    QTest::newRow("one of two is given another address")
+        << QStringList{u"+A=1,B=1"_qs, u"+B=2"_qs} << QStringList{u"A>"_qs, u"B>"_qs};
+    QTest::newRow("a device is given an address in use")
+        << QStringList{u"+A=1,B=2"_qs, u"+B=1"_qs} << QStringList{u"A>B"_qs, u"B>A"_qs};
+    QTest::newRow("a device moves on within one batch")
+        << QStringList{u"+A=1,B=1,B=2"_qs} << QStringList{u"A>"_qs, u"B>"_qs};
+    QTest::newRow("a listed device moves on and another takes its address in one batch")
+        << QStringList{u"+A=1,B=2"_qs, u"+A=3,C=2,B=1"_qs} << QStringList{u"A>"_qs, u"B>"_qs, u"C>"_qs};
+    QTest::newRow("removed rows take their share along")
+        << QStringList{u"+A=1,B=1,C=1"_qs, u"-0"_qs} << QStringList{u"B>C"_qs, u"C>B"_qs};
+    QTest::newRow("the last of a pair removed")
+        << QStringList{u"+A=1,B=1,C=2"_qs, u"-0"_qs, u"-0"_qs} << QStringList{u"C>"_qs};
+    QTest::newRow("inserted in the middle")
+        << QStringList{u"+A=1,B=2"_qs, u"i1 C=2"_qs} << QStringList{u"A>"_qs, u"C>B"_qs, u"B>C"_qs};
+    QTest::newRow("sorting keeps marks with their rows")
+        << QStringList{u"+C=1,A=2,B=1"_qs, u"s4a"_qs} << QStringList{u"A>"_qs, u"B>C"_qs, u"C>B"_qs};
+    QTest::newRow("sorted both ways, then a reply")
+        << QStringList{u"+C=1,A=2,B=1"_qs, u"s4a"_qs, u"s5d"_qs, u"+A=1"_qs}
+        << QStringList{u"A>B,C"_qs, u"B>A,C"_qs, u"C>A,B"_qs};
+    QTest::newRow("cleared lists forget")
+        << QStringList{u"+A=1,B=1"_qs, u"c"_qs, u"+C=1"_qs} << QStringList{u"C>"_qs};
+    QTest::newRow("no address is no shared address")
+        << QStringList{u"+A=,B="_qs} << QStringList{u"A>"_qs, u"B>"_qs};
+    QTest::newRow("one device listed twice shares with itself only")
+        << QStringList{u"+A=1"_qs, u"i0 A=1"_qs, u"+B=1"_qs} << QStringList{u"A>B"_qs, u"A>B"_qs, u"B>A"_qs};
+    QTest::newRow("address texts compare exactly")
+        << QStringList{u"+A=1.0.0.1,B=1.0.0.01"_qs} << QStringList{u"A>"_qs, u"B>"_qs};
+}
+
+void TestDeviceListModel::conflictsFollowEveryChange()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, expected);
+    DeviceListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const QString& step : steps) {
+        Apply(model, step);
+        QCOMPARE(Conflicts(model), ConflictsByWalking(model));
+    }
+    QCOMPARE(Conflicts(model), expected);
+
+    // What the list draws and says follows the same rows.
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QStringList others = model.ConflictingMacs(row);
+        const QModelIndex ip = model.index(row, ColumnIp);
+        QCOMPARE(ip.data(Qt::ForegroundRole).isValid(), !others.isEmpty());
+        if (others.isEmpty())
+            continue;
+        const QString text = u"IP address also used by "_qs + others.join(u", "_qs);
+        QCOMPARE(ip.data(Qt::ToolTipRole).toString(), text);
+        QCOMPARE(ip.data(Qt::AccessibleDescriptionRole).toString(), text);
+        QVERIFY(!model.index(row, ColumnMac).data(Qt::ForegroundRole).isValid());
+    }
+}
+
+void TestDeviceListModel::markedCellsAreDrawnAgain()
+{
+    DeviceListModel model;
+    QStringList distinct{u"A=10.0.0.1"_qs};
+    for (int i = 0; i < 100; ++i)
+        distinct << QStringLiteral("M%1=10.1.0.%2").arg(i).arg(i);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.AddReplies(Replies(distinct));
+    // Devices with addresses of their own cost no notices.
+    QCOMPARE(changed.count(), 0);
+
+    const auto coversA = [&](const QList<QVariant>& notice) {
+        const QModelIndex first = notice.at(0).value<QModelIndex>();
+        const QModelIndex last = notice.at(1).value<QModelIndex>();
+        const auto roles = notice.at(2).value<QList<int>>();
+        return first.row() == 0 && last.row() >= 0 && first.column() <= ColumnIp &&
+               last.column() >= ColumnIp && (roles.isEmpty() || roles.contains(Qt::ForegroundRole));
+    };
+    // B arrives with A's address: A is marked and drawn again.
+    model.AddReplies(Replies({u"B=10.0.0.1"_qs}));
+    QVERIFY(std::any_of(changed.begin(), changed.end(), coversA));
+    QVERIFY(model.index(0, ColumnIp).data(Qt::ForegroundRole).isValid());
+
+    // B is re-addressed: A's mark goes and A is drawn again.
+    changed.clear();
+    model.AddReplies(Replies({u"B=10.0.0.2"_qs}));
+    QVERIFY(std::any_of(changed.begin(), changed.end(), coversA));
+    QVERIFY(!model.index(0, ColumnIp).data(Qt::ForegroundRole).isValid());
+
+    // And back, then B's row removed.
+    model.AddReplies(Replies({u"B=10.0.0.1"_qs}));
+    changed.clear();
+    model.RemoveDeviceRow(model.FindRowByMac(u"B"_qs));
+    QVERIFY(std::any_of(changed.begin(), changed.end(), coversA));
+    QVERIFY(!model.index(0, ColumnIp).data(Qt::ForegroundRole).isValid());
+
+    // Another colour scheme: marked cells take its warning colour.
+    model.AddReplies(Replies({u"C=10.0.0.1"_qs}));
+    changed.clear();
+    model.SetWarningColour(QColor(0xFF, 0x8A, 0x80));
+    QVERIFY(std::any_of(changed.begin(), changed.end(), coversA));
+    QCOMPARE(model.index(0, ColumnIp).data(Qt::ForegroundRole).value<QBrush>().color(),
+             QColor(0xFF, 0x8A, 0x80));
+}
+
+void TestDeviceListModel::tooltipsNameTheAdapter()
+{
+    const auto arriving = [](const QString& macAndIp, ArrivalAdapter arrival) {
+        NewDeviceRow row = Reply(macAndIp);
+        row.entry->arrival = std::move(arrival);
+        return row;
+    };
+    DeviceListModel model;
+    std::vector<NewDeviceRow> rows;
+    rows.push_back(arriving(u"A=10.0.5.101"_qs, {3, u"lab1"_qs, u"10.0.5.7"_qs}));
+    rows.push_back(arriving(u"B=192.168.1.101"_qs, {2, u"lab0"_qs, u"fe80::1"_qs}));
+    rows.push_back(arriving(u"C=10.0.5.101"_qs, {2, u"lab0"_qs, QString()}));
+    rows.push_back(Reply(u"D=1.2.3.4"_qs));
+    model.AddReplies(std::move(rows));
+
+    for (const int role : {int(Qt::ToolTipRole), int(Qt::AccessibleDescriptionRole)}) {
+        QCOMPARE(model.index(0, ColumnDeviceName).data(role).toString(), u"lab1, 10.0.5.7"_qs);
+        QCOMPARE(model.index(0, ColumnUrl).data(role).toString(), u"lab1, 10.0.5.7"_qs);
+        QCOMPARE(model.index(1, ColumnIp).data(role).toString(), u"lab0, fe80::1"_qs);
+        QCOMPARE(model.index(2, ColumnMac).data(role).toString(), u"lab0"_qs);
+        // A shared address says so where the address is; the rest of the row still names its adapter.
+        QCOMPARE(model.index(0, ColumnIp).data(role).toString(), u"IP address also used by C"_qs);
+        QCOMPARE(model.index(2, ColumnIp).data(role).toString(), u"IP address also used by A"_qs);
+        QVERIFY(!model.index(3, ColumnMac).data(role).isValid());
+    }
+    // The device's later answer on another adapter: one row, the adapter of that answer.
+    std::vector<NewDeviceRow> again;
+    again.push_back(arriving(u"B=192.168.1.101"_qs, {3, u"lab1"_qs, u"10.0.5.7"_qs}));
+    model.AddReplies(std::move(again));
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.index(1, ColumnNo).data(Qt::ToolTipRole).toString(), u"lab1, 10.0.5.7"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceListModel)

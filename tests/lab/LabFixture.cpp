@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace Netrove {
 
@@ -21,8 +22,9 @@ QString DevsimPath()
 
 } // namespace
 
-LabFixture::LabFixture()
-    : m_dir(std::make_unique<QTemporaryDir>())
+LabFixture::LabFixture(Side side)
+    : m_side(side)
+    , m_dir(std::make_unique<QTemporaryDir>())
 {}
 
 LabFixture::~LabFixture()
@@ -53,6 +55,20 @@ QString LabFixture::LabName()
     return qEnvironmentVariable("NETROVE_LAB");
 }
 
+QString LabFixture::NotOnHostSide()
+{
+    if (const QString why = Unavailable(); !why.isEmpty())
+        return why;
+    struct stat self = {};
+    struct stat host = {};
+    const QString hostNs = QStringLiteral("/run/netns/%1-host").arg(LabName());
+    if (::stat("/proc/self/ns/net", &self) != 0 || ::stat(qPrintable(hostNs), &host) != 0)
+        return QStringLiteral("cannot compare this process's network namespace with %1").arg(hostNs);
+    if (self.st_dev != host.st_dev || self.st_ino != host.st_ino)
+        return QStringLiteral("this process is not in the lab's host namespace %1").arg(hostNs);
+    return {};
+}
+
 QString LabFixture::Netlab() const
 {
     const QString fromEnv = qEnvironmentVariable("NETROVE_NETLAB");
@@ -77,6 +93,12 @@ bool LabFixture::Start(const QString& deviceFile, const QStringList& arguments)
         m_error = why;
         return false;
     }
+    const bool second = m_side == Side::Devices2;
+    if (second && !QFileInfo::exists(QStringLiteral("/run/netns/%1-dev2").arg(LabName()))) {
+        m_error =
+            QStringLiteral("lab %1 has no second link (register the test with SECOND_LINK)").arg(LabName());
+        return false;
+    }
     QFile devices(DeviceFilePath());
     if (!devices.open(QIODevice::WriteOnly | QIODevice::Truncate) || devices.write(deviceFile.toUtf8()) < 0) {
         m_error = QStringLiteral("cannot write %1").arg(DeviceFilePath());
@@ -87,8 +109,10 @@ bool LabFixture::Start(const QString& deviceFile, const QStringList& arguments)
 
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList args{LabName(),        QStringLiteral("devices"), DevsimPath(), QStringLiteral("--devices"),
-                     DeviceFilePath(), QStringLiteral("--log"),   LogPath()};
+    QStringList args{LabName(),        second ? QStringLiteral("devices2") : QStringLiteral("devices"),
+                     DevsimPath(),     QStringLiteral("--devices"),
+                     DeviceFilePath(), QStringLiteral("--log"),
+                     LogPath()};
     args += arguments;
     m_process->start(Netlab(), QStringList{QStringLiteral("exec")} + args);
     if (!m_process->waitForStarted(3000)) {
@@ -178,16 +202,26 @@ bool LabFixture::WaitForLog(const std::function<bool(const QList<QJsonObject>&)>
 
 bool LabFixture::Occupy(const QStringList& addresses, bool secondLink)
 {
-    QStringList args{QStringLiteral("occupy"), LabName()};
+    return RunOccupy(secondLink ? QStringList{QStringLiteral("--dev2")} : QStringList{}, addresses);
+}
+
+bool LabFixture::OccupyIgnoringPings(const QStringList& addresses, bool secondLink)
+{
+    QStringList options{QStringLiteral("--ignore-pings")};
     if (secondLink)
-        args << QStringLiteral("--dev2");
-    args += addresses;
+        options << QStringLiteral("--dev2");
+    return RunOccupy(options, addresses);
+}
+
+bool LabFixture::RunOccupy(const QStringList& options, const QStringList& addresses)
+{
+    const QStringList args = QStringList{QStringLiteral("occupy"), LabName()} + options + addresses;
     QProcess netlab;
     netlab.setProcessChannelMode(QProcess::ForwardedChannels);
     netlab.start(Netlab(), args);
     if (!netlab.waitForFinished(10000) || netlab.exitStatus() != QProcess::NormalExit ||
         netlab.exitCode() != 0) {
-        m_error = QStringLiteral("netlab occupy %1 failed").arg(addresses.join(QLatin1Char(' ')));
+        m_error = QStringLiteral("netlab occupy %1 failed").arg((options + addresses).join(QLatin1Char(' ')));
         return false;
     }
     return true;

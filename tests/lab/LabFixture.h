@@ -19,7 +19,10 @@
 //     QTRY_VERIFY(lab.Received(QStringLiteral("camera")).size() == 1);   // what the devices got
 //     const QJsonObject request = lab.Received().last();  // "hex", "size", "fields", "outcome"
 //     lab.Occupy({QStringLiteral("192.168.1.254")});      // answers pings from now on
+//     lab.OccupyIgnoringPings({QStringLiteral("192.168.1.253")}); // taken, but pings go unanswered
 //     lab.Stop();                                          // also done by the destructor
+//
+// LabFixture second(LabFixture::Side::Devices2) runs its simulator on the second link's devices side.
 //
 // The device-file format and the log lines are described in doc/devsim.md. The simulator binary
 // is NETROVE_DEVSIM if set, else the one this build made.
@@ -41,7 +44,15 @@ class LabFixture final
 public:
     static constexpr int kSkipExitCode = 77;
 
-    LabFixture();
+    // Where the simulator runs: the devices side of the first link, or of the second link of a lab
+    // made with --second-link (netrove_add_lab_test(... SECOND_LINK ...)).
+    enum class Side
+    {
+        Devices,
+        Devices2,
+    };
+
+    explicit LabFixture(Side side = Side::Devices);
     ~LabFixture();
     LabFixture(const LabFixture&) = delete;
     LabFixture& operator=(const LabFixture&) = delete;
@@ -52,6 +63,9 @@ public:
     static int Skip(const QString& why);
     // The lab's name, from NETROVE_LAB.
     static QString LabName();
+    // Empty when this process runs in the host namespace of the lab; otherwise why a program that
+    // sends must not send from here.
+    static QString NotOnHostSide();
 
     // Writes the device file, starts netrove-devsim on the devices side with it and a fresh log,
     // and waits (up to 5 s) until the simulator says it is listening. `arguments` go to the
@@ -75,10 +89,15 @@ public:
     // Adds addresses to the devices side (or the second devices side) so that its kernel answers
     // pings for them.
     bool Occupy(const QStringList& addresses, bool secondLink = false);
+    // Adds addresses that the devices side holds (its kernel answers for their hardware address)
+    // but whose pings it drops: hosts that ignore pings.
+    bool OccupyIgnoringPings(const QStringList& addresses, bool secondLink = false);
 
 private:
     QString Netlab() const;
+    bool RunOccupy(const QStringList& options, const QStringList& addresses);
 
+    Side m_side = Side::Devices;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
     QString m_error;

@@ -83,9 +83,10 @@ inline bool PressAndDrive(QPushButton* button, const QString& dialogName,
 inline void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
 {
     CNetroveListCtrl& list = *dlg.m_list;
-    const int row = list.FindRowByMac(mac);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      list.visualRect(list.model()->index(row, ColumnDeviceName)).center());
+    const QModelIndex index = list.model()->index(list.FindRowByMac(mac), ColumnDeviceName);
+    // In a long list the row may be out of sight; a user scrolls to it first.
+    list.scrollTo(index);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(index).center());
 }
 
 // The setting requests the devices received, in order.

@@ -174,6 +174,18 @@ private slots:
         QCOMPARE(dualTexts[3], QStringLiteral("Dynamic"));
         QVERIFY2(dualTexts[6] == QStringLiteral("IPv4") || dualTexts[6] == QStringLiteral("IPv6"),
                  qPrintable(dualTexts[6]));
+        // Each row knows the adapter its answer came in on and this computer's address there.
+        for (const int row : {camera, recorder}) {
+            QCOMPARE(dlg.m_list->EntryAt(row)->arrival.name, QStringLiteral("lab0"));
+            QCOMPARE(dlg.m_list->EntryAt(row)->arrival.localAddress, QStringLiteral("192.168.1.10"));
+            QVERIFY(dlg.m_list->EntryAt(row)->arrival.interfaceIndex > 1);
+        }
+        const ArrivalAdapter& dualArrival = dlg.m_list->EntryAt(dual)->arrival;
+        QCOMPARE(dualArrival.name, QStringLiteral("lab0"));
+        QVERIFY2(dualTexts[6] == QStringLiteral("IPv4")
+                     ? dualArrival.localAddress == QStringLiteral("192.168.1.10")
+                     : dualArrival.localAddress.startsWith(QStringLiteral("fe80:")),
+                 qPrintable(dualArrival.localAddress));
         for (int row = 0; row < 3; ++row)
             QCOMPARE(dlg.m_list->GetItemText(row, 0), QStringLiteral("  %1").arg(row + 1));
         QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items"));
@@ -428,6 +440,42 @@ private slots:
         auto request = SettingRequest(QStringLiteral("02:00:00:00:00:01"), QStringLiteral("bad"), {});
         dlg.SendCameraPacket(request);
         QTRY_COMPARE(answerer.Texts(), QStringList{QStringLiteral("Invalid Password!")});
+    }
+
+    void ipv6ReplyOverIPv4IsNotListed()
+    {
+        LabFixture lab;
+        QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.show();
+        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_VERIFY(dlg.m_checkCamera->isEnabled());
+        // The port the IPv6 search left from, where the IPv6 cameras answer.
+        const QList<QJsonObject> searches = lab.Received(QStringLiteral("ipv6"));
+        QVERIFY(!searches.isEmpty());
+        const QString source = searches.first().value(QStringLiteral("source")).toString();
+        const std::uint16_t port = std::uint16_t(source.section(QLatin1Char(':'), -1).toUInt());
+        QVERIFY2(port != 0, qPrintable(source));
+
+        // A reply in the IPv6 layout with our tag, but sent over IPv4 to that port.
+        std::vector<std::uint8_t> reply(366, 0);
+        const PacketKind kind = PacketKind::KindCameraIPv6;
+        WriteByte(kind, reply, PacketField::Opcode, std::uint8_t(PacketOpcode::SearchReply));
+        WriteClientTag(kind, reply, dlg.m_clientTag);
+        WriteText(kind, reply, PacketField::MacAddress, "02:00:00:00:00:66");
+        const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
+        QVERIFY(sender >= 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(
+            ::sendto(sender, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof(to)),
+            ssize_t(reply.size()));
+        ::close(sender);
+        QTest::qWait(500);
+        QCOMPARE(RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:66")), -1);
+        QCOMPARE(dlg.m_list->rowCount(), 3);
     }
 
     void takenReplyPortIsReported()

@@ -1,0 +1,96 @@
+#include "bench/BenchOutput.h"
+
+#include <QFile>
+#include <QGuiApplication>
+
+#include <fcntl.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace Netrove::Bench {
+
+namespace {
+
+FILE* g_out = stdout;
+bool g_csv = false;
+
+QString CpuModel()
+{
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    // Files under /proc claim a size of 0, so they are read whole rather than line by line.
+    if (!cpuinfo.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    for (const QByteArray& line : cpuinfo.readAll().split('\n')) {
+        if (line.startsWith("model name"))
+            return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+    }
+    return QStringLiteral("?");
+}
+
+} // namespace
+
+FILE* Out()
+{
+    return g_out;
+}
+
+void KeepFiguresApart()
+{
+    const int figures = ::dup(STDOUT_FILENO);
+    if (figures < 0)
+        return;
+    if (FILE* out = ::fdopen(figures, "w"))
+        g_out = out;
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+}
+
+void SetCsv(bool csv)
+{
+    g_csv = csv;
+}
+
+bool Csv()
+{
+    return g_csv;
+}
+
+void Note(const QString& text)
+{
+    std::fprintf(g_out, "%s%s\n", g_csv ? "# " : "", qPrintable(text));
+    std::fflush(g_out);
+}
+
+QString ReadTrimmed(const char* path)
+{
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed())
+                                          : QStringLiteral("?");
+}
+
+QString LoadAverage()
+{
+    return ReadTrimmed("/proc/loadavg").section(QLatin1Char(' '), 0, 2);
+}
+
+QString MachineText()
+{
+    utsname system{};
+    ::uname(&system);
+    return QStringLiteral("%1, %2 cores online; %3 %4; Qt %5 (built with %6), %7 build, %8 platform")
+        .arg(CpuModel())
+        .arg(::sysconf(_SC_NPROCESSORS_ONLN))
+        .arg(QString::fromLatin1(system.sysname), QString::fromLatin1(system.release),
+             QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR),
+#ifdef NDEBUG
+             QStringLiteral("optimised"),
+#else
+             QStringLiteral("debug"),
+#endif
+             QGuiApplication::platformName());
+}
+
+} // namespace Netrove::Bench

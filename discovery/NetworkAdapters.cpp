@@ -1,0 +1,93 @@
+#include "discovery/NetworkAdapters.h"
+
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace Netrove {
+
+namespace {
+
+bool IsLinkLocalIpv6(const std::array<std::uint8_t, 16>& address)
+{
+    return address[0] == 0xfe && (address[1] & 0xc0) == 0x80;
+}
+
+bool Qualifies(const InterfaceAddress& entry, int family)
+{
+    if (entry.family != family || entry.interfaceIndex <= 0 || !(entry.flags & IFF_UP) ||
+        (entry.flags & IFF_LOOPBACK))
+        return false;
+    return family == AF_INET || (family == AF_INET6 && IsLinkLocalIpv6(entry.address));
+}
+
+} // namespace
+
+std::vector<InterfaceAddress> SystemInterfaceAddresses()
+{
+    std::vector<InterfaceAddress> addresses;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return addresses;
+    for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
+        if (!entry->ifa_addr || !entry->ifa_name)
+            continue;
+        const int family = entry->ifa_addr->sa_family;
+        if (family != AF_INET && family != AF_INET6)
+            continue;
+        InterfaceAddress address;
+        // An IPv4 address with a label ("eth0:1") belongs to the adapter before the colon.
+        QByteArray name(entry->ifa_name);
+        if (const qsizetype colon = name.indexOf(':'); colon > 0)
+            name.truncate(colon);
+        address.name = QString::fromLocal8Bit(name);
+        address.interfaceIndex = static_cast<int>(::if_nametoindex(name.constData()));
+        address.flags = entry->ifa_flags;
+        address.family = family;
+        if (family == AF_INET)
+            std::memcpy(address.address.data(),
+                        &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, 4);
+        else
+            std::memcpy(address.address.data(),
+                        &reinterpret_cast<const sockaddr_in6*>(entry->ifa_addr)->sin6_addr, 16);
+        addresses.push_back(std::move(address));
+    }
+    ::freeifaddrs(list);
+    return addresses;
+}
+
+std::vector<SearchAdapter> SearchAdapters(std::span<const InterfaceAddress> addresses, int family)
+{
+    std::vector<SearchAdapter> adapters;
+    for (const InterfaceAddress& entry : addresses) {
+        if (!Qualifies(entry, family))
+            continue;
+        const bool listed = std::any_of(adapters.begin(), adapters.end(), [&entry](const SearchAdapter& a) {
+            return a.interfaceIndex == entry.interfaceIndex;
+        });
+        if (!listed)
+            adapters.push_back({entry.interfaceIndex, entry.name});
+    }
+    return adapters;
+}
+
+int SettingAdapterIndex(const ArrivalAdapter& arrival, std::span<const InterfaceAddress> addresses)
+{
+    if (arrival.interfaceIndex <= 0)
+        return 0;
+    if (!arrival.name.isEmpty()) {
+        const auto named =
+            std::find_if(addresses.begin(), addresses.end(), [&arrival](const InterfaceAddress& a) {
+                return a.name == arrival.name && a.interfaceIndex > 0;
+            });
+        if (named != addresses.end())
+            return named->interfaceIndex;
+    }
+    // Gone, or without a name: its own index, and the system reports what became of it.
+    return arrival.interfaceIndex;
+}
+
+} // namespace Netrove

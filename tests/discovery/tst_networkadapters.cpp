@@ -1,0 +1,140 @@
+// Which adapters a search goes out on, and which one a setting request leaves on, from adapter
+// lists made up here; nothing is sent.
+
+#include "discovery/NetworkAdapters.h"
+
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <net/if.h>
+
+using namespace Netrove;
+
+namespace {
+
+constexpr unsigned kUp = IFF_UP | IFF_BROADCAST | IFF_RUNNING | IFF_MULTICAST;
+
+InterfaceAddress Address(const char* name, int index, unsigned flags, const char* address)
+{
+    InterfaceAddress entry;
+    entry.name = QString::fromLatin1(name);
+    entry.interfaceIndex = index;
+    entry.flags = flags;
+    entry.family = QByteArray(address).contains(':') ? AF_INET6 : AF_INET;
+    ::inet_pton(entry.family, address, entry.address.data());
+    return entry;
+}
+
+// A laptop on the office network (eth0, two IPv4 addresses) and on the cameras' switch (usb0),
+// with loopback, a Wi-Fi adapter that is switched off, and a tunnel with global IPv6 only.
+const std::vector<InterfaceAddress> kLaptop{
+    Address("lo", 1, IFF_UP | IFF_LOOPBACK | IFF_RUNNING, "127.0.0.1"),
+    Address("lo", 1, IFF_UP | IFF_LOOPBACK | IFF_RUNNING, "::1"),
+    Address("eth0", 2, kUp, "192.168.1.10"),
+    Address("eth0", 2, kUp, "192.168.1.11"),
+    Address("eth0", 2, kUp, "2001:db8::10"),
+    Address("eth0", 2, kUp, "fe80::1"),
+    Address("wlan0", 3, IFF_BROADCAST | IFF_MULTICAST, "10.1.1.5"),
+    Address("wlan0", 3, IFF_BROADCAST | IFF_MULTICAST, "fe80::3"),
+    Address("usb0", 4, kUp, "fe80::4"),
+    Address("usb0", 4, kUp, "10.0.5.7"),
+    Address("tun0", 5, IFF_UP | IFF_POINTOPOINT | IFF_RUNNING, "2001:db8:5::1"),
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(std::vector<Netrove::InterfaceAddress>)
+Q_DECLARE_METATYPE(std::vector<Netrove::SearchAdapter>)
+
+class TestNetworkAdapters final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void searchAdapters_data()
+    {
+        QTest::addColumn<std::vector<InterfaceAddress>>("addresses");
+        QTest::addColumn<int>("family");
+        QTest::addColumn<std::vector<SearchAdapter>>("expected");
+
+        const SearchAdapter eth0{2, QStringLiteral("eth0")};
+        const SearchAdapter usb0{4, QStringLiteral("usb0")};
+        // Up and not loopback; each adapter once however many addresses it has; the system's order.
+        QTest::newRow("IPv4 on a laptop")
+            << kLaptop << int(AF_INET) << std::vector<SearchAdapter>{eth0, usb0};
+        // A link-local address is what an IPv6 search needs; a global one alone does not do.
+        QTest::newRow("IPv6 on a laptop")
+            << kLaptop << int(AF_INET6) << std::vector<SearchAdapter>{eth0, usb0};
+        QTest::newRow("one adapter") << std::vector<InterfaceAddress>{Address("lo", 1, IFF_UP | IFF_LOOPBACK,
+                                                                              "127.0.0.1"),
+                                                                      Address("lab0", 7, kUp, "192.168.1.10")}
+                                     << int(AF_INET)
+                                     << std::vector<SearchAdapter>{{7, QStringLiteral("lab0")}};
+        QTest::newRow("loopback only")
+            << std::vector<InterfaceAddress>{Address("lo", 1, IFF_UP | IFF_LOOPBACK, "127.0.0.1"),
+                                             Address("lo", 1, IFF_UP | IFF_LOOPBACK, "fe80::1")}
+            << int(AF_INET) << std::vector<SearchAdapter>{};
+        QTest::newRow("IPv6 only on an IPv4 search")
+            << std::vector<InterfaceAddress>{Address("eth0", 2, kUp, "fe80::1")} << int(AF_INET)
+            << std::vector<SearchAdapter>{};
+        QTest::newRow("an adapter the system has no index for")
+            << std::vector<InterfaceAddress>{Address("gone0", 0, kUp, "10.9.9.9")} << int(AF_INET)
+            << std::vector<SearchAdapter>{};
+        QTest::newRow("nothing at all")
+            << std::vector<InterfaceAddress>{} << int(AF_INET6) << std::vector<SearchAdapter>{};
+    }
+
+    void searchAdapters()
+    {
+        QFETCH(std::vector<InterfaceAddress>, addresses);
+        QFETCH(int, family);
+        QFETCH(std::vector<SearchAdapter>, expected);
+        const std::vector<SearchAdapter> adapters = SearchAdapters(addresses, family);
+        QStringList got;
+        for (const SearchAdapter& a : adapters)
+            got.append(QStringLiteral("%1:%2").arg(a.name).arg(a.interfaceIndex));
+        QVERIFY2(adapters == expected, qPrintable(got.join(QLatin1Char(' '))));
+    }
+
+    void settingAdapterIndex_data()
+    {
+        QTest::addColumn<int>("arrivalIndex");
+        QTest::addColumn<QString>("arrivalName");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("still there") << 4 << QStringLiteral("usb0") << 4;
+        // Taken out and put back: the same name under a new index.
+        QTest::newRow("back under a new index") << 9 << QStringLiteral("usb0") << 4;
+        // Even switched off it is the device's adapter: the system then says what went wrong.
+        QTest::newRow("down") << 3 << QStringLiteral("wlan0") << 3;
+        QTest::newRow("gone") << 12 << QStringLiteral("usb1") << 12;
+        QTest::newRow("no name") << 6 << QString() << 6;
+        QTest::newRow("not known: the system routes it") << 0 << QStringLiteral("usb0") << 0;
+    }
+
+    void settingAdapterIndex()
+    {
+        QFETCH(int, arrivalIndex);
+        QFETCH(QString, arrivalName);
+        QFETCH(int, expected);
+        ArrivalAdapter arrival;
+        arrival.interfaceIndex = arrivalIndex;
+        arrival.name = arrivalName;
+        QCOMPARE(SettingAdapterIndex(arrival, kLaptop), expected);
+    }
+
+    void systemList()
+    {
+        // Loopback is there in any network namespace, and never searched on.
+        const std::vector<InterfaceAddress> addresses = SystemInterfaceAddresses();
+        const auto lo = std::find_if(addresses.begin(), addresses.end(),
+                                     [](const InterfaceAddress& a) { return a.name == QLatin1String("lo"); });
+        QVERIFY(lo != addresses.end());
+        QCOMPARE(lo->interfaceIndex, 1);
+        QVERIFY(lo->flags & IFF_LOOPBACK);
+        for (const SearchAdapter& adapter : SearchAdapters(addresses, AF_INET))
+            QVERIFY(adapter.name != QLatin1String("lo"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNetworkAdapters)
+#include "tst_networkadapters.moc"
