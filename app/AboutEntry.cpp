@@ -97,8 +97,16 @@ void AboutEntry::ShowContextMenu(const QPoint& globalPos)
 {
     QMenu menu(m_window);
     menu.setObjectName(QStringLiteral("menuWindow"));
+    menu.addActions(m_contextMenuEntries);
+    if (!m_contextMenuEntries.isEmpty())
+        menu.addSeparator();
     menu.addAction(m_action);
     menu.exec(globalPos);
+}
+
+void AboutEntry::AddContextMenuEntry(QAction* action)
+{
+    m_contextMenuEntries.append(action);
 }
 
 void AboutEntry::AddToSystemMenu()

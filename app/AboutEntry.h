@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -28,6 +29,9 @@ public:
 
     QAction* Action() const { return m_action; }
 
+    // Another entry of the free area's context menu, listed above the About entry in the order added.
+    void AddContextMenuEntry(QAction* action);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -37,6 +41,7 @@ private:
 
     QWidget* m_window;
     QAction* m_action;
+    QList<QAction*> m_contextMenuEntries;
     std::function<bool(unsigned int)> m_onSysCommand;
     bool m_bSystemMenuAdded = false;
     std::unique_ptr<QAbstractNativeEventFilter> m_systemMenuCommands;

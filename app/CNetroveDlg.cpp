@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QResizeEvent>
 
 namespace Netrove {
 
@@ -35,13 +36,15 @@ const QString kCaption = QStringLiteral("Netrove v2.0.1.2 for the network produc
 
 CNetroveDlg::CNetroveDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint)
 {
     SetUpTemplateWindow(this, "CNetroveDlg", kCaption, 9);
     setWindowIcon(ApplicationIcon());
     // "Netrove Information(&A)": F1, the free area's context menu, and the system menu where there is one.
-    new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
+    m_aboutEntry = new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
     CreateControls();
+    CreateListActions();
 
     m_channels = new DiscoveryChannels(this);
     m_channels->onSocketError = [this](const QString& text, int code) {
@@ -98,19 +101,27 @@ void CNetroveDlg::CreateControls()
     // Enter must never press a button of this window, not even the one that has the focus.
     ClearDefaultButtons({m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnExit});
 
+    // The template's places. A window made larger gives the list all its new room; the row below
+    // the list moves with the bottom right corner as one, so that its controls keep their order,
+    // spacing and size. The template's size is the smallest.
     const DialogUnits units{QFontMetrics(font())};
-    m_checkCamera->setGeometry(units.ToPixels(7, 7, 50, 10));
-    m_checkNvr->setGeometry(units.ToPixels(63, 7, 30, 10));
-    m_list->setGeometry(units.ToPixels(7, 22, 483, 212));
-    m_staticStatus->setGeometry(units.ToPixels(6, 239, 197, 13));
-    m_checkIPv4->setGeometry(units.ToPixels(213, 241, 29, 10));
-    m_checkIPv6->setGeometry(units.ToPixels(243, 241, 29, 10));
-    m_btnSearch->setGeometry(units.ToPixels(276, 239, 50, 14));
-    m_btnAutoSet->setGeometry(units.ToPixels(331, 239, 50, 14));
-    m_btnManualSet->setGeometry(units.ToPixels(386, 239, 50, 14));
-    m_btnExit->setGeometry(units.ToPixels(440, 239, 50, 14));
-    // No sizing border: the window is only minimised and restored.
-    setFixedSize(units.ToPixelsX(497), units.ToPixelsY(258));
+    const auto place = [this, &units](QWidget* control, Anchor anchor, int x, int y, int width, int height) {
+        m_anchoredControls.push_back({control, units.ToPixels(x, y, width, height), anchor});
+        control->setGeometry(m_anchoredControls.back().templateRect);
+    };
+    place(m_checkCamera, Anchor::TopLeft, 7, 7, 50, 10);
+    place(m_checkNvr, Anchor::TopLeft, 63, 7, 30, 10);
+    place(m_list, Anchor::Grow, 7, 22, 483, 212);
+    place(m_staticStatus, Anchor::BottomRight, 6, 239, 197, 13);
+    place(m_checkIPv4, Anchor::BottomRight, 213, 241, 29, 10);
+    place(m_checkIPv6, Anchor::BottomRight, 243, 241, 29, 10);
+    place(m_btnSearch, Anchor::BottomRight, 276, 239, 50, 14);
+    place(m_btnAutoSet, Anchor::BottomRight, 331, 239, 50, 14);
+    place(m_btnManualSet, Anchor::BottomRight, 386, 239, 50, 14);
+    place(m_btnExit, Anchor::BottomRight, 440, 239, 50, 14);
+    m_templateSize = QSize(units.ToPixelsX(497), units.ToPixelsY(258));
+    setMinimumSize(m_templateSize);
+    resize(m_templateSize);
 
     // Tab order follows the template.
     SetTabOrder({m_checkCamera, m_checkNvr, m_list, m_checkIPv4, m_checkIPv6, m_btnSearch, m_btnAutoSet,
@@ -130,6 +141,14 @@ void CNetroveDlg::CreateControls()
             [this](const QModelIndex& index) { OnDblClickList(this, *m_list, index.row()); });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CNetroveDlg::OnListSelectionChanged);
+}
+
+void CNetroveDlg::resizeEvent(QResizeEvent* event)
+{
+    const QSize growth = event->size() - m_templateSize;
+    for (const AnchoredControl& control : m_anchoredControls)
+        control.widget->setGeometry(AnchoredGeometry(control.templateRect, control.anchor, growth));
+    QDialog::resizeEvent(event);
 }
 
 void CNetroveDlg::DoDataExchange(bool saveAndValidate)

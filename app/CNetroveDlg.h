@@ -5,6 +5,7 @@
 #include "devicelist/DeviceListModel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
+#include "res/WindowAnchors.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -14,7 +15,9 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
+class QAction;
 class QCheckBox;
 class QItemSelection;
 class QLabel;
@@ -22,6 +25,7 @@ class QPushButton;
 
 namespace Netrove {
 
+class AboutEntry;
 class CNetroveHeaderCtrl;
 class CNetroveListCtrl;
 class RepaintLimiter;
@@ -94,6 +98,12 @@ public:
     void SendRecorderPacket(std::span<std::uint8_t> packet) override;
     void DisableSettingButtons() override;
 
+    // "Save List..." (Ctrl+S): asks for a file and writes every listed device to it as CSV, in the
+    // list's order. Nothing is written unless the user chose a file.
+    void OnSaveList();
+    // Ctrl+C: the chosen row's record, tab-separated, to the clipboard; nothing without a chosen row.
+    void OnCopyRow();
+
     void ShowSocketError(const QString& text, int code);
     // A message box of this window: OK, no icon, the program's name as caption.
     void ShowMessage(const QString& text);
@@ -112,6 +122,8 @@ public:
     QPushButton* m_btnAutoSet;
     QPushButton* m_btnManualSet;
     QPushButton* m_btnExit;
+    QAction* m_actionSaveList = nullptr;
+    QAction* m_actionCopyRow = nullptr;
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
     DiscoveryChannels* m_channels;
@@ -142,6 +154,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OnOK();
@@ -152,6 +165,7 @@ private:
     void OnBnClickedIpCamera();
     bool PreTranslateMessage(QObject* watched, QEvent* event);
     void CreateControls();
+    void CreateListActions();
     void MakeClientTag();
     // Takes the channel's next waiting datagram; a search reply becomes a row in `rows`, which are
     // listed before any result is acted on. False when nothing was waiting.
@@ -166,6 +180,17 @@ private:
     ReplyFilter CurrentReplyFilter() const;
     // The adapter the device a setting request names answered on.
     ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
+
+    // Where the template puts each control, and how it follows a larger window.
+    struct AnchoredControl
+    {
+        QWidget* widget;
+        QRect templateRect;
+        Anchor anchor;
+    };
+    std::vector<AnchoredControl> m_anchoredControls;
+    QSize m_templateSize;
+    AboutEntry* m_aboutEntry = nullptr;
 
     bool m_bInitialised = false;
     // Set when the current search has settled; from then on the status line counts lost answers.

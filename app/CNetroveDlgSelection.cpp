@@ -4,6 +4,7 @@
 #include "app/CNetroveDlg.h"
 
 #include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/RowMayBeSet.h"
 #include "discovery/PacketFields.h"
 
 #include <QCheckBox>
@@ -94,17 +95,12 @@ void CNetroveDlg::UpdateRowButtons(int row)
     m_timerRefresh.stop();
     m_timerSettle.stop();
 
-    EnableSettingButtons(m_list->GetItemText(row, ColumnProtocol) != QLatin1String("IPv6"));
+    EnableSettingButtons(RowMayBeSet(m_list->GetItemText(row, ColumnProtocol), m_list->EntryAt(row)));
     m_checkIPv4->setEnabled(true);
     m_checkIPv6->setEnabled(m_bIPv6Available == 1);
     m_pHeader->setEnabled(true);
     m_checkNvr->setEnabled(true);
     m_checkCamera->setEnabled(true);
-
-    const DeviceEntry* entry = m_list->EntryAt(row);
-    if (entry != nullptr && entry->kind == PacketKind::KindRecorder &&
-        ReadByte(entry->kind, entry->reply, PacketField::SettingAllowed) == 0)
-        EnableSettingButtons(false);
 }
 
 void CNetroveDlg::EnableSettingButtons(bool enabled)

@@ -5,7 +5,10 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace Netrove {
 
@@ -70,6 +73,17 @@ void CNetroveListCtrl::mouseReleaseEvent(QMouseEvent* event)
     QTableView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
         emit rowClicked(indexAt(event->position().toPoint()).row());
+}
+
+void CNetroveListCtrl::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    // Only a list already laid out: the first size a list gets is the template's, not a change.
+    if (!event->oldSize().isValid() || !isVisible())
+        return;
+    const int gained = event->size().width() - event->oldSize().width();
+    const int width = std::max(kDeviceListColumns[ColumnUrl].width, columnWidth(ColumnUrl) + gained);
+    setColumnWidth(ColumnUrl, width);
 }
 
 void CNetroveListCtrl::ToggleSort(int column)

@@ -67,6 +67,9 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The "URL" column, the one whose texts run longest, takes the width the list gains or gives
+    // back, never going below its own width.
+    void resizeEvent(QResizeEvent* event) override;
     // A new palette (a dark or light colour scheme) gets its own warning colour.
     void changeEvent(QEvent* event) override;
 

@@ -33,6 +33,19 @@ int ChannelFamily(ReplyChannel channel)
     return channel == ReplyChannel::IPv6 ? AF_INET6 : AF_INET;
 }
 
+ReplyChannel KindChannel(PacketKind kind)
+{
+    switch (kind) {
+    case PacketKind::KindCamera:
+        return ReplyChannel::Camera;
+    case PacketKind::KindCameraIPv6:
+        return ReplyChannel::IPv6;
+    case PacketKind::KindRecorder:
+        return ReplyChannel::Recorder;
+    }
+    return ReplyChannel::Camera;
+}
+
 ReplyAction ClassifyReply(ReplyChannel channel, std::span<const std::uint8_t> buffer, std::size_t received,
                           int senderFamily, const ReplyFilter& filter)
 {
@@ -102,15 +115,19 @@ DeviceRowTexts PrepareSearchReply(ReplyChannel channel, std::span<std::uint8_t> 
         for (std::size_t i = 0; i < 4 && i < alias.size(); ++i)
             alias[i] = static_cast<std::uint8_t>(shortAlias[i]);
     }
+    return ReadRowTexts(kind, buffer, senderFamily);
+}
 
+DeviceRowTexts ReadRowTexts(PacketKind kind, std::span<const std::uint8_t> reply, int senderFamily)
+{
     DeviceRowTexts texts;
-    texts.model = ReadText(kind, buffer, PacketField::ModelName).substr(0, kModelNameShown);
-    texts.alias = ReadText(kind, buffer, PacketField::Alias);
-    texts.mode = AddressModeText(ReadByte(kind, buffer, PacketField::AddressMode));
-    texts.mac = ReadText(kind, buffer, PacketField::MacAddress);
-    texts.ip = ReadText(kind, buffer, PacketField::IpAddress);
+    texts.model = ReadText(kind, reply, PacketField::ModelName).substr(0, kModelNameShown);
+    texts.alias = ReadText(kind, reply, PacketField::Alias);
+    texts.mode = AddressModeText(ReadByte(kind, reply, PacketField::AddressMode));
+    texts.mac = ReadText(kind, reply, PacketField::MacAddress);
+    texts.ip = ReadText(kind, reply, PacketField::IpAddress);
     texts.protocol = senderFamily == AF_INET6 ? "IPv6" : (senderFamily == AF_INET ? "IPv4" : "");
-    texts.url = ReadText(kind, buffer, PacketField::Url);
+    texts.url = ReadText(kind, reply, PacketField::Url);
     return texts;
 }
 

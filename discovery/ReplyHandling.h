@@ -44,6 +44,8 @@ enum class ReplyAction
 // The layout a channel's replies have and the address family they must come from.
 PacketKind ChannelKind(ReplyChannel channel);
 int ChannelFamily(ReplyChannel channel);
+// The channel whose replies are stored in the layout.
+ReplyChannel KindChannel(PacketKind kind);
 
 // Decides what a received datagram leads to. The buffer holds the channel's long form, zero-filled
 // past the bytes received.
@@ -66,6 +68,10 @@ struct DeviceRowTexts
 // forced, a shorter one the alias "N/A". Then reads the row's texts.
 DeviceRowTexts PrepareSearchReply(ReplyChannel channel, std::span<std::uint8_t> buffer, std::size_t received,
                                   int senderFamily);
+
+// The texts of a row from a reply whose alias was already made what the list shows, as
+// PrepareSearchReply leaves it; the protocol from the family of the address it came from.
+DeviceRowTexts ReadRowTexts(PacketKind kind, std::span<const std::uint8_t> reply, int senderFamily);
 
 std::string AddressModeText(std::uint8_t mode);
 

@@ -1,6 +1,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceListColumns.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QApplication>
@@ -207,6 +208,84 @@ private slots:
         dlg.m_list->setFocus();
         QCOMPARE(AboutBoxesOpenedBy([&dlg] { QTest::keyClick(dlg.m_list, Qt::Key_F1); }), 1);
         QVERIFY(dlg.isVisible());
+    }
+
+    // A larger window gives the list all its new room; the row below keeps its order, spacing and
+    // size, and the template's size is the smallest.
+    void windowGrows_data()
+    {
+        QTest::addColumn<QSize>("growth");
+        QTest::newRow("wider and taller") << QSize(300, 200);
+        QTest::newRow("wider only") << QSize(250, 0);
+        QTest::newRow("taller only") << QSize(0, 120);
+    }
+
+    void windowGrows()
+    {
+        QFETCH(QSize, growth);
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QSize initial = dlg.size();
+        QCOMPARE(dlg.minimumSize(), initial);
+        QVERIFY(dlg.maximumWidth() > initial.width() && dlg.maximumHeight() > initial.height());
+        QVERIFY(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+        const QList<QWidget*> top = {dlg.m_checkCamera, dlg.m_checkNvr};
+        const QList<QWidget*> below = {dlg.m_staticStatus, dlg.m_checkIPv4,  dlg.m_checkIPv6,
+                                       dlg.m_btnSearch,    dlg.m_btnAutoSet, dlg.m_btnManualSet,
+                                       dlg.m_btnExit};
+        const auto geometries = [](const QList<QWidget*>& controls) {
+            QList<QRect> rects;
+            for (QWidget* control : controls)
+                rects << control->geometry();
+            return rects;
+        };
+        const QRect list = dlg.m_list->geometry();
+        const QList<QRect> topBefore = geometries(top);
+        const QList<QRect> belowBefore = geometries(below);
+
+        dlg.resize(initial + growth);
+        QTRY_COMPARE(dlg.size(), initial + growth);
+        QCOMPARE(dlg.m_list->geometry(), list.adjusted(0, 0, growth.width(), growth.height()));
+        QCOMPARE(dlg.m_list->columnWidth(ColumnUrl), 220 + growth.width());
+        QCOMPARE(dlg.m_list->columnWidth(ColumnIp), 100);
+        QCOMPARE(geometries(top), topBefore);
+        const QList<QRect> belowAfter = geometries(below);
+        for (qsizetype i = 0; i < below.size(); ++i) {
+            QCOMPARE(belowAfter[i].size(), belowBefore[i].size());
+            QCOMPARE(belowAfter[i].topLeft() - belowBefore[i].topLeft(),
+                     QPoint(growth.width(), growth.height()));
+            if (i > 0)
+                QVERIFY(belowAfter[i].left() > belowAfter[i - 1].right());
+        }
+        QVERIFY(belowAfter.first().top() > dlg.m_list->geometry().bottom());
+        QVERIFY(dlg.rect().contains(belowAfter.last()));
+
+        // Never smaller than the template, and back to the template's places.
+        dlg.resize(initial - QSize(100, 100));
+        QTRY_COMPARE(dlg.size(), initial);
+        QCOMPARE(dlg.m_list->geometry(), list);
+        QCOMPARE(dlg.m_list->columnWidth(ColumnUrl), 220);
+        QCOMPARE(geometries(below), belowBefore);
+    }
+
+    void maximised()
+    {
+        CNetroveDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QSize initial = dlg.size();
+        const QRect list = dlg.m_list->geometry();
+        const QRect exit = dlg.m_btnExit->geometry();
+        dlg.showMaximized();
+        QTRY_VERIFY(dlg.isMaximized());
+        QTRY_VERIFY(dlg.size() != initial);
+        const QSize growth = dlg.size() - initial;
+        QCOMPARE(dlg.m_list->geometry(), list.adjusted(0, 0, growth.width(), growth.height()));
+        QCOMPARE(dlg.m_btnExit->geometry(), exit.translated(growth.width(), growth.height()));
+        if (const QString path = qEnvironmentVariable("NETROVE_SCREENSHOT"); !path.isEmpty())
+            QVERIFY(dlg.grab().save(path));
     }
 
 private:
