@@ -36,7 +36,7 @@ void CNetroveDlg::CreateListActions()
 void CNetroveDlg::OnSaveList()
 {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save List"),
-                                                      QDir::home().filePath(u"devices.csv"_qs),
+                                                      QDir::home().filePath(QStringLiteral("devices.csv")),
                                                       QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return;

@@ -5,6 +5,7 @@
 #include "cli/CliSetPlan.h"
 #include "cli/DeviceOutput.h"
 #include "devicelist/DeviceListColumns.h"
+#include "devicelist/DeviceListExport.h"
 #include "devicelist/DeviceListModel.h"
 #include "devicelist/DeviceRecord.h"
 #include "devicelist/RowMayBeSet.h"
@@ -153,26 +154,19 @@ void CliSession::OnSearchTimeout()
 
 void CliSession::PrintDevices()
 {
-    const DeviceListModel& rows = m_engine.Rows();
-    std::vector<DeviceRecord> records;
-    records.reserve(static_cast<std::size_t>(rows.rowCount()));
-    for (int row = 0; row < rows.rowCount(); ++row)
-        if (const DeviceEntry* entry = rows.EntryAt(row))
-            records.push_back(MakeDeviceRecord(*entry));
-    FillSameIpAddress(records);
-    Write(stdout, FormatDeviceRecords(records, m_command.format));
+    // The records the window's Save List writes, in the order the devices answered.
+    Write(stdout, FormatDeviceRecords(DeviceListRecords(m_engine.Rows()), m_command.format));
     Finish(ExitOk);
 }
 
 void CliSession::PrintWebAddress()
 {
-    const int row = RowOfMac();
-    const DeviceEntry* entry = m_engine.Rows().EntryAt(row);
-    if (entry == nullptr) {
+    const std::optional<DeviceRecord> found = DeviceListRecord(m_engine.Rows(), RowOfMac());
+    if (!found) {
         Fail(ExitUnknownDevice, QStringLiteral("No device with MAC address %1 answered").arg(m_command.mac));
         return;
     }
-    const DeviceRecord record = MakeDeviceRecord(*entry);
+    const DeviceRecord& record = *found;
     if (record.webAddress.isEmpty()) {
         Fail(ExitFailure,
              QStringLiteral("Netrove opens no web page for %1: it reports no plain http or https address")

@@ -14,6 +14,8 @@ std::vector<DeviceRecord> DeviceListRecords(const DeviceListModel& rows)
         if (const DeviceEntry* entry = rows.EntryAt(row))
             records.push_back(MakeDeviceRecord(*entry));
     }
+    // Not the list's own ConflictingMacs row by row: that names every other device each time, which
+    // for thousands of cameras sharing their factory address would take minutes.
     FillSameIpAddress(records);
     return records;
 }
@@ -23,15 +25,7 @@ std::optional<DeviceRecord> DeviceListRecord(const DeviceListModel& rows, int ro
     const DeviceEntry* entry = rows.EntryAt(row);
     if (entry == nullptr)
         return std::nullopt;
-    const QString ip = rows.Text(row, ColumnIp);
-    const QString mac = rows.Text(row, ColumnMac);
-    QStringList macs;
-    for (int other = 0; other < rows.rowCount(); ++other) {
-        const QString otherMac = rows.Text(other, ColumnMac);
-        if (ShareIpAddress(ip, mac, rows.Text(other, ColumnIp), otherMac))
-            macs.append(otherMac);
-    }
-    return MakeDeviceRecord(*entry, std::move(macs));
+    return MakeDeviceRecord(*entry, rows.ConflictingMacs(row));
 }
 
 QByteArray DeviceListCsv(const std::vector<DeviceRecord>& records)

@@ -14,7 +14,8 @@ namespace Netrove {
 // The records of every listed device in the list's current order, each with the MACs of the other
 // listed devices that report its IP address.
 std::vector<DeviceRecord> DeviceListRecords(const DeviceListModel& rows);
-// The record of one row, with the same shared MACs; nothing for a row that is not there.
+// The record of one row, with the MACs its row's marked address names; nothing for a row that is
+// not there.
 std::optional<DeviceRecord> DeviceListRecord(const DeviceListModel& rows, int row);
 
 // The saved list: a line of column titles, then one line per record (CsvLine).

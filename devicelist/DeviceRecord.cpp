@@ -9,6 +9,7 @@
 #include "res/Strings.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace Netrove {
 
@@ -74,11 +75,6 @@ void SetSameIpAddress(DeviceRecord& record, QStringList macs)
     record.sameIpAddressAs = std::move(macs);
 }
 
-bool HasAddress(const QString& ip)
-{
-    return !ip.isEmpty() && ip != QLatin1String("0.0.0.0");
-}
-
 QString PortText(const std::optional<std::uint16_t>& port)
 {
     return port ? QString::number(*port) : QString();
@@ -113,25 +109,25 @@ DeviceRecord MakeDeviceRecord(const DeviceEntry& entry, QStringList sameIpAddres
 
 bool ShareIpAddress(const QString& ip, const QString& mac, const QString& otherIp, const QString& otherMac)
 {
-    return HasAddress(ip) && ip == otherIp && mac != otherMac;
+    return !ip.isEmpty() && ip == otherIp && mac != otherMac;
 }
 
 void FillSameIpAddress(std::vector<DeviceRecord>& records)
 {
-    // Grouped by address, and counted by MAC within a group, so that a list of thousands costs the
-    // same per record whether its addresses differ or all are the same.
+    // Grouped by address, each group knowing its devices, so that a record needs no more than its
+    // first 16 others and a count.
     struct Group
     {
         QList<std::size_t> rows;
-        QHash<QString, qsizetype> rowsOfMac;
+        QSet<QString> macs;
     };
     QHash<QString, Group> groups;
     for (std::size_t row = 0; row < records.size(); ++row) {
-        if (!HasAddress(records[row].ip))
+        if (records[row].ip.isEmpty())
             continue;
         Group& group = groups[records[row].ip];
         group.rows.append(row);
-        ++group.rowsOfMac[records[row].mac];
+        group.macs.insert(records[row].mac);
     }
     for (DeviceRecord& record : records) {
         record.sameIpAddressAs.clear();
@@ -139,12 +135,14 @@ void FillSameIpAddress(std::vector<DeviceRecord>& records)
         const auto group = groups.constFind(record.ip);
         if (group == groups.constEnd())
             continue;
-        record.sameIpAddressCount = group->rows.size() - group->rowsOfMac.value(record.mac);
+        record.sameIpAddressCount = group->macs.size() - 1;
         for (const std::size_t row : group->rows) {
             if (record.sameIpAddressAs.size() == std::min(record.sameIpAddressCount, kSameIpAddressListed))
                 break;
-            if (records[row].mac != record.mac)
-                record.sameIpAddressAs.append(records[row].mac);
+            const DeviceRecord& other = records[row];
+            if (ShareIpAddress(record.ip, record.mac, other.ip, other.mac) &&
+                !record.sameIpAddressAs.contains(other.mac))
+                record.sameIpAddressAs.append(other.mac);
         }
     }
 }

@@ -59,12 +59,13 @@ struct DeviceRecord
 // the others (see FillSameIpAddress); a longer list is cut to its first 16 and counted.
 DeviceRecord MakeDeviceRecord(const DeviceEntry& entry, QStringList sameIpAddressAs = {});
 
-// Whether two devices, each by its IP address and MAC text, share an address. Devices without one
-// (empty, or 0.0.0.0 as a device still waiting for DHCP reports) share none, nor do two answers of
-// one device.
+// Whether two devices, each by its IP address and MAC text, share an address, as the list marks
+// them: a device without one (an empty text) shares none, nor do two answers of one device.
 bool ShareIpAddress(const QString& ip, const QString& mac, const QString& otherIp, const QString& otherMac);
 
-// Fills every record's sameIpAddressAs from the others.
+// Fills every record's sameIpAddressAs from the others, each other device named once. It costs the
+// same per record however many devices share one address, as thousands of cameras fresh from the
+// factory do.
 void FillSameIpAddress(std::vector<DeviceRecord>& records);
 
 // The column titles and a record's texts in the same order: a port the model lacks is empty, ports

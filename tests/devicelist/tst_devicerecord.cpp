@@ -355,10 +355,11 @@ void TestDeviceRecord::sameIpAddress_data()
         << QStringList{u"C=10.0.0.1"_qs, u"A=10.0.0.1"_qs, u"B=10.0.0.1"_qs}
         << QStringList{u"A B"_qs, u"C B"_qs, u"C A"_qs};
     QTest::newRow("no address is no shared address")
-        << QStringList{u"A=0.0.0.0"_qs, u"B=0.0.0.0"_qs, u"C="_qs, u"D="_qs} << QStringList{{}, {}, {}, {}};
-    QTest::newRow("one device twice shares nothing with itself")
+        << QStringList{u"A="_qs, u"B="_qs, u"C=0.0.0.0"_qs, u"D=0.0.0.0"_qs}
+        << QStringList{{}, {}, u"D"_qs, u"C"_qs};
+    QTest::newRow("one device twice is named once, never by itself")
         << QStringList{u"A=10.0.0.1"_qs, u"A=10.0.0.1"_qs, u"B=10.0.0.1"_qs}
-        << QStringList{u"B"_qs, u"B"_qs, u"A A"_qs};
+        << QStringList{u"B"_qs, u"B"_qs, u"A"_qs};
 }
 
 void TestDeviceRecord::sameIpAddress()
@@ -396,9 +397,14 @@ void TestDeviceRecord::listRecordsFollowTheListOrder()
 {
     DeviceListModel rows;
     std::vector<NewDeviceRow> replies;
-    const std::array<std::pair<const char*, const char*>, 3> devices{{{"02:00:00:00:00:0A", "10.0.0.30"},
+    // The list's own marks and the saved list's column agree, whatever the address.
+    const std::array<std::pair<const char*, const char*>, 7> devices{{{"02:00:00:00:00:0A", "10.0.0.30"},
                                                                       {"02:00:00:00:00:0B", "10.0.0.4"},
-                                                                      {"02:00:00:00:00:0C", "10.0.0.30"}}};
+                                                                      {"02:00:00:00:00:0C", "10.0.0.30"},
+                                                                      {"02:00:00:00:00:0D", ""},
+                                                                      {"02:00:00:00:00:0E", "0.0.0.0"},
+                                                                      {"02:00:00:00:00:0F", "0.0.0.0"},
+                                                                      {"02:00:00:00:00:10", "10.0.0.30"}}};
     for (const auto& [mac, ip] : devices) {
         Reply reply;
         reply.mac = mac;
@@ -409,15 +415,17 @@ void TestDeviceRecord::listRecordsFollowTheListOrder()
     rows.SortRows(ColumnIp, 0);
 
     const std::vector<DeviceRecord> records = DeviceListRecords(rows);
-    QCOMPARE(records.size(), std::size_t{3});
+    QCOMPARE(records.size(), devices.size());
     for (int row = 0; row < rows.rowCount(); ++row) {
         QCOMPARE(records[row].mac, rows.Text(row, ColumnMac));
         const std::optional<DeviceRecord> one = DeviceListRecord(rows, row);
         QVERIFY(one);
         QCOMPARE(DeviceRecordFields(*one), DeviceRecordFields(records[row]));
     }
-    QCOMPARE(records[1].sameIpAddressAs, QStringList{u"02:00:00:00:00:0C"_qs});
-    QVERIFY(!DeviceListRecord(rows, 3));
+    QCOMPARE(records[1].sameIpAddressAs, (QStringList{u"02:00:00:00:00:0C"_qs, u"02:00:00:00:00:10"_qs}));
+    QCOMPARE(records[4].sameIpAddressAs, QStringList{u"02:00:00:00:00:0F"_qs});
+    QCOMPARE(records[6].sameIpAddressAs, QStringList{});
+    QVERIFY(!DeviceListRecord(rows, rows.rowCount()));
     QVERIFY(!DeviceListRecord(rows, -1));
 }
 

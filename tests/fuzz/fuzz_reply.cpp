@@ -1,11 +1,12 @@
 // One datagram on one of the three search channels, taken the way the main window takes it: what
-// it leads to, the row it becomes, what choosing that row and double-clicking it read, and the
-// setting requests both dialogs would build from it.
+// it leads to, the row it becomes, what choosing that row and double-clicking it read, the setting
+// requests both dialogs would build from it, and the row saved to a file and copied.
 
 #include "FuzzBytes.h"
 
 #include "autoset/AutoSetRequest.h"
 #include "devicelist/CheckedWebAddress.h"
+#include "devicelist/DeviceListExport.h"
 #include "devicelist/DeviceListModel.h"
 #include "devicelist/DeviceRowFromReply.h"
 #include "devicelist/WebAddress.h"
@@ -15,6 +16,7 @@
 #include "discovery/PacketLayout.h"
 #include "discovery/ReplyHandling.h"
 #include "manualset/ManualSetRequest.h"
+#include "tests/devicelist/CsvReader.h"
 
 #include <QString>
 
@@ -108,6 +110,30 @@ void BuildSettingRequests(const DeviceEntry& entry, const QString& macText)
             "a camera that sent the long form is set with the long form");
 }
 
+// The saved list reads back field for field, and the copied row stays one row of as many fields.
+void SaveAndCopy(const DeviceListModel& model)
+{
+    const std::vector<DeviceRecord> records = DeviceListRecords(model);
+    Require(records.size() == 1, "one row, one record");
+    const QStringList fields = DeviceRecordFields(records.front());
+    Require(records.front().mac == model.Text(0, ColumnMac), "the record shows the row's MAC");
+    if (!records.front().webAddress.isEmpty())
+        CheckAddress(records.front().webAddress.toLatin1().toStdString());
+
+    QList<QStringList> read;
+    QString error;
+    Require(Test::ReadCsv(DeviceListCsv(records), read, error), "the saved list is RFC 4180");
+    Require(read.size() == 2 && read[0] == DeviceRecordTitles() && read[1] == fields,
+            "the saved list reads back as written");
+
+    const QString copied = DeviceRowClipboardText(records.front());
+    Require(copied.split(QLatin1Char('\t')).size() == fields.size(), "the copied row keeps its columns");
+    Require(
+        std::none_of(copied.begin(), copied.end(),
+                     [](QChar c) { return c != QLatin1Char('\t') && c.category() == QChar::Other_Control; }),
+        "the copied row holds no control character but its tabs");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -167,5 +193,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     BuildSettingRequests(*entry, model.Text(0, ColumnMac));
+    SaveAndCopy(model);
     return 0;
 }
