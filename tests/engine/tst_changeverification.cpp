@@ -4,7 +4,6 @@
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "engine/ChangeVerification.h"
-#include "engine/SettingResultText.h"
 
 #include <QTest>
 
@@ -86,25 +85,6 @@ private slots:
         const ChangeVerdict verdict = NoAnswerVerdict({u"00:1A:2B:00:00:01"_qs, 0, u"192.168.1.252"_qs});
         QVERIFY(!verdict.Confirmed());
         QCOMPARE(ChangeVerdictText(verdict), u"00:1A:2B:00:00:01 did not answer after the change"_qs);
-    }
-
-    void resultTexts_data()
-    {
-        QTest::addColumn<int>("action");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("33") << int(ReplyAction::InvalidPassword) << u"Invalid Password!"_qs;
-        QTest::newRow("55") << int(ReplyAction::PortMappingError) << u"Port Mapping Error"_qs;
-        QTest::newRow("66") << int(ReplyAction::RouterConnectError) << u"Router Connect Error!"_qs;
-        QTest::newRow("recorder's unknown") << int(ReplyAction::UnknownResult) << u"Error!"_qs;
-        QTest::newRow("success") << int(ReplyAction::SettingApplied) << QString();
-        QTest::newRow("search reply") << int(ReplyAction::AddRow) << QString();
-    }
-
-    void resultTexts()
-    {
-        QFETCH(int, action);
-        QFETCH(QString, text);
-        QCOMPARE(SettingResultText(static_cast<ReplyAction>(action)), text);
     }
 };
 
