@@ -1,13 +1,13 @@
 #include "autoset/LocalAddress.h"
 
 #include "autoset/Ipv4SocketAddress.h"
+#include "discovery/NetworkAdapters.h"
 
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <netdb.h>
 #include <unistd.h>
 
-#include <bit>
+#include <algorithm>
 #include <climits>
 
 namespace Netrove {
@@ -62,27 +62,18 @@ std::vector<Ipv4Octets> ResolvedHostAddresses()
 std::vector<AdapterAddress> AdapterIpv4Addresses()
 {
     std::vector<AdapterAddress> addresses;
-    ifaddrs* adapters = nullptr;
-    if (::getifaddrs(&adapters) != 0)
-        return addresses;
-    for (const ifaddrs* adapter = adapters; adapter; adapter = adapter->ifa_next) {
-        if (!adapter->ifa_addr || adapter->ifa_addr->sa_family != AF_INET || !adapter->ifa_name)
+    for (const InterfaceAddress& system : SystemInterfaceAddresses()) {
+        if (system.family != AF_INET)
             continue;
         AdapterAddress entry;
-        // An address with a label ("eth0:1") belongs to the adapter before the colon.
-        entry.name = adapter->ifa_name;
-        entry.name = entry.name.substr(0, entry.name.find(':'));
-        entry.interfaceIndex = static_cast<int>(::if_nametoindex(entry.name.c_str()));
-        entry.address = OctetsOf(*reinterpret_cast<const sockaddr_in*>(adapter->ifa_addr));
-        if (adapter->ifa_netmask && adapter->ifa_netmask->sa_family == AF_INET) {
-            const in_addr_t mask =
-                reinterpret_cast<const sockaddr_in*>(adapter->ifa_netmask)->sin_addr.s_addr;
-            entry.prefixLength = std::popcount(static_cast<std::uint32_t>(mask));
-        }
-        entry.up = (adapter->ifa_flags & IFF_UP) != 0;
+        entry.name = system.name.toStdString();
+        entry.interfaceIndex = system.interfaceIndex;
+        std::copy_n(system.address.begin(), entry.address.size(), entry.address.begin());
+        if (system.prefixLength > 0)
+            entry.prefixLength = system.prefixLength;
+        entry.up = (system.flags & IFF_UP) != 0;
         addresses.push_back(std::move(entry));
     }
-    ::freeifaddrs(adapters);
     return addresses;
 }
 

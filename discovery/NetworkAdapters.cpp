@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace Netrove {
@@ -47,10 +48,13 @@ std::vector<InterfaceAddress> SystemInterfaceAddresses()
         address.interfaceIndex = static_cast<int>(::if_nametoindex(name.constData()));
         address.flags = entry->ifa_flags;
         address.family = family;
-        if (family == AF_INET)
+        if (family == AF_INET) {
             std::memcpy(address.address.data(),
                         &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, 4);
-        else
+            if (entry->ifa_netmask && entry->ifa_netmask->sa_family == AF_INET)
+                address.prefixLength = std::popcount(static_cast<std::uint32_t>(
+                    reinterpret_cast<const sockaddr_in*>(entry->ifa_netmask)->sin_addr.s_addr));
+        } else
             std::memcpy(address.address.data(),
                         &reinterpret_cast<const sockaddr_in6*>(entry->ifa_addr)->sin6_addr, 16);
         addresses.push_back(std::move(address));

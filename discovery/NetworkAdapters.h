@@ -21,6 +21,7 @@ struct InterfaceAddress
     unsigned flags = 0; // IFF_UP, IFF_LOOPBACK, ...
     int family = AF_UNSPEC;
     std::array<std::uint8_t, 16> address{}; // 4 bytes for IPv4
+    int prefixLength = 0;                   // of the adapter's network, from its mask (IPv4)
 };
 
 // An adapter a search goes out on.
