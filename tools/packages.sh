@@ -1,6 +1,8 @@
 # Debian packages that building, testing and the demo need; sourced by tools/test and tools/demo.
 NETROVE_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 NETROVE_LAB_PACKAGES=(iproute2 iputils-ping procps nftables)
+# Building the Debian package (dpkg-shlibdeps, dpkg-buildflags) and checking it.
+NETROVE_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils util-linux)
 NETROVE_DISPLAY_PACKAGES=(xvfb xauth imagemagick fonts-dejavu-core)
 
 # Installs whichever of the named packages are missing (as root, with apt-get).
