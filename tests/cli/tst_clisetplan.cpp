@@ -88,6 +88,9 @@ private slots:
             << camera << u"--dhcp"_qs << QString() << 326 << 1 << u"192.168.1.101"_qs << pair;
         QTest::newRow("recorder") << recorder << u"--dhcp --dlx 9100"_qs << QString() << 262 << 1
                                   << u"192.168.1.101"_qs << QList<int>{8080, 9100, 0, 0, 0, 0};
+        // The listing calls a recorder's Port(TCP) "tcp"; the option of that name sets it.
+        QTest::newRow("recorder, --tcp") << recorder << u"--dhcp --tcp 9100"_qs << QString() << 262 << 1
+                                         << u"192.168.1.101"_qs << QList<int>{8080, 9100, 0, 0, 0, 0};
         QTest::newRow("six-port block, high")
             << block << kStatic + u" --http 10006"_qs << QString() << 326 << 0 << u"192.168.1.252"_qs
             << QList<int>{10006, 10007, 10008, 10009, 10010, 10011};
@@ -106,6 +109,8 @@ private slots:
                                           << 0 << 0 << QString() << QList<int>{};
         QTest::newRow("port the model lacks") << camera << kStatic + u" --tcp 9001"_qs
                                               << u"has no TCP port"_qs << 0 << 0 << QString() << QList<int>{};
+        QTest::newRow("recorder, --tcp and --dlx") << recorder << u"--dhcp --tcp 9100 --dlx 9100"_qs
+                                                   << u"give one"_qs << 0 << 0 << QString() << QList<int>{};
         QTest::newRow("recorder's upload port")
             << recorder << u"--dhcp --upload 9003"_qs << u"has no upload port"_qs << 0 << 0 << QString()
             << QList<int>{};
