@@ -1,5 +1,7 @@
 #include "autoset/SearchNetwork.h"
 
+#include "discovery/NetworkAdapters.h"
+
 #include <arpa/inet.h>
 
 #include <algorithm>
@@ -19,21 +21,21 @@ std::optional<Ipv4Octets> Ipv4OfText(const QString& text)
     return octets;
 }
 
-// The arrival adapter's addresses that can be a network of devices. It is the adapter its setting
-// request leaves on: found by its name while an adapter of that name is there (an adapter taken out
-// and put back keeps its name but gets a new index), else by its index.
+// The arrival adapter's addresses that can be a network of devices, on the adapter its setting
+// request leaves on.
 std::vector<const AdapterAddress*> AddressesOfAdapter(const ArrivalAdapter& arrival,
                                                       std::span<const AdapterAddress> adapters)
 {
+    // Which adapter that is depends only on each address's adapter name and index.
+    std::vector<InterfaceAddress> named(adapters.size());
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+        named[i].name = QString::fromStdString(adapters[i].name);
+        named[i].interfaceIndex = adapters[i].interfaceIndex;
+    }
+    const int index = AnsweringAdapterIndex(arrival, named);
     std::vector<const AdapterAddress*> found;
-    if (arrival.interfaceIndex <= 0)
-        return found;
-    const std::string name = arrival.name.toStdString();
-    const bool named = !name.empty() && std::any_of(adapters.begin(), adapters.end(),
-                                                    [&](const AdapterAddress& a) { return a.name == name; });
     for (const AdapterAddress& adapter : adapters) {
-        const bool same = named ? adapter.name == name : adapter.interfaceIndex == arrival.interfaceIndex;
-        if (same && !IsLoopback(adapter.address))
+        if (index > 0 && adapter.interfaceIndex == index && !IsLoopback(adapter.address))
             found.push_back(&adapter);
     }
     return found;

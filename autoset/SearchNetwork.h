@@ -10,12 +10,11 @@
 namespace Netrove {
 
 // Where the free address search for a device looks: this computer's IPv4 address on the adapter
-// the device answered on (found by its name while an adapter of that name is there, else by its
-// index, as its setting request is sent; of several addresses the one the answer was sent to, else
-// the first), with that adapter's prefix. The adapter of an answer that
-// came over IPv6 gives its IPv4 address just the same. When that adapter is not known or has no
-// IPv4 address, the computer's address as LocalIpv4Address() chooses it. Every address of every
-// adapter is one of this computer's. Nothing when no address is found.
+// the device answered on (AnsweringAdapterIndex, as its setting request is sent; of several
+// addresses the one the answer was sent to, else the first), with that adapter's prefix. The adapter
+// of an answer that came over IPv6 gives its IPv4 address just the same. When that adapter is not
+// known or has no IPv4 address, the computer's address as LocalIpv4Address() chooses it. Every
+// address of every adapter is one of this computer's. Nothing when no address is found.
 std::optional<SearchNetwork> ChooseSearchNetwork(const ArrivalAdapter& arrival,
                                                  std::span<const AdapterAddress> adapters,
                                                  std::span<const Ipv4Octets> resolved);

@@ -1,5 +1,7 @@
 #include "bench/BenchOutput.h"
 
+#include "tests/lab/LabFixture.h"
+
 #include <QFile>
 #include <QGuiApplication>
 
@@ -27,13 +29,6 @@ QString CpuModel()
     return QStringLiteral("?");
 }
 
-} // namespace
-
-FILE* Out()
-{
-    return g_out;
-}
-
 void KeepFiguresApart()
 {
     const int figures = ::dup(STDOUT_FILENO);
@@ -46,6 +41,22 @@ void KeepFiguresApart()
         ::dup2(null, STDOUT_FILENO);
         ::close(null);
     }
+}
+
+} // namespace
+
+std::optional<int> Start()
+{
+    if (const QString why = LabFixture::NotOnHostSide(); !why.isEmpty())
+        return LabFixture::Skip(why);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    KeepFiguresApart();
+    return std::nullopt;
+}
+
+FILE* Out()
+{
+    return g_out;
 }
 
 void SetCsv(bool csv)

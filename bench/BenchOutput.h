@@ -1,18 +1,23 @@
 #pragma once
 
-// What the benchmarks share: the figures on standard output while the window's own lines go to
-// /dev/null, notes that a CSV reader can skip, and what machine the figures come from.
+// What the benchmarks share: their start-up, the figures on standard output while the window's own
+// lines go to /dev/null, notes that a CSV reader can skip, and what machine the figures come from.
 
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 
 namespace Netrove::Bench {
 
-// Where the figures go: standard output as it was before KeepFiguresApart().
+// What every benchmark does before its QApplication. It sends, so it goes on only on the host side
+// of a lab; its windows then use the offscreen platform, and standard output from now on goes to
+// /dev/null, since the window reports every row and status change there. Nothing when it may go on,
+// else the exit code to leave with (LabFixture::Skip).
+std::optional<int> Start();
+
+// Where the figures go: standard output as it was before Start().
 FILE* Out();
-// Standard output from now on goes to /dev/null: the window reports every status change there.
-void KeepFiguresApart();
 
 // With CSV, every line that is not a header or a row of figures starts with "# ".
 void SetCsv(bool csv);

@@ -115,11 +115,8 @@ int main(int argc, char** argv)
             return Usage(2);
         }
     }
-    if (const QString why = LabFixture::NotOnHostSide(); !why.isEmpty())
-        return LabFixture::Skip(why);
-
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    Bench::KeepFiguresApart();
+    if (const std::optional<int> exitCode = Bench::Start())
+        return *exitCode;
     QApplication app(argc, argv);
 
     SoakRun run(options);

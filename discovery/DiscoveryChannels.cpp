@@ -314,7 +314,7 @@ void DiscoveryChannels::SendSearch(int fd, std::span<const std::uint8_t> packet,
 void DiscoveryChannels::SendSetting(int fd, std::span<const std::uint8_t> packet, const sockaddr_in& to,
                                     const ArrivalAdapter& adapter)
 {
-    const int index = adapter.interfaceIndex > 0 ? SettingAdapterIndex(adapter, InterfaceAddresses()) : 0;
+    const int index = adapter.interfaceIndex > 0 ? AnsweringAdapterIndex(adapter, InterfaceAddresses()) : 0;
     if (const int error = SendDatagram(fd, packet, reinterpret_cast<const sockaddr*>(&to), sizeof(to), index))
         ReportSocketError(kPacketSendFailure, error);
 }

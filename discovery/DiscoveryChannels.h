@@ -80,7 +80,7 @@ public:
     void SendCameraSearch(const ClientTag& tag, std::uint8_t opcode);
     void SendRecorderSearch(const ClientTag& tag, std::uint8_t opcode);
     void SendIPv6Search(const ClientTag& tag, std::uint8_t opcode);
-    // Setting requests leave on the adapter the device answered on (see SettingAdapterIndex); the tag
+    // Setting requests leave on the adapter the device answered on (see AnsweringAdapterIndex); the tag
     // is written into bytes 1-18 of the caller's buffer.
     void SendCameraPacket(std::span<std::uint8_t> packet, const ClientTag& tag,
                           const ArrivalAdapter& adapter = {});

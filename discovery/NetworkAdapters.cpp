@@ -78,7 +78,7 @@ std::vector<SearchAdapter> SearchAdapters(std::span<const InterfaceAddress> addr
     return adapters;
 }
 
-int SettingAdapterIndex(const ArrivalAdapter& arrival, std::span<const InterfaceAddress> addresses)
+int AnsweringAdapterIndex(const ArrivalAdapter& arrival, std::span<const InterfaceAddress> addresses)
 {
     if (arrival.interfaceIndex <= 0)
         return 0;

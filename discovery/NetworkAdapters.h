@@ -41,9 +41,10 @@ std::vector<InterfaceAddress> SystemInterfaceAddresses();
 // the system's order.
 std::vector<SearchAdapter> SearchAdapters(std::span<const InterfaceAddress> addresses, int family);
 
-// The adapter index a setting request leaves on, for a device that answered on `arrival`: an adapter
-// taken out and put back keeps its name but gets a new index, so the name counts where it is still
-// there. 0 when the answer's adapter is not known: the request then leaves as the system routes it.
-int SettingAdapterIndex(const ArrivalAdapter& arrival, std::span<const InterfaceAddress> addresses);
+// The index, among `addresses`, of the adapter a device answered on `arrival`: its setting request
+// leaves on it and its free address is looked for on its network. An adapter taken out and put back
+// keeps its name but gets a new index, so the name counts where it is still there, else the index.
+// 0 when the answer's adapter is not known: the request then leaves as the system routes it.
+int AnsweringAdapterIndex(const ArrivalAdapter& arrival, std::span<const InterfaceAddress> addresses);
 
 } // namespace Netrove

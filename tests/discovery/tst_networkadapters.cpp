@@ -96,7 +96,7 @@ private slots:
         QVERIFY2(adapters == expected, qPrintable(got.join(QLatin1Char(' '))));
     }
 
-    void settingAdapterIndex_data()
+    void answeringAdapterIndex_data()
     {
         QTest::addColumn<int>("arrivalIndex");
         QTest::addColumn<QString>("arrivalName");
@@ -111,7 +111,7 @@ private slots:
         QTest::newRow("not known: the system routes it") << 0 << QStringLiteral("usb0") << 0;
     }
 
-    void settingAdapterIndex()
+    void answeringAdapterIndex()
     {
         QFETCH(int, arrivalIndex);
         QFETCH(QString, arrivalName);
@@ -119,7 +119,7 @@ private slots:
         ArrivalAdapter arrival;
         arrival.interfaceIndex = arrivalIndex;
         arrival.name = arrivalName;
-        QCOMPARE(SettingAdapterIndex(arrival, kLaptop), expected);
+        QCOMPARE(AnsweringAdapterIndex(arrival, kLaptop), expected);
     }
 
     void systemList()
