@@ -6,6 +6,8 @@
 #include "manualset/ManualSetPlan.h"
 #include "manualset/PortBlockStepping.h"
 
+#include <utility>
+
 namespace Netrove {
 
 namespace {
@@ -40,22 +42,6 @@ std::optional<QString> CheckPassword(const QString& password, PacketKind kind, C
         return std::nullopt;
     }
     return password;
-}
-
-// The port options by the request's fields. A recorder's Port(TCP) travels in the DLX field, and
-// the listing names it "tcp": either option sets it, so that a script may set what it read.
-std::optional<std::array<std::optional<int>, 6>>
-PortsByField(PacketKind kind, const std::array<std::optional<int>, 6>& options)
-{
-    std::array<std::optional<int>, 6> fields = options;
-    constexpr std::size_t kDlx = 1, kTcp = 2;
-    if (!IsCameraKind(kind) && fields[kTcp]) {
-        if (fields[kDlx])
-            return std::nullopt;
-        fields[kDlx] = fields[kTcp];
-        fields[kTcp].reset();
-    }
-    return fields;
 }
 
 } // namespace
@@ -106,11 +92,17 @@ CliSetPlan PlanManualSet(const DeviceEntry& entry, const QString& mac, const Cli
     // the others.
     for (std::size_t i = 0; i < input.ports.size(); ++i)
         input.ports[i] = i < layout.shown ? reported.ports[i] : 0;
-    const std::optional<std::array<std::optional<int>, 6>> given = PortsByField(kind, command.ports);
-    if (!given)
-        return Refuse(QStringLiteral("--tcp and --dlx both name the Port(TCP) of %1: give one").arg(mac));
-    for (std::size_t i = 0; i < given->size(); ++i) {
-        if (!(*given)[i])
+    // The port options by the request's fields. A recorder's Port(TCP) travels in the DLX field, and
+    // the listing names it "tcp": either option sets it, so that a script may set what it read.
+    std::array<std::optional<int>, 6> given = command.ports;
+    constexpr std::size_t kDlx = 1, kTcp = 2;
+    if (!IsCameraKind(kind) && given[kTcp]) {
+        if (given[kDlx])
+            return Refuse(QStringLiteral("--tcp and --dlx both name the Port(TCP) of %1: give one").arg(mac));
+        given[kDlx] = std::exchange(given[kTcp], std::nullopt);
+    }
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        if (!given[i])
             continue;
         if (i >= layout.shown)
             return Refuse(QStringLiteral("%1 has no %2 port to set (%3 does not apply to it)")
@@ -118,19 +110,19 @@ CliSetPlan PlanManualSet(const DeviceEntry& entry, const QString& mac, const Cli
         if (!layout.typed && i > 0)
             return Refuse(QStringLiteral("The six ports of %1 move as one block: give --http only").arg(mac));
     }
-    if (!layout.typed && (*given)[0]) {
+    if (!layout.typed && given[0]) {
         // The block as the dialog's arrows lay it out around this first port.
-        const std::array<int, 6> block = StepPortBlock(*(*given)[0], 0);
-        if (block[0] != *(*given)[0])
+        const std::array<int, 6> block = StepPortBlock(*given[0], 0);
+        if (block[0] != *given[0])
             return Refuse(QStringLiteral("The six ports of %1 start at 80 or at 9995 to 59997, not at %2")
                               .arg(mac)
-                              .arg(*(*given)[0]));
+                              .arg(*given[0]));
         for (std::size_t i = 0; i < block.size(); ++i)
             input.ports[i] = block[i];
     } else {
-        for (std::size_t i = 0; i < given->size(); ++i)
-            if ((*given)[i])
-                input.ports[i] = *(*given)[i];
+        for (std::size_t i = 0; i < given.size(); ++i)
+            if (given[i])
+                input.ports[i] = *given[i];
     }
 
     if (const std::optional<std::string> failure = ValidateManualSetInput(kind, group, input))
