@@ -198,14 +198,20 @@ CliParse ParseCliArguments(const QStringList& arguments)
         const auto missing = [&option] {
             return Refuse(QStringLiteral("%1 needs a value").arg(option));
         };
-
-        if (option == QLatin1String("--timeout")) {
+        // --timeout and --result-timeout: a wait in milliseconds.
+        const auto milliseconds = [&](int& into) -> std::optional<CliParse> {
             const std::optional<QString> value = reader.Value();
             const std::optional<int> ms = value ? Number(*value, 1, kLongestWaitMs) : std::nullopt;
             if (!ms)
                 return Refuse(
-                    QStringLiteral("--timeout takes milliseconds from 1 to %1").arg(kLongestWaitMs));
-            command.timeoutMs = *ms;
+                    QStringLiteral("%1 takes milliseconds from 1 to %2").arg(option).arg(kLongestWaitMs));
+            into = *ms;
+            return std::nullopt;
+        };
+
+        if (option == QLatin1String("--timeout")) {
+            if (std::optional<CliParse> refused = milliseconds(command.timeoutMs))
+                return *refused;
             continue;
         }
         if (search) {
@@ -285,12 +291,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
         } else if (option == QLatin1String("--gateway")) {
             refused = address(command.gateway, haveGateway);
         } else if (option == QLatin1String("--result-timeout")) {
-            const std::optional<QString> value = reader.Value();
-            const std::optional<int> ms = value ? Number(*value, 1, kLongestWaitMs) : std::nullopt;
-            if (!ms)
-                return Refuse(
-                    QStringLiteral("--result-timeout takes milliseconds from 1 to %1").arg(kLongestWaitMs));
-            command.resultTimeoutMs = *ms;
+            refused = milliseconds(command.resultTimeoutMs);
         } else if (port != CliPortOptions().end()) {
             const std::optional<QString> value = reader.Value();
             // What a port field holds is checked as the dialog checks it; here only that it is a number.
