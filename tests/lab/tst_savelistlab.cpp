@@ -8,6 +8,7 @@
 #include "tests/devicelist/CsvReader.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
+#include "tests/lab/LabWindow.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -27,6 +28,8 @@
 
 using namespace Netrove;
 using Netrove::Test::ReadCsv;
+using Netrove::Test::WaitFor;
+using Netrove::Test::Window;
 
 namespace {
 
@@ -112,19 +115,6 @@ private:
     bool m_saving = false;
     QStringList m_filters;
 };
-
-struct Window
-{
-    LabFixture lab;
-    CNetroveDlg dlg;
-};
-
-template <typename Condition> bool WaitFor(Condition condition)
-{
-    for (int i = 0; i < 250 && !condition(); ++i)
-        QTest::qWait(20);
-    return condition();
-}
 
 // Every device listed and the search settled, the list sorted by IP address, descending, so that
 // its order is none the devices answered in.

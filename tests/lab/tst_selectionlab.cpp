@@ -8,6 +8,7 @@
 #include "engine/DeviceEngine.h"
 #include "tests/devicelist/BrowserStandIn.h"
 #include "tests/lab/LabFixture.h"
+#include "tests/lab/LabWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,8 @@
 #include <QTest>
 
 using namespace Netrove;
+using Netrove::Test::WaitFor;
+using Netrove::Test::Window;
 
 namespace {
 
@@ -27,20 +30,6 @@ const QString kDevices = QStringLiteral(
     "kind=recorder mac=02:00:00:00:00:04 model=NVR-B ip=192.168.1.121 setting=0\n"
     "kind=camera mac=02:00:00:00:00:05 model=NC-5 ip=300.1.2.3 gateway=nonsense\n");
 constexpr int kRows = 5;
-
-struct Window
-{
-    LabFixture lab;
-    CNetroveDlg dlg;
-};
-
-// Waits up to 5 s for the condition, serving the window meanwhile.
-template <typename Condition> bool WaitFor(Condition condition)
-{
-    for (int i = 0; i < 250 && !condition(); ++i)
-        QTest::qWait(20);
-    return condition();
-}
 
 // A window with every device listed (over IPv4 only unless asked) and the search settled.
 bool Open(Window& w, bool ipv4 = true)
