@@ -25,9 +25,9 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 
     auto* icon = Named(new QLabel(this), "iconApplication", QStringLiteral("Netrove"));
     icon->setPixmap(ApplicationIcon().pixmap(kIconSize, kIconSize));
-    auto* version = Named(new QLabel(kVersion, this), "staticVersion", kVersion);
+    auto* version = Named(new QLabel(kVersion, this), "staticVersion");
     version->setTextFormat(Qt::PlainText);
-    auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), "buttonOk", QStringLiteral("OK"));
+    auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), "buttonOk");
     ok->setDefault(true);
 
     const DialogUnits units{QFontMetrics(font())};

@@ -33,6 +33,10 @@ const QString kCaption = QStringLiteral("Netrove v2.0.1.2 for the network produc
 } // namespace
 
 CNetroveDlg::CNetroveDlg(QWidget* parent)
+    : CNetroveDlg(nullptr, parent)
+{}
+
+CNetroveDlg::CNetroveDlg(std::unique_ptr<DeviceChannel> channel, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint)
@@ -45,8 +49,8 @@ CNetroveDlg::CNetroveDlg(QWidget* parent)
     CreateListActions();
 
     // The engine lists the devices in the list's own rows.
-    m_engine = new DeviceEngine(&m_list->Rows(), this);
-    m_channels = &m_engine->Channels();
+    m_engine = channel ? new DeviceEngine(std::move(channel), MakeSystemClock(), &m_list->Rows(), this)
+                       : new DeviceEngine(&m_list->Rows(), this);
     ConnectEngine();
 
     qApp->installEventFilter(this);
@@ -60,20 +64,16 @@ CNetroveDlg::~CNetroveDlg()
 
 void CNetroveDlg::CreateControls()
 {
-    m_checkCamera =
-        Named(new QCheckBox(QStringLiteral("IP CAMERA"), this), "checkIpCamera", QStringLiteral("IP CAMERA"));
-    m_checkNvr = Named(new QCheckBox(QStringLiteral("NVR"), this), "checkNvr", QStringLiteral("NVR"));
+    m_checkCamera = Named(new QCheckBox(QStringLiteral("IP CAMERA"), this), "checkIpCamera");
+    m_checkNvr = Named(new QCheckBox(QStringLiteral("NVR"), this), "checkNvr");
     m_list = Named(new CNetroveListCtrl(this), "deviceList", QStringLiteral("Devices"));
-    m_staticStatus = Named(new QLabel(this), "statusLine", QStringLiteral("Status"));
-    m_checkIPv4 = Named(new QCheckBox(QStringLiteral("IPv4"), this), "checkIPv4", QStringLiteral("IPv4"));
-    m_checkIPv6 = Named(new QCheckBox(QStringLiteral("IPv6"), this), "checkIPv6", QStringLiteral("IPv6"));
-    m_btnSearch =
-        Named(new QPushButton(QStringLiteral("Search"), this), "buttonSearch", QStringLiteral("Search"));
-    m_btnAutoSet =
-        Named(new QPushButton(QStringLiteral("Auto Set"), this), "buttonAutoSet", QStringLiteral("Auto Set"));
-    m_btnManualSet = Named(new QPushButton(QStringLiteral("Manual Set"), this), "buttonManualSet",
-                           QStringLiteral("Manual Set"));
-    m_btnExit = Named(new QPushButton(QStringLiteral("Exit"), this), "buttonExit", QStringLiteral("Exit"));
+    m_staticStatus = Named(new QLabel(this), "statusLine");
+    m_checkIPv4 = Named(new QCheckBox(QStringLiteral("IPv4"), this), "checkIPv4");
+    m_checkIPv6 = Named(new QCheckBox(QStringLiteral("IPv6"), this), "checkIPv6");
+    m_btnSearch = Named(new QPushButton(QStringLiteral("Search"), this), "buttonSearch");
+    m_btnAutoSet = Named(new QPushButton(QStringLiteral("Auto Set"), this), "buttonAutoSet");
+    m_btnManualSet = Named(new QPushButton(QStringLiteral("Manual Set"), this), "buttonManualSet");
+    m_btnExit = Named(new QPushButton(QStringLiteral("Exit"), this), "buttonExit");
 
     m_staticStatus->setAlignment(Qt::AlignCenter);
     m_staticStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -167,12 +167,12 @@ void CNetroveDlg::OnInitDialog()
     m_pHeader = &m_list->Header();
 
     m_engine->Open();
-    m_clientTag = m_engine->Tag();
 
     m_checkIPv4->setChecked(true);
     m_checkIPv6->setChecked(m_bIPv6Available == 1);
     if (m_bIPv6Available != 1)
         m_checkIPv6->setEnabled(false);
+    m_chkIPv6 = m_bIPv6Available;
 
     OnBnClickedSearch();
 
@@ -232,6 +232,18 @@ void CNetroveDlg::UpdateModeControls()
     const ModeControlStates states = ComputeModeControls(selection);
     m_checkIPv6->setEnabled(states.ipv6BoxEnabled);
     m_btnSearch->setEnabled(states.searchEnabled);
+    TellSearchChoice();
+}
+
+void CNetroveDlg::TellSearchChoice()
+{
+    DoDataExchange(true);
+    SearchChoice choice;
+    choice.camera = m_bCamera != 0;
+    choice.nvr = m_bNVR != 0;
+    choice.ipv4 = m_chkIPv4 == 1;
+    choice.ipv6 = m_chkIPv6 == 1 && m_bIPv6Available == 1;
+    m_engine->SetSearchChoice(choice);
 }
 
 bool CNetroveDlg::eventFilter(QObject* watched, QEvent* event)

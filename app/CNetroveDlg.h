@@ -27,17 +27,16 @@ class AboutEntry;
 class CNetroveHeaderCtrl;
 class CNetroveListCtrl;
 class RepaintLimiter;
-class DiscoveryChannels;
+class DeviceChannel;
 class DeviceEngine;
-struct ChangeVerdict;
-struct SearchChoice;
 
 // Set when "Invalid Password!" has been shown for the current setting request, so that several
 // devices answering the same request give one message; the setting buttons reset it.
 extern bool g_bPasswordErrorShown;
 
 // The program's one window and its hub: the device list, the mode check boxes, the status line
-// and the buttons, over the engine that searches and sets the devices.
+// and the buttons, over the engine that searches and sets the devices. The window tells the engine
+// what to search for and whether the user holds a row, and shows what the engine's signals tell.
 class CNetroveDlg final : public QDialog, public SettingHost
 {
     Q_OBJECT
@@ -45,12 +44,18 @@ class CNetroveDlg final : public QDialog, public SettingHost
 
 public:
     static constexpr quint32 WM_FINDINSTANCE = 0x402;
-    // The engine's two search timers, as OnTimer is told of them.
-    static constexpr int TIMER_REFRESH = 50;
-    static constexpr int TIMER_SETTLE = 60;
 
+    // Over the computer's sockets.
     explicit CNetroveDlg(QWidget* parent = nullptr);
+    // Over the given channel to the devices (a test's stand-in, or sockets set up by the caller).
+    explicit CNetroveDlg(std::unique_ptr<DeviceChannel> channel, QWidget* parent = nullptr);
     ~CNetroveDlg() override;
+
+    // What the window works over and keeps: the engine with its rows and tag, the chosen row's
+    // settings as the setting dialogs get them, and the row of the last click on the list.
+    const DeviceEngine& Engine() const { return *m_engine; }
+    const SelectionMirror& Mirror() const { return m_mirror; }
+    int ClickedItem() const { return m_nClickedItem; }
 
     // Runs once, before the window is first shown.
     void OnInitDialog();
@@ -65,22 +70,13 @@ public:
     void UpdateModeControls();
     void CloseChannels();
 
-    // The search cycle. OnTimer shows what the engine's timers decided: TIMER_SETTLE the row count
-    // stopped changing, TIMER_REFRESH the search ran its 3 s.
+    // "Search": the engine searches with what the boxes say.
     void OnBnClickedSearch();
-    void ScanStart();
-    void OnTimer(int id);
     void SetStatusText(const QString& text) override;
-    void ClearDeviceList();
     void ClearSelectionMirror();
 
-    // Choosing a row. stateChanged: the row's selection changed, not only its contents.
-    void OnItemChangedList(int row, bool stateChanged);
-    // A left or right click on the list; row -1 when it hit no row.
-    void OnClickList(int row);
+    // A click on a column title: the list sorts by it.
     void OnColumnClickList(int column);
-    void FillSelectionMirror(int row);
-    void UpdateRowButtons(int row);
 
     // "Auto Set": opens the Auto Setting dialog for the chosen row.
     void OnBnClickedAutoSet();
@@ -102,8 +98,42 @@ public:
     // A message box of this window: OK, no icon, the program's name as caption.
     void ShowMessage(const QString& text);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnOK();
+    void OnDestroy();
+    void OnBnClickedIPv4();
+    void OnBnClickedIPv6();
+    void OnBnClickedNvr();
+    void OnBnClickedIpCamera();
+    bool PreTranslateMessage(QObject* watched, QEvent* event);
     // true: the check boxes into m_bCamera and m_bNVR; false: the other way round.
     void DoDataExchange(bool saveAndValidate);
+    void CreateControls();
+    void CreateListActions();
+    void ConnectEngine();
+    // The engine learns what the four mode boxes select now.
+    void TellSearchChoice();
+    // What a search holds while it runs: the boxes, the header and its sort mark, the setting buttons.
+    void HoldModeControls();
+    // The list settled or a row was chosen: the boxes and the header are the user's again.
+    void GiveBackModeControls();
+    void HandleResult(ReplyAction action);
+    void OnSettingApplied();
+    // Choosing a row. stateChanged: the row's selection changed, not only its contents.
+    void OnItemChangedList(int row, bool stateChanged);
+    // A left or right click on the list; row -1 when it hit no row.
+    void OnClickList(int row);
+    void FillSelectionMirror(int row);
+    void UpdateRowButtons(int row);
+    void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void EnableSettingButtons(bool enabled);
+    // The adapter the device a setting request names answered on.
+    ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
 
     // The controls, in the order of the window's template.
     QCheckBox* m_checkCamera;
@@ -121,10 +151,8 @@ public:
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
     DeviceEngine* m_engine;
-    DiscoveryChannels* m_channels; // the engine's
 
     SelectionMirror m_mirror;
-    ClientTag m_clientTag{};
 
     int m_nClickedItem = -1;
     std::uint8_t m_chkIPv4 = 0;
@@ -132,35 +160,6 @@ public:
     std::uint8_t m_bIPv6Available = 1;
     int m_bCamera = 0;
     int m_bNVR = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void OnOK();
-    void OnDestroy();
-    void OnBnClickedIPv4();
-    void OnBnClickedIPv6();
-    void OnBnClickedNvr();
-    void OnBnClickedIpCamera();
-    bool PreTranslateMessage(QObject* watched, QEvent* event);
-    void CreateControls();
-    void CreateListActions();
-    void ConnectEngine();
-    // What the boxes and the list select now, read from the controls.
-    SearchChoice CurrentChoice();
-    // Around every batch of rows the engine lists: one scroll and one status-line change per batch.
-    void OnRowsAboutToBeAdded();
-    void AddDeviceRows();
-    void HandleResult(ReplyAction action);
-    void OnSettingApplied();
-    void OnChangeVerified(const ChangeVerdict& verdict);
-    void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void EnableSettingButtons(bool enabled);
-    // The adapter the device a setting request names answered on.
-    ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
 
     // Where the template puts each control, and how it follows a larger window.
     struct AnchoredControl
@@ -174,8 +173,6 @@ private:
     AboutEntry* m_aboutEntry = nullptr;
 
     bool m_bInitialised = false;
-    // The check of a change is on the status line; the rest of this search does not cover it.
-    bool m_bChangeShown = false;
     // The status line changes with every batch of rows; it is drawn as often as the list is.
     std::unique_ptr<RepaintLimiter> m_statusRepaints;
 };

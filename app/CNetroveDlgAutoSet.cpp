@@ -14,8 +14,8 @@ void CNetroveDlg::OnBnClickedAutoSet()
     g_bPasswordErrorShown = false;
     // The row of the last click and the chosen row must both still be there; a row chosen with the
     // keyboard after a click on no row, or a list emptied meanwhile, opens nothing and sends nothing.
-    const DeviceEntry* clicked = m_list->EntryAt(m_nClickedItem);
-    const DeviceEntry* chosen = m_list->EntryAt(m_list->SelectedRow());
+    const DeviceEntry* clicked = m_list->Rows().EntryAt(m_nClickedItem);
+    const DeviceEntry* chosen = m_list->Rows().EntryAt(m_list->SelectedRow());
     if (clicked == nullptr || chosen == nullptr)
         return;
 

@@ -11,7 +11,7 @@ void CNetroveDlg::OnBnClickedManualSet()
 {
     g_bPasswordErrorShown = false;
     // Without a chosen row there is nothing to set: nothing opens and nothing is sent.
-    const DeviceEntry* chosen = m_list->EntryAt(m_list->SelectedRow());
+    const DeviceEntry* chosen = m_list->Rows().EntryAt(m_list->SelectedRow());
     if (chosen == nullptr)
         return;
     CDlgManualSet dialog(*this, *chosen, this);

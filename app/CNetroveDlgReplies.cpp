@@ -1,11 +1,10 @@
-// What the main window shows of the engine's work: rows for search replies, status texts and
-// messages for setting results, and the check of a change.
+// What the main window shows of the engine's work: the status line, the rows as they come, the
+// boxes a search holds, and messages for setting results.
 
 #include "app/CNetroveDlg.h"
 
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/RepaintLimiter.h"
-#include "discovery/ScanStatusText.h"
 #include "engine/DeviceEngine.h"
 #include "engine/SettingResultText.h"
 
@@ -18,9 +17,6 @@ bool g_bPasswordErrorShown = false;
 
 void CNetroveDlg::ConnectEngine()
 {
-    m_engine->currentChoice = [this] {
-        return CurrentChoice();
-    };
     connect(m_engine, &DeviceEngine::socketError, this, &CNetroveDlg::ShowSocketError);
     connect(m_engine, &DeviceEngine::ipv6Unsupported, this, [this](const QString& text) {
         m_checkIPv6->setEnabled(false);
@@ -28,42 +24,28 @@ void CNetroveDlg::ConnectEngine()
         m_chkIPv6 = 0;
         ShowMessage(text);
     });
-    connect(m_engine, &DeviceEngine::rowsAboutToBeAdded, this, &CNetroveDlg::OnRowsAboutToBeAdded);
-    connect(m_engine, &DeviceEngine::rowsAdded, this, &CNetroveDlg::AddDeviceRows);
-    connect(m_engine, &DeviceEngine::searchSettled, this, [this] { OnTimer(TIMER_SETTLE); });
-    connect(m_engine, &DeviceEngine::searchFinished, this, [this] { OnTimer(TIMER_REFRESH); });
+    connect(m_engine, &DeviceEngine::statusChanged, this, &CNetroveDlg::SetStatusText);
+    connect(m_engine, &DeviceEngine::searchStarted, this, &CNetroveDlg::HoldModeControls);
+    connect(m_engine, &DeviceEngine::searchSettled, this, &CNetroveDlg::GiveBackModeControls);
+    // While batches follow each other closely, the list and the status line are drawn at most once
+    // per interval; each batch scrolls once.
+    connect(m_engine, &DeviceEngine::rowsAboutToBeAdded, this, [this] {
+        m_list->LimitRepaints();
+        m_statusRepaints->BeforeChange();
+    });
+    connect(m_engine, &DeviceEngine::rowsAdded, this, [this] {
+        m_list->ScrollToLastRow();
+        ClearSelectionMirror();
+    });
     connect(m_engine, &DeviceEngine::settingApplied, this, &CNetroveDlg::OnSettingApplied);
     connect(m_engine, &DeviceEngine::settingFailed, this, &CNetroveDlg::HandleResult);
-    connect(m_engine, &DeviceEngine::changeVerified, this, &CNetroveDlg::OnChangeVerified);
-}
-
-void CNetroveDlg::OnRowsAboutToBeAdded()
-{
-    m_list->LimitRepaints();
-    m_statusRepaints->BeforeChange();
-}
-
-void CNetroveDlg::AddDeviceRows()
-{
-    m_list->ScrollToLastRow();
-    if (!m_bChangeShown)
-        SetStatusText(
-            ScanStatusText(m_list->rowCount(), m_engine->SearchSettled() ? m_engine->LostAnswers() : 0));
-    ClearSelectionMirror();
 }
 
 void CNetroveDlg::OnSettingApplied()
 {
+    // The engine empties the list and searches again.
     m_btnAutoSet->setEnabled(false);
     m_btnManualSet->setEnabled(false);
-    SetStatusText(QString(16, QLatin1Char(' ')));
-    OnBnClickedSearch();
-}
-
-void CNetroveDlg::OnChangeVerified(const ChangeVerdict& verdict)
-{
-    SetStatusText(ChangeVerdictText(verdict));
-    m_bChangeShown = true;
 }
 
 void CNetroveDlg::HandleResult(ReplyAction action)

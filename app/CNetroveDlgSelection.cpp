@@ -23,7 +23,7 @@ void CNetroveDlg::OnItemChangedList(int row, bool stateChanged)
     FillSelectionMirror(row);
     if (!stateChanged)
         return;
-    if (row < m_list->rowCount())
+    if (row < m_list->Rows().rowCount())
         UpdateRowButtons(row);
     else
         EnableSettingButtons(false);
@@ -37,7 +37,7 @@ void CNetroveDlg::OnClickList(int row)
         return;
     }
     FillSelectionMirror(row);
-    if (row < m_list->rowCount())
+    if (row < m_list->Rows().rowCount())
         UpdateRowButtons(row);
     else
         EnableSettingButtons(false);
@@ -64,13 +64,15 @@ void CNetroveDlg::OnListSelectionChanged(const QItemSelection& selected, const Q
             OnItemChangedList(index.row(), true);
         }
     }
+    // A chosen row holds the list still.
+    m_engine->SetListHeld(m_list->SelectedRow() >= 0);
 }
 
 void CNetroveDlg::FillSelectionMirror(int row)
 {
     if (row < 0)
         return;
-    const DeviceEntry* entry = m_list->EntryAt(row);
+    const DeviceEntry* entry = m_list->Rows().EntryAt(row);
     if (entry == nullptr)
         return;
     const PacketKind kind = entry->kind;
@@ -95,12 +97,9 @@ void CNetroveDlg::UpdateRowButtons(int row)
     // Choosing a row ends the running search cycle.
     m_engine->StopSearchTimers();
 
-    EnableSettingButtons(RowMayBeSet(m_list->GetItemText(row, ColumnProtocol), m_list->EntryAt(row)));
-    m_checkIPv4->setEnabled(true);
-    m_checkIPv6->setEnabled(m_bIPv6Available == 1);
-    m_pHeader->setEnabled(true);
-    m_checkNvr->setEnabled(true);
-    m_checkCamera->setEnabled(true);
+    const DeviceListModel& rows = m_list->Rows();
+    EnableSettingButtons(RowMayBeSet(rows.Text(row, ColumnProtocol), rows.EntryAt(row)));
+    GiveBackModeControls();
 }
 
 void CNetroveDlg::EnableSettingButtons(bool enabled)

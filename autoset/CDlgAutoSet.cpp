@@ -62,24 +62,18 @@ CDlgAutoSet::~CDlgAutoSet() = default;
 void CDlgAutoSet::CreateControls()
 {
     // The group boxes come first, so that the controls drawn inside them lie above them.
-    auto* groupNetwork = Named(new QGroupBox(QStringLiteral("Network Information"), this),
-                               "groupNetworkInformation", QStringLiteral("Network Information"));
-    auto* groupPassword =
-        Named(new QGroupBox(QStringLiteral("Password"), this), "groupPassword", QStringLiteral("Password"));
+    auto* groupNetwork =
+        Named(new QGroupBox(QStringLiteral("Network Information"), this), "groupNetworkInformation");
+    auto* groupPassword = Named(new QGroupBox(QStringLiteral("Password"), this), "groupPassword");
 
-    m_btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "buttonOK", QStringLiteral("OK"));
-    m_btnCancel =
-        Named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel", QStringLiteral("Cancel"));
-    m_ipAddress = Named(new CIPAddressCtrl(QStringLiteral("IP Address"), this), "ipAddress",
-                        QStringLiteral("IP Address"));
-    m_ipSubnetMask = Named(new CIPAddressCtrl(QStringLiteral("Subnet Mask"), this), "ipSubnetMask",
-                           QStringLiteral("Subnet Mask"));
+    m_btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "buttonOK");
+    m_btnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel");
+    m_ipAddress = Named(new CIPAddressCtrl(QStringLiteral("IP Address"), this), "ipAddress");
+    m_ipSubnetMask = Named(new CIPAddressCtrl(QStringLiteral("Subnet Mask"), this), "ipSubnetMask");
     m_editPassword = Named(new QLineEdit(this), "editPassword", QStringLiteral("Password"));
-    m_ipGateway =
-        Named(new CIPAddressCtrl(QStringLiteral("Gateway"), this), "ipGateway", QStringLiteral("Gateway"));
+    m_ipGateway = Named(new CIPAddressCtrl(QStringLiteral("Gateway"), this), "ipGateway");
     m_checkIPSetting = Named(new QCheckBox(this), "checkIPSetting", QStringLiteral("IP Setting"));
-    m_checkPortMapping = Named(new QCheckBox(QStringLiteral("Port Mapping"), this), "checkPortMapping",
-                               QStringLiteral("Port Mapping"));
+    m_checkPortMapping = Named(new QCheckBox(QStringLiteral("Port Mapping"), this), "checkPortMapping");
 
     auto makeLabel = [this](const QString& text, const char* objectName, QWidget* buddy) {
         return NamedLabel(this, text, objectName, buddy);

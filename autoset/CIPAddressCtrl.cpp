@@ -8,13 +8,12 @@
 
 namespace Netrove {
 
-CIPAddressCtrl::CIPAddressCtrl(const QString& accessibleName, QWidget* parent)
+CIPAddressCtrl::CIPAddressCtrl(const QString& fieldName, QWidget* parent)
     : QFrame(parent)
 {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
-    setAccessibleName(accessibleName);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 0, 2, 0);
@@ -31,7 +30,7 @@ CIPAddressCtrl::CIPAddressCtrl(const QString& accessibleName, QWidget* parent)
         }
         auto* field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("octet%1").arg(i + 1));
-        field->setAccessibleName(QStringLiteral("%1 field %2").arg(accessibleName).arg(i + 1));
+        field->setAccessibleName(QStringLiteral("%1 field %2").arg(fieldName).arg(i + 1));
         field->setFrame(false);
         field->setAlignment(Qt::AlignCenter);
         field->setMaxLength(3);

@@ -11,15 +11,15 @@ class QLineEdit;
 namespace Netrove {
 
 // An IPv4 address entry: four fields of 0 to 255 between dots, each of which can be left blank.
-// Typing a dot, or a third digit, goes on to the next field. The control is one tab stop; its
-// accessible name is the text of the label beside it, and each field is named after it too.
+// Typing a dot, or a third digit, goes on to the next field. The control is one tab stop, announced
+// by the label whose buddy it is; its fields are announced as "<fieldName> field 1" to 4.
 class CIPAddressCtrl final : public QFrame
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CIPAddressCtrl)
 
 public:
-    explicit CIPAddressCtrl(const QString& accessibleName, QWidget* parent = nullptr);
+    explicit CIPAddressCtrl(const QString& fieldName, QWidget* parent = nullptr);
 
     void SetAddress(const Ipv4Octets& octets);
     void ClearAddress();

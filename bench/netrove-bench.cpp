@@ -29,6 +29,7 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DiscoveryChannels.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/ProcessFigures.h"
 
@@ -158,9 +159,11 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
             : QStringList{QStringLiteral("--cameras"),  QString::number(devices), QStringLiteral("--fault"),
                           QStringLiteral("jitter=200"), QStringLiteral("--seed"), QStringLiteral("1")};
 
-    CNetroveDlg dlg;
+    auto sockets = std::make_unique<DiscoveryChannels>();
     if (receiveBuffer > 0)
-        dlg.m_channels->SetCameraReceiveBuffer(receiveBuffer);
+        sockets->SetCameraReceiveBuffer(receiveBuffer);
+    const DiscoveryChannels& channels = *sockets;
+    CNetroveDlg dlg(std::move(sockets));
     if (mode != RunMode::Opening) {
         // The window is up, painted and idle before the devices exist; the run is a click on Search.
         dlg.show();
@@ -176,7 +179,7 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
     QElapsedTimer clock;
     double lastRowMs = -1;
     double lastRowCpu = 0;
-    QObject::connect(dlg.m_list->model(), &QAbstractItemModel::rowsInserted, &dlg, [&] {
+    QObject::connect(MainWindow::List(dlg)->model(), &QAbstractItemModel::rowsInserted, &dlg, [&] {
         lastRowMs = double(clock.nsecsElapsed()) / 1e6;
         lastRowCpu = CpuSeconds();
     });
@@ -206,7 +209,7 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
     if (mode == RunMode::Opening)
         dlg.show(); // opens the channels and sends the first search while the window is being built
     else
-        dlg.m_btnSearch->click();
+        MainWindow::SearchButton(dlg)->click();
 
     // Until every device is listed, or nothing new arrived for a second (at least 1.5 s in all).
     // A real event loop, so that waiting costs no CPU time of its own.
@@ -214,8 +217,8 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
     constexpr double kAtLeastMs = 1500;
     constexpr double kAtMostMs = 30000;
     QEventLoop loop;
-    QObject::connect(dlg.m_list->model(), &QAbstractItemModel::rowsInserted, &loop, [&] {
-        if (dlg.m_list->rowCount() >= devices)
+    QObject::connect(MainWindow::List(dlg)->model(), &QAbstractItemModel::rowsInserted, &loop, [&] {
+        if (MainWindow::Rows(dlg)->rowCount() >= devices)
             loop.quit();
     });
     QTimer check;
@@ -227,14 +230,14 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
             loop.quit();
     });
     check.start();
-    if (dlg.m_list->rowCount() < devices)
+    if (MainWindow::Rows(dlg)->rowCount() < devices)
         loop.exec();
     check.stop();
     tick.stop();
     // A run that ends before the timer is next due still counts its last stretch.
     worstLateNs = std::max(worstLateNs, clock.nsecsElapsed() - lastTickNs - kTickNs);
-    result.rows = dlg.m_list->rowCount();
-    result.kernelDrops = dlg.m_channels->DroppedDatagrams();
+    result.rows = MainWindow::Rows(dlg)->rowCount();
+    result.kernelDrops = channels.DroppedDatagrams();
     result.lastRowMs = lastRowMs < 0 ? 0 : lastRowMs;
     result.cpuMs = lastRowMs < 0 ? 0 : (lastRowCpu - cpuStart) * 1e3;
     result.maxStallMs = double(worstLateNs) / 1e6;
@@ -252,7 +255,7 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
     for (const int column : {ColumnDeviceName, ColumnMac, ColumnIp}) {
         QElapsedTimer sort;
         sort.start();
-        dlg.m_list->ToggleSort(column);
+        MainWindow::List(dlg)->ToggleSort(column);
         result.sortMs = std::max(result.sortMs, double(sort.nsecsElapsed()) / 1e6);
         QApplication::processEvents();
     }
@@ -415,8 +418,9 @@ int main(int argc, char** argv)
     {
         // Warm-up: the first window pays once for styles and fonts; no run should carry that. Its
         // sockets also tell what the system grants.
-        CNetroveDlg warmUp;
-        warmUp.m_channels->SetCameraReceiveBuffer(receiveBuffer);
+        auto sockets = std::make_unique<DiscoveryChannels>();
+        sockets->SetCameraReceiveBuffer(receiveBuffer);
+        CNetroveDlg warmUp(std::move(sockets));
         warmUp.show();
         QElapsedTimer wait;
         wait.start();

@@ -43,17 +43,16 @@ CliSession::CliSession(CliCommand command, QObject* parent)
     : QObject(parent)
     , m_command(std::move(command))
 {
-    m_choice.camera = m_command.cameras;
-    m_choice.nvr = m_command.recorders;
-    m_choice.ipv4 = m_command.ipv4;
-    m_choice.ipv6 = m_command.ipv6;
+    SearchChoice choice;
+    choice.camera = m_command.cameras;
+    choice.nvr = m_command.recorders;
+    choice.ipv4 = m_command.ipv4;
+    choice.ipv6 = m_command.ipv6;
     if (m_command.kind == CliCommandKind::Set) {
         // Setting requests are IPv4 broadcasts: the device is looked for where the window could set it.
-        m_choice.ipv6 = false;
+        choice.ipv6 = false;
     }
-    m_engine.currentChoice = [this] {
-        return m_choice;
-    };
+    m_engine.SetSearchChoice(choice);
 
     connect(&m_engine, &DeviceEngine::socketError, this, [this](const QString& text, int code) {
         Fail(ExitFailure, QStringLiteral("%1 : %2").arg(text).arg(code));
@@ -213,9 +212,8 @@ void CliSession::SendSetting(int row)
 
 void CliSession::OnSettingApplied()
 {
-    // The device is looked for again wherever it may answer.
-    m_choice = SearchChoice{};
-    m_engine.StartSearch();
+    // The device is looked for again, by the search that follows, wherever it may answer.
+    m_engine.SetSearchChoice(SearchChoice{});
 }
 
 void CliSession::OnSettingFailed(ReplyAction action)

@@ -47,7 +47,6 @@ private:
 
     CliCommand m_command;
     DeviceEngine m_engine;
-    SearchChoice m_choice;
     QTimer m_searchTimer;
     bool m_bDone = false;
     bool m_bSent = false;

@@ -39,11 +39,10 @@ CDlgIPv6Info::~CDlgIPv6Info() = default;
 
 void CDlgIPv6Info::CreateControls()
 {
-    m_btnCancel =
-        Named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel", QStringLiteral("Cancel"));
-    m_btnIPv6 = Named(new QPushButton(QStringLiteral("IPv6"), this), "buttonIPv6", QStringLiteral("IPv6"));
+    m_btnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel");
+    m_btnIPv6 = Named(new QPushButton(QStringLiteral("IPv6"), this), "buttonIPv6");
     m_editAddress = Named(new QLineEdit(this), "editAddress", kAddressName);
-    m_btnIPv4 = Named(new QPushButton(QStringLiteral("IPv4"), this), "buttonIPv4", QStringLiteral("IPv4"));
+    m_btnIPv4 = Named(new QPushButton(QStringLiteral("IPv4"), this), "buttonIPv4");
 
     m_editAddress->setReadOnly(true);
     m_editAddress->setAlignment(Qt::AlignCenter);

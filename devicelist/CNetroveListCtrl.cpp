@@ -61,11 +61,11 @@ int CNetroveListCtrl::SelectedRow() const
 
 void CNetroveListCtrl::ScrollToLastRow()
 {
-    if (rowCount() == 0)
+    if (m_rows->rowCount() == 0)
         return;
     // Only the vertical position follows new rows; the user's sideways scrolling stays.
     const int horizontal = horizontalScrollBar()->value();
-    scrollTo(m_rows->index(rowCount() - 1, ColumnNo), QAbstractItemView::EnsureVisible);
+    scrollTo(m_rows->index(m_rows->rowCount() - 1, ColumnNo), QAbstractItemView::EnsureVisible);
     horizontalScrollBar()->setValue(horizontal);
 }
 
@@ -102,11 +102,6 @@ void CNetroveListCtrl::SortColumn(int column, int ascending)
 
     m_header->SetSortIndicator(column, ascending);
     m_rows->SortRows(column, ascending);
-}
-
-int CNetroveListCtrl::CompareRows(const DeviceEntry& a, const DeviceEntry& b) const
-{
-    return CompareEntries(a, b, m_nSortColumn, m_bSortAscending);
 }
 
 } // namespace Netrove

@@ -27,19 +27,6 @@ public:
     DeviceListModel& Rows() { return *m_rows; }
     const DeviceListModel& Rows() const { return *m_rows; }
 
-    int rowCount() const { return m_rows->rowCount(); }
-    int columnCount() const { return m_rows->columnCount(); }
-    QString GetItemText(int row, int column) const { return m_rows->Text(row, column); }
-
-    int InsertDeviceRow(int position, NewDeviceRow row)
-    {
-        return m_rows->InsertDeviceRow(position, std::move(row));
-    }
-    int AddReplies(std::vector<NewDeviceRow> replies) { return m_rows->AddReplies(std::move(replies)); }
-    int FindRowByMac(const QString& mac) const { return m_rows->FindRowByMac(mac); }
-    void RemoveDeviceRow(int row) { m_rows->RemoveDeviceRow(row); }
-    const DeviceEntry* EntryAt(int row) const { return m_rows->EntryAt(row); }
-    void ClearDeviceList() { m_rows->ClearDeviceList(); }
     // The first selected row, -1 if none.
     int SelectedRow() const;
     // Makes the last row visible without moving the list sideways.
@@ -54,8 +41,6 @@ public:
     // Records the sort state; for a column that sorts, shows it in the header, sorts the rows and
     // numbers them anew from 1.
     void SortColumn(int column, int ascending);
-    // The order of two rows under the list's current sort column and direction.
-    int CompareRows(const DeviceEntry& a, const DeviceEntry& b) const;
 
     int m_bSortAscending = 1;
     int m_nSortColumn = -1;

@@ -10,10 +10,11 @@ namespace Netrove {
 
 void OnDblClickList(QWidget* owner, const CNetroveListCtrl& list, int row)
 {
-    if (row < 0 || row >= list.rowCount())
+    const DeviceListModel& rows = list.Rows();
+    if (row < 0 || row >= rows.rowCount())
         return;
-    const DeviceEntry* entry = list.EntryAt(row);
-    const WebPageChoice choice = ChooseWebPage(list.GetItemText(row, ColumnProtocol), entry);
+    const DeviceEntry* entry = rows.EntryAt(row);
+    const WebPageChoice choice = ChooseWebPage(rows.Text(row, ColumnProtocol), entry);
     switch (choice.action) {
     case WebPageAction::Nothing:
         break;

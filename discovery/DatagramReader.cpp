@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -55,8 +56,9 @@ bool ReadDropCount(msghdr& header, std::uint32_t& drops)
 
 } // namespace
 
-DatagramReader::DatagramReader()
-    : m_controlFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+DatagramReader::DatagramReader(Deliver deliver)
+    : m_deliver(std::move(deliver))
+    , m_controlFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {}
 
 DatagramReader::~DatagramReader()
@@ -71,7 +73,7 @@ void DatagramReader::Wake()
     Signal(m_controlFd);
 }
 
-void DatagramReader::Watch(int slot, int fd, std::size_t bufferSize, int wakeFd)
+void DatagramReader::Watch(int slot, int fd, std::size_t bufferSize)
 {
     if (slot < 0 || slot >= kSlots || m_controlFd < 0)
         return;
@@ -84,7 +86,6 @@ void DatagramReader::Watch(int slot, int fd, std::size_t bufferSize, int wakeFd)
     }
     Slot& s = m_slots[static_cast<std::size_t>(slot)];
     s.fd = fd;
-    s.wakeFd = wakeFd;
     s.bufferSize = bufferSize;
     m_stop = false;
     Consume(m_controlFd);
@@ -99,18 +100,26 @@ void DatagramReader::Stop()
         Wake();
         m_thread.join();
     }
-    // No thread runs now: the cache is ours to clear, and sockets opened later start afresh.
+    // No thread runs now: the cache and the waiting datagrams are ours to clear, and sockets opened
+    // later start afresh.
     m_adapters.Clear();
-    std::lock_guard queues(m_queueMutex);
     for (Slot& s : m_slots) {
         s.fd = -1;
-        s.wakeFd = -1;
-        s.queue.clear();
+        s.waiting.clear();
         s.pendingError = 0;
+        s.handedOver = false;
         // New sockets count their drops from 0.
         s.kernelDrops = 0;
         s.queueDrops = 0;
     }
+}
+
+void DatagramReader::Taken(int slot)
+{
+    if (slot < 0 || slot >= kSlots)
+        return;
+    m_slots[static_cast<std::size_t>(slot)].handedOver = false;
+    Wake();
 }
 
 void DatagramReader::ForgetAdapters()
@@ -122,37 +131,6 @@ void DatagramReader::SetPaused(bool paused)
 {
     m_paused = paused;
     Wake();
-}
-
-ReceiveStatus DatagramReader::Pop(int slot, ReceivedDatagram& datagram, int& error)
-{
-    error = 0;
-    if (slot < 0 || slot >= kSlots)
-        return ReceiveStatus::NothingWaiting;
-    std::lock_guard queues(m_queueMutex);
-    auto& queue = m_slots[static_cast<std::size_t>(slot)].queue;
-    if (queue.empty())
-        return ReceiveStatus::NothingWaiting;
-    Item item = std::move(queue.front());
-    queue.pop_front();
-    datagram = std::move(item.datagram);
-    error = item.error;
-    return error == 0 ? ReceiveStatus::Received : ReceiveStatus::Failed;
-}
-
-bool DatagramReader::HasQueued(int slot) const
-{
-    if (slot < 0 || slot >= kSlots)
-        return false;
-    std::lock_guard queues(m_queueMutex);
-    return !m_slots[static_cast<std::size_t>(slot)].queue.empty();
-}
-
-int DatagramReader::TakePendingError(int slot)
-{
-    if (slot < 0 || slot >= kSlots)
-        return 0;
-    return m_slots[static_cast<std::size_t>(slot)].pendingError.exchange(0);
 }
 
 std::uint64_t DatagramReader::KernelDrops(int slot) const
@@ -169,6 +147,19 @@ std::uint64_t DatagramReader::QueueDrops(int slot) const
     return m_slots[static_cast<std::size_t>(slot)].queueDrops.load();
 }
 
+void DatagramReader::HandOver(int slot)
+{
+    Slot& s = m_slots[static_cast<std::size_t>(slot)];
+    if (s.handedOver || (s.waiting.empty() && s.pendingError == 0))
+        return;
+    const auto count = static_cast<std::ptrdiff_t>(std::min(s.waiting.size(), kBatchLimit));
+    std::vector<ReceivedDatagram> batch(std::make_move_iterator(s.waiting.begin()),
+                                        std::make_move_iterator(s.waiting.begin() + count));
+    s.waiting.erase(s.waiting.begin(), s.waiting.begin() + count);
+    s.handedOver = true;
+    m_deliver(slot, std::move(batch), std::exchange(s.pendingError, 0));
+}
+
 void DatagramReader::Run()
 {
     std::array<pollfd, kSlots + 1> fds{};
@@ -176,6 +167,9 @@ void DatagramReader::Run()
     // A socket that failed rests for a moment before it is read again.
     std::array<int, kSlots> restRounds{};
     while (!m_stop) {
+        // A batch taken since the last round lets the next one go.
+        for (int slot = 0; slot < kSlots; ++slot)
+            HandOver(slot);
         nfds_t count = 0;
         fds[count++] = {m_controlFd, POLLIN, 0};
         bool resting = false;
@@ -209,16 +203,16 @@ void DatagramReader::Run()
             if (fds[i].revents & POLLERR) {
                 int pending = 0;
                 socklen_t length = sizeof(pending);
-                if (::getsockopt(slot.fd, SOL_SOCKET, SO_ERROR, &pending, &length) == 0 && pending != 0) {
+                if (::getsockopt(slot.fd, SOL_SOCKET, SO_ERROR, &pending, &length) == 0 && pending != 0)
                     slot.pendingError = pending;
-                    Signal(slot.wakeFd);
-                }
             }
             bool healthy = true;
             readThisRound += Drain(slot, healthy);
             if (!healthy)
                 restRounds[static_cast<std::size_t>(&slot - m_slots.data())] = 5;
         }
+        for (int slot = 0; slot < kSlots; ++slot)
+            HandOver(slot);
         // Answers that trickle in one by one are gathered for a moment, so that the reader and the
         // window wake once for many of them rather than once for each. A flood is read on at once.
         if (readThisRound > 0 && readThisRound < kTrickle && !m_stop)
@@ -246,7 +240,13 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
 
     healthy = true;
     int taken = 0;
-    std::deque<Item> items;
+    const auto keep = [&slot](ReceivedDatagram&& datagram) {
+        if (slot.waiting.size() >= kQueueLimit) {
+            ++slot.queueDrops;
+            return;
+        }
+        slot.waiting.push_back(std::move(datagram));
+    };
     while (taken < kPerRound) {
         for (unsigned i = 0; i < kPerCall; ++i) {
             io[i] = {slot.buffers[i].data(), slot.buffers[i].size()};
@@ -262,9 +262,9 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
         if (received < 0) {
             const int error = errno;
             if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
-                Item failed;
+                ReceivedDatagram failed;
                 failed.error = error;
-                items.push_back(std::move(failed));
+                keep(std::move(failed));
                 healthy = false;
             }
             break;
@@ -275,46 +275,32 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
             std::uint32_t drops = 0;
             if (ReadDropCount(header, drops) && drops > slot.kernelDrops.load())
                 slot.kernelDrops = drops;
-            Item item;
+            ReceivedDatagram datagram;
             // Only what this receive wrote of the sender counts, not what an earlier one left.
             const std::size_t nameLength =
                 std::min<std::size_t>(header.msg_namelen, sizeof(sockaddr_storage));
-            std::memcpy(&item.datagram.from, &senders[at], nameLength);
-            item.datagram.family = nameLength > 0 ? item.datagram.from.ss_family : AF_UNSPEC;
+            std::memcpy(&datagram.from, &senders[at], nameLength);
+            datagram.family = nameLength > 0 ? datagram.from.ss_family : AF_UNSPEC;
             if (const auto arrival = ReadArrivalKey(header))
-                item.datagram.arrival = m_adapters.Find(*arrival);
+                datagram.arrival = m_adapters.Find(*arrival);
             const std::size_t length = messages[at].msg_len;
             std::vector<std::uint8_t>& buffer = slot.buffers[at];
             if ((header.msg_flags & MSG_TRUNC) || length > slot.bufferSize) {
                 // Longer than any reply of this channel: not a device's answer.
-                item.error = EMSGSIZE;
+                datagram.error = EMSGSIZE;
                 std::fill(buffer.begin(), buffer.end(), 0);
             } else {
-                item.datagram.buffer = std::move(buffer);
-                item.datagram.buffer.resize(slot.bufferSize);
-                item.datagram.size = length;
+                datagram.buffer = std::move(buffer);
+                datagram.buffer.resize(slot.bufferSize);
+                datagram.size = length;
                 buffer.assign(bufferBytes, 0);
             }
-            items.push_back(std::move(item));
+            keep(std::move(datagram));
         }
         taken += received;
         if (received < static_cast<int>(kPerCall))
             break;
     }
-    if (items.empty())
-        return taken;
-
-    {
-        std::lock_guard queues(m_queueMutex);
-        for (Item& item : items) {
-            if (slot.queue.size() >= kQueueLimit) {
-                ++slot.queueDrops;
-                continue;
-            }
-            slot.queue.push_back(std::move(item));
-        }
-    }
-    Signal(slot.wakeFd);
     return taken;
 }
 

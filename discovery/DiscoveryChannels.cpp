@@ -1,12 +1,10 @@
 #include "discovery/DiscoveryChannels.h"
 
-#include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
-#include "discovery/SearchRequests.h"
 #include "discovery/SendDatagram.h"
 
-#include <QSocketNotifier>
-
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 
 #include <arpa/inet.h>
@@ -14,7 +12,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
@@ -56,6 +53,26 @@ int SlotOf(DiscoveryChannel channel)
     return static_cast<int>(channel);
 }
 
+// One batch of the reader's, on its way to the channels' thread.
+class BatchEvent final : public QEvent
+{
+public:
+    static QEvent::Type Kind()
+    {
+        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return kind;
+    }
+
+    BatchEvent(std::uint64_t opening, DatagramBatch batch)
+        : QEvent(Kind())
+        , opening(opening)
+        , batch(std::move(batch))
+    {}
+
+    const std::uint64_t opening;
+    DatagramBatch batch;
+};
+
 // The system's count of datagrams dropped on a socket, from its line in /proc/net/udp or udp6 (the
 // last column; the socket is found by its inode). It is current even when no datagram arrived
 // after the drops, which the count stamped on received datagrams cannot be. 0 when not found.
@@ -94,6 +111,9 @@ QString ReceivedDatagram::SenderText() const
 
 DiscoveryChannels::DiscoveryChannels(QObject* parent)
     : QObject(parent)
+    , m_reader([this](int slot, std::vector<ReceivedDatagram> datagrams, int socketError) {
+        PostBatch(slot, std::move(datagrams), socketError);
+    })
 {}
 
 DiscoveryChannels::~DiscoveryChannels()
@@ -103,8 +123,8 @@ DiscoveryChannels::~DiscoveryChannels()
 
 void DiscoveryChannels::ReportSocketError(const QString& text, int error)
 {
-    if (onSocketError)
-        onSocketError(text, error);
+    if (m_receiver.onSocketError)
+        m_receiver.onSocketError(text, error);
 }
 
 int DiscoveryChannels::FailIpv4(const QString& text, int error)
@@ -112,11 +132,6 @@ int DiscoveryChannels::FailIpv4(const QString& text, int error)
     ReportSocketError(text, error);
     CloseSockets();
     return 0;
-}
-
-DiscoveryChannels::Announcer& DiscoveryChannels::AnnouncerOf(DiscoveryChannel which)
-{
-    return which == DiscoveryChannel::Recorder ? m_recorderAnnouncer : m_cameraAnnouncer;
 }
 
 bool DiscoveryChannels::Watch(DiscoveryChannel which, int fd)
@@ -131,43 +146,32 @@ bool DiscoveryChannels::Watch(DiscoveryChannel which, int fd)
         SetIntOption(fd, IPPROTO_IPV6, IPV6_RECVPKTINFO, 1);
     else
         SetIntOption(fd, IPPROTO_IP, IP_PKTINFO, 1);
-
-    const DiscoveryChannel group = which == DiscoveryChannel::Recorder ? which : DiscoveryChannel::Camera;
-    Announcer& announcer = AnnouncerOf(which);
-    if (!announcer.eventFd.valid()) {
-        announcer.eventFd.reset(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-        if (!announcer.eventFd.valid())
-            return false;
-        announcer.notifier =
-            std::make_unique<QSocketNotifier>(announcer.eventFd.get(), QSocketNotifier::Read);
-        connect(announcer.notifier.get(), &QSocketNotifier::activated, this,
-                [this, group] { OnAnnounced(group); });
-    }
-    m_reader.Watch(SlotOf(which), fd, BufferSize(which), announcer.eventFd.get());
+    m_reader.Watch(SlotOf(which), fd, BufferSize(which));
     return true;
 }
 
-void DiscoveryChannels::OnAnnounced(DiscoveryChannel group)
+void DiscoveryChannels::PostBatch(int slot, std::vector<ReceivedDatagram> datagrams, int socketError)
 {
-    Announcer& announcer = AnnouncerOf(group);
-    if (!announcer.eventFd.valid())
+    DatagramBatch batch;
+    batch.channel = static_cast<DiscoveryChannel>(slot);
+    batch.datagrams = std::move(datagrams);
+    batch.socketError = socketError;
+    QCoreApplication::postEvent(this, new BatchEvent(m_nOpening.load(), std::move(batch)));
+}
+
+void DiscoveryChannels::customEvent(QEvent* event)
+{
+    if (event->type() != BatchEvent::Kind())
+        return QObject::customEvent(event);
+    auto* posted = static_cast<BatchEvent*>(event);
+    // Posted before the channels were closed: neither the sockets nor the receiver are its any more.
+    if (posted->opening != m_nOpening.load())
         return;
-    // Taken before the queues are read, so that a datagram queued meanwhile announces itself anew.
-    std::uint64_t value = 0;
-    [[maybe_unused]] const ssize_t got = ::read(announcer.eventFd.get(), &value, sizeof(value));
-    if (group == DiscoveryChannel::Recorder)
-        emit recorderReadable();
-    else
-        emit cameraReadable();
-    // The window reads a bounded batch; what is left waits for the next turn of the event loop.
-    const bool more = group == DiscoveryChannel::Recorder
-                          ? m_reader.HasQueued(SlotOf(DiscoveryChannel::Recorder))
-                          : m_reader.HasQueued(SlotOf(DiscoveryChannel::Camera)) ||
-                                m_reader.HasQueued(SlotOf(DiscoveryChannel::IPv6));
-    if (more && announcer.eventFd.valid()) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(announcer.eventFd.get(), &one, sizeof(one));
-    }
+    // The next batch may come at once, so that a message box opened for this one does not hold up
+    // what follows.
+    m_reader.Taken(SlotOf(posted->batch.channel));
+    if (m_receiver.onBatch)
+        m_receiver.onBatch(posted->batch);
 }
 
 int DiscoveryChannels::InitIpv4Channel(DiscoveryChannel which, Ipv4Channel& channel, std::uint16_t searchPort,
@@ -223,8 +227,8 @@ int DiscoveryChannels::InitIPv6Channel()
     m_bHaveIPv6Group = false;
     m_sockIPv6.reset(::socket(AF_INET6, SOCK_DGRAM, IPPROTO_UDP));
     if (!m_sockIPv6.valid()) {
-        if (onIPv6Unsupported)
-            onIPv6Unsupported(QStringLiteral("This computer doesn't support the IPv6."));
+        if (m_receiver.onIPv6Unsupported)
+            m_receiver.onIPv6Unsupported(QStringLiteral("This computer doesn't support the IPv6."));
         return -1;
     }
 
@@ -234,8 +238,8 @@ int DiscoveryChannels::InitIPv6Channel()
         if (group)
             ::freeaddrinfo(group);
         m_sockIPv6.reset();
-        if (onIPv6Unsupported)
-            onIPv6Unsupported(QStringLiteral(
+        if (m_receiver.onIPv6Unsupported)
+            m_receiver.onIPv6Unsupported(QStringLiteral(
                 "This computer doesn't support the IPv6. IPv6 function operates in Windows XP later"));
         return -1;
     }
@@ -260,14 +264,24 @@ int DiscoveryChannels::InitIPv6Channel()
     return 1;
 }
 
+void DiscoveryChannels::Open(Receiver receiver)
+{
+    m_receiver = std::move(receiver);
+    InitCameraChannel();
+    InitRecorderChannel();
+    InitIPv6Channel();
+}
+
+void DiscoveryChannels::Close()
+{
+    CloseSockets();
+}
+
 void DiscoveryChannels::CloseSockets()
 {
     // The reader stops before its sockets close, so that it never reads a closed descriptor.
     m_reader.Stop();
-    for (Announcer* announcer : {&m_cameraAnnouncer, &m_recorderAnnouncer}) {
-        announcer->notifier.reset();
-        announcer->eventFd.reset();
-    }
+    ++m_nOpening;
     for (Ipv4Channel* channel : {&m_camera, &m_recorder}) {
         channel->send.reset();
         channel->receive.reset();
@@ -319,50 +333,35 @@ void DiscoveryChannels::SendSetting(int fd, std::span<const std::uint8_t> packet
         ReportSocketError(kPacketSendFailure, error);
 }
 
-void DiscoveryChannels::SendCameraSearch(const ClientTag& tag, std::uint8_t opcode)
+void DiscoveryChannels::SendSearch(DiscoveryChannel channel, std::span<const std::uint8_t> request)
 {
-    const auto packet = BuildCameraSearch(tag, opcode);
-    SendSearch(m_camera.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_camera.broadcast),
-               sizeof(m_camera.broadcast), kSearchSendFailure);
+    switch (channel) {
+    case DiscoveryChannel::Camera:
+        SendSearch(m_camera.send.get(), request, reinterpret_cast<const sockaddr*>(&m_camera.broadcast),
+                   sizeof(m_camera.broadcast), kSearchSendFailure);
+        return;
+    case DiscoveryChannel::Recorder:
+        SendSearch(m_recorder.send.get(), request, reinterpret_cast<const sockaddr*>(&m_recorder.broadcast),
+                   sizeof(m_recorder.broadcast), kSearchSendFailure);
+        return;
+    case DiscoveryChannel::IPv6:
+        SendSearch(m_bHaveIPv6Group ? m_sockIPv6.get() : -1, request,
+                   reinterpret_cast<const sockaddr*>(&m_ipv6Group), sizeof(m_ipv6Group),
+                   kIPv6SearchSendFailure);
+        return;
+    }
 }
 
-void DiscoveryChannels::SendRecorderSearch(const ClientTag& tag, std::uint8_t opcode)
+void DiscoveryChannels::SendSetting(DiscoveryChannel channel, std::span<const std::uint8_t> request,
+                                    const ArrivalAdapter& adapter)
 {
-    const auto packet = BuildRecorderSearch(tag, opcode);
-    SendSearch(m_recorder.send.get(), packet, reinterpret_cast<const sockaddr*>(&m_recorder.broadcast),
-               sizeof(m_recorder.broadcast), kSearchSendFailure);
+    const Ipv4Channel& ipv4 = channel == DiscoveryChannel::Recorder ? m_recorder : m_camera;
+    SendSetting(ipv4.send.get(), request, ipv4.broadcast, adapter);
 }
 
-void DiscoveryChannels::SendIPv6Search(const ClientTag& tag, std::uint8_t opcode)
+std::optional<HardwareAddress> DiscoveryChannels::TagHardwareAddress() const
 {
-    const auto packet = BuildIPv6Search(tag, opcode);
-    SendSearch(m_bHaveIPv6Group ? m_sockIPv6.get() : -1, packet,
-               reinterpret_cast<const sockaddr*>(&m_ipv6Group), sizeof(m_ipv6Group), kIPv6SearchSendFailure);
-}
-
-void DiscoveryChannels::SendCameraPacket(std::span<std::uint8_t> packet, const ClientTag& tag,
-                                         const ArrivalAdapter& adapter)
-{
-    WriteClientTag(PacketKind::KindCamera, packet, tag);
-    SendSetting(m_camera.send.get(), packet, m_camera.broadcast, adapter);
-}
-
-void DiscoveryChannels::SendRecorderPacket(std::span<std::uint8_t> packet, const ClientTag& tag,
-                                           const ArrivalAdapter& adapter)
-{
-    // Setting requests to recorders are laid out as camera packets.
-    WriteClientTag(PacketKind::KindCamera, packet, tag);
-    SendSetting(m_recorder.send.get(), packet, m_recorder.broadcast, adapter);
-}
-
-ReceiveStatus DiscoveryChannels::Receive(DiscoveryChannel channel, ReceivedDatagram& datagram, int& error)
-{
-    return m_reader.Pop(SlotOf(channel), datagram, error);
-}
-
-int DiscoveryChannels::TakePendingError(DiscoveryChannel channel)
-{
-    return m_reader.TakePendingError(SlotOf(channel));
+    return FirstAdapterHardwareAddress();
 }
 
 std::uint64_t DiscoveryChannels::DroppedDatagrams() const

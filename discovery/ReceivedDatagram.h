@@ -18,16 +18,10 @@ struct ReceivedDatagram
     int family = AF_UNSPEC;           // of the sender
     sockaddr_storage from{};          // the sender
     ArrivalAdapter arrival;           // the adapter it came in on
+    int error = 0;                    // the receive failed with this error number; no bytes then
 
     // The sender's address text, for traces.
     QString SenderText() const;
-};
-
-enum class ReceiveStatus
-{
-    Received,
-    NothingWaiting,
-    Failed,
 };
 
 } // namespace Netrove

@@ -5,11 +5,11 @@
 #include "autoset/UsedPortTable.h"
 #include "devicelist/DeviceListModel.h"
 #include "devicelist/DeviceRowFromReply.h"
-#include "discovery/ClientTagMaker.h"
 #include "discovery/DiscoveryChannels.h"
-#include "discovery/NetworkAdapters.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
+#include "discovery/ScanStatusText.h"
+#include "discovery/SearchRequests.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -23,9 +23,6 @@ Q_LOGGING_CATEGORY(lcTimerTrace, "netrove.timers", QtWarningMsg)
 namespace Netrove {
 
 namespace {
-
-// Datagrams taken in at most per notification, so that a front end answers clicks during a flood.
-constexpr int kBatchLimit = 256;
 
 ReplyChannel ReplyChannelOf(DiscoveryChannel channel)
 {
@@ -43,122 +40,129 @@ ReplyChannel ReplyChannelOf(DiscoveryChannel channel)
 } // namespace
 
 DeviceEngine::DeviceEngine(DeviceListModel* rows, QObject* parent)
+    : DeviceEngine(std::make_unique<DiscoveryChannels>(), MakeSystemClock(), rows, parent)
+{}
+
+DeviceEngine::DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_ptr<EngineClock> clock,
+                           DeviceListModel* rows, QObject* parent)
     : QObject(parent)
+    , m_clock(std::move(clock))
+    , m_channel(std::move(channel))
     , m_rows(rows != nullptr ? rows : new DeviceListModel(this))
-    , m_channels(new DiscoveryChannels(this))
 {
-    m_channels->onSocketError = [this](const QString& text, int code) {
-        emit socketError(text, code);
-    };
-    m_channels->onIPv6Unsupported = [this](const QString& text) {
-        m_bIPv6Available = false;
-        emit ipv6Unsupported(text);
-    };
-    connect(m_channels, &DiscoveryChannels::cameraReadable, this, &DeviceEngine::OnASYNCMsg);
-    connect(m_channels, &DiscoveryChannels::recorderReadable, this, &DeviceEngine::OnASYNCMsgNVR);
-
-    m_timerRefresh.setInterval(kRefreshPeriodMs);
-    m_timerSettle.setInterval(kSettlePeriodMs);
-    m_timerRefresh.setTimerType(Qt::PreciseTimer);
-    m_timerSettle.setTimerType(Qt::PreciseTimer);
-    connect(&m_timerRefresh, &QTimer::timeout, this, &DeviceEngine::OnRefreshTick);
-    connect(&m_timerSettle, &QTimer::timeout, this, &DeviceEngine::OnSettleTick);
-
-    m_settingDeadline.setSingleShot(true);
-    connect(&m_settingDeadline, &QTimer::timeout, this, [this] {
+    m_timerRefresh = m_clock->MakeTimer(true, [this] { OnRefreshTick(); });
+    m_timerSettle = m_clock->MakeTimer(true, [this] { OnSettleTick(); });
+    m_settingDeadline = m_clock->MakeTimer(false, [this] {
         if (m_bSettingOutstanding && !m_bResultSeen)
             emit settingUnanswered();
     });
-    m_verifyDeadline.setSingleShot(true);
-    m_verifyDeadline.setTimerType(Qt::PreciseTimer);
-    connect(&m_verifyDeadline, &QTimer::timeout, this, &DeviceEngine::OnVerifyDeadline);
+    m_verifyDeadline = m_clock->MakeTimer(false, [this] { OnVerifyDeadline(); });
 }
 
 DeviceEngine::~DeviceEngine()
 {
-    // The rows may be a window's and gone already; only the sockets are the engine's to close.
-    m_channels->CloseSockets();
-}
-
-SearchChoice DeviceEngine::Choice() const
-{
-    return currentChoice ? currentChoice() : SearchChoice{};
+    // The rows may be a window's and gone already; only the channels are the engine's to close.
+    m_channel->Close();
 }
 
 void DeviceEngine::Open()
 {
-    m_channels->InitCameraChannel();
-    m_channels->InitRecorderChannel();
-    m_channels->InitIPv6Channel();
+    DeviceChannel::Receiver receiver;
+    receiver.onBatch = [this](DatagramBatch& batch) {
+        if (batch.channel == DiscoveryChannel::Recorder)
+            OnASYNCMsgNVR(batch);
+        else
+            OnASYNCMsg(batch);
+    };
+    receiver.onSocketError = [this](const QString& text, int code) {
+        emit socketError(text, code);
+    };
+    receiver.onIPv6Unsupported = [this](const QString& text) {
+        m_bIPv6Available = false;
+        emit ipv6Unsupported(text);
+    };
+    m_channel->Open(std::move(receiver));
     const auto seconds = static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch());
-    m_clientTag = MakeClientTag(seconds, FirstAdapterHardwareAddress());
+    m_clientTag = MakeClientTag(seconds, m_channel->TagHardwareAddress());
 }
 
 void DeviceEngine::Close()
 {
-    m_channels->CloseSockets();
+    m_channel->Close();
     m_rows->ClearDeviceList();
 }
 
 void DeviceEngine::StartSearch()
 {
-    ClearSearch();
-    SendSearches(Choice());
-    RestartSearchTimers();
-}
-
-void DeviceEngine::ClearSearch()
-{
     GlobalUsedPortTable().Clear();
     m_bScanSettled = false;
-    m_nDroppedAtSearch = m_channels->DroppedDatagrams();
+    m_bChangeShown = false;
+    m_nDroppedAtSearch = m_channel->DroppedDatagrams();
     m_rows->ClearDeviceList();
+    // An empty list holds no row.
+    m_bListHeld = false;
+    ScanStart();
+    m_timerRefresh->Start(kRefreshPeriodMs);
+    m_timerSettle->Start(kSettlePeriodMs);
+    emit searchStarted();
 }
 
-void DeviceEngine::SendSearches(const SearchChoice& choice)
+void DeviceEngine::ScanStart()
 {
-    const std::uint8_t search = static_cast<std::uint8_t>(PacketOpcode::Search);
-    if (choice.ipv4) {
-        if (choice.camera)
-            m_channels->SendCameraSearch(m_clientTag, search);
-        if (choice.nvr)
-            m_channels->SendRecorderSearch(m_clientTag, search);
+    SetStatusText(QStringLiteral("Scan Start..."));
+    const auto search = static_cast<std::uint8_t>(PacketOpcode::Search);
+    if (m_choice.ipv4) {
+        if (m_choice.camera)
+            m_channel->SendSearch(DiscoveryChannel::Camera, BuildCameraSearch(m_clientTag, search));
+        if (m_choice.nvr)
+            m_channel->SendSearch(DiscoveryChannel::Recorder, BuildRecorderSearch(m_clientTag, search));
     }
-    if (choice.ipv6 && m_bIPv6Available && choice.camera)
-        m_channels->SendIPv6Search(m_clientTag, search);
+    if (m_choice.ipv6 && m_bIPv6Available && m_choice.camera)
+        m_channel->SendSearch(DiscoveryChannel::IPv6, BuildIPv6Search(m_clientTag, search));
     // A changed device has this search's time to come back.
     if (m_verifying)
-        m_verifyDeadline.start(kSearchMs);
-}
-
-void DeviceEngine::RestartSearchTimers()
-{
-    m_timerRefresh.start();
-    m_timerSettle.start();
+        m_verifyDeadline->Start(kSearchMs);
 }
 
 void DeviceEngine::StopSearchTimers()
 {
-    m_timerRefresh.stop();
-    m_timerSettle.stop();
+    m_timerRefresh->Stop();
+    m_timerSettle->Stop();
+}
+
+void DeviceEngine::SetStatusText(const QString& text)
+{
+    emit statusChanged(text);
+}
+
+void DeviceEngine::ShowScanCount()
+{
+    if (!m_bChangeShown)
+        SetStatusText(ScanStatusText(m_rows->rowCount(), m_bScanSettled ? LostAnswers() : 0));
 }
 
 void DeviceEngine::OnRefreshTick()
 {
-    if (!Choice().rowChosen) {
+    if (!m_bListHeld) {
         ++m_nRefreshCount;
         qCDebug(lcTimerTrace, "Do Timer : Refresh [%d]", m_nRefreshCount);
     } else {
         m_nRefreshCount = 0;
-        m_timerRefresh.stop();
+        m_timerRefresh->Stop();
         qCDebug(lcTimerTrace, "Kill Timer : SelectedItem > -1");
     }
-    if (m_nRefreshCount == kRefreshTicks) {
-        m_nRefreshCount = 0;
-        m_timerRefresh.stop();
-        emit searchFinished();
-        qCDebug(lcTimerTrace, "Kill Timer : m_nRefreshCount == 3");
+    if (m_nRefreshCount != kRefreshTicks)
+        return;
+    m_nRefreshCount = 0;
+    m_timerRefresh->Stop();
+    if (!m_bChangeShown) {
+        if (m_rows->rowCount() == 0)
+            SetStatusText(ScanEndText(LostAnswers()));
+        else if (const std::uint64_t lost = LostAnswers())
+            SetStatusText(ScanStatusText(m_rows->rowCount(), lost));
     }
+    emit searchFinished();
+    qCDebug(lcTimerTrace, "Kill Timer : m_nRefreshCount == 3");
 }
 
 void DeviceEngine::OnSettleTick()
@@ -168,118 +172,103 @@ void DeviceEngine::OnSettleTick()
         ++m_nStableTicks;
     else
         m_nLastItemCount = count;
-    if (m_nStableTicks == 1) {
-        m_nStableTicks = 0;
-        m_timerSettle.stop();
-        m_bScanSettled = true;
-        emit searchSettled();
-    }
+    if (m_nStableTicks != 1)
+        return;
+    m_nStableTicks = 0;
+    m_timerSettle->Stop();
+    m_bScanSettled = true;
+    emit searchSettled();
+    // What was lost on the way in is told once the count holds still.
+    if (LostAnswers() > 0)
+        ShowScanCount();
 }
 
 std::uint64_t DeviceEngine::LostAnswers() const
 {
-    const std::uint64_t dropped = m_channels->DroppedDatagrams();
+    const std::uint64_t dropped = m_channel->DroppedDatagrams();
     return dropped > m_nDroppedAtSearch ? dropped - m_nDroppedAtSearch : 0;
 }
 
 ReplyFilter DeviceEngine::CurrentReplyFilter() const
 {
-    const SearchChoice choice = Choice();
     ReplyFilter filter;
-    filter.cameraBox = choice.camera;
-    filter.nvrBox = choice.nvr;
-    filter.ipv4 = choice.ipv4;
-    filter.ipv6 = choice.ipv6;
-    filter.rowSelected = choice.rowChosen;
+    filter.cameraBox = m_choice.camera;
+    filter.nvrBox = m_choice.nvr;
+    filter.ipv4 = m_choice.ipv4;
+    filter.ipv6 = m_choice.ipv6;
+    filter.rowSelected = m_bListHeld;
     filter.ownTag = m_clientTag;
     filter.settingOutstanding = SettingRequestOutstanding();
     return filter;
 }
 
-void DeviceEngine::OnASYNCMsg()
+void DeviceEngine::OnASYNCMsg(DatagramBatch& batch)
 {
-    int error = m_channels->TakePendingError(DiscoveryChannel::Camera);
-    if (error == 0)
-        error = m_channels->TakePendingError(DiscoveryChannel::IPv6);
-    if (error != 0) {
-        emit socketError(QStringLiteral("Socket failed with error"), error);
-        return;
-    }
     ++m_nRecvCount;
-    // One batch, IPv4 before IPv6 in each round; the rest waits for the next notification.
-    std::vector<NewDeviceRow> rows;
-    int taken = 0;
-    bool more = true;
-    while (more && taken < kBatchLimit) {
-        more = RecvData(DiscoveryChannel::Camera, rows);
-        taken += more ? 1 : 0;
-        if (m_bIPv6Available) {
-            const bool ipv6 = RecvData(DiscoveryChannel::IPv6, rows);
-            taken += ipv6 ? 1 : 0;
-            more = ipv6 || more;
-        }
-    }
-    AddDeviceRows(rows);
+    TakeBatch(batch);
 }
 
-void DeviceEngine::OnASYNCMsgNVR()
+void DeviceEngine::OnASYNCMsgNVR(DatagramBatch& batch)
 {
-    if (const int error = m_channels->TakePendingError(DiscoveryChannel::Recorder)) {
-        emit socketError(QStringLiteral("Socket failed with error"), error);
-        qCDebug(lcRecorderTrace, "WSAGETSELECTERROR!");
-        return;
-    }
     qCDebug(lcRecorderTrace, "OnASYNCMsgNVR!");
+    if (batch.socketError != 0)
+        qCDebug(lcRecorderTrace, "WSAGETSELECTERROR!");
     ++m_nRecvCount;
-    std::vector<NewDeviceRow> rows;
-    for (int taken = 0; taken < kBatchLimit && RecvData(DiscoveryChannel::Recorder, rows); ++taken) {
-    }
-    AddDeviceRows(rows);
+    TakeBatch(batch);
 }
 
-bool DeviceEngine::RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& rows)
+void DeviceEngine::TakeBatch(DatagramBatch& batch)
 {
-    const bool recorder = channel == DiscoveryChannel::Recorder;
-    ReceivedDatagram datagram;
-    int error = 0;
-    switch (m_channels->Receive(channel, datagram, error)) {
-    case ReceiveStatus::NothingWaiting:
-        return false;
-    case ReceiveStatus::Failed:
-        if (recorder)
-            qCDebug(lcRecorderTrace, "[B]Receive Data Error1. (%d) Error IP : %s", error,
-                    qPrintable(datagram.SenderText()));
-        // An oversize datagram is gone once read, so the next may follow at once; after any other
-        // failure the socket is left for its next notification rather than asked again in a loop.
-        return error == EMSGSIZE;
-    case ReceiveStatus::Received:
-        break;
-    }
+    const ReplyChannel channel = ReplyChannelOf(batch.channel);
+    std::vector<NewDeviceRow> rows;
+    std::vector<ReplyAction> failures;
+    for (ReceivedDatagram& datagram : batch.datagrams)
+        RecvData(channel, datagram, rows, failures);
+    AddDeviceRows(rows);
+    // Told after the batch, whose datagrams all came before: a message box shown for them runs an
+    // event loop in which the next batches arrive.
+    if (batch.socketError != 0)
+        emit socketError(QStringLiteral("Socket failed with error"), batch.socketError);
+    for (const ReplyAction failure : failures)
+        emit settingFailed(failure);
+}
 
-    const ReplyChannel replyChannel = ReplyChannelOf(channel);
+void DeviceEngine::RecvData(ReplyChannel channel, ReceivedDatagram& datagram, std::vector<NewDeviceRow>& rows,
+                            std::vector<ReplyAction>& failures)
+{
+    const bool recorder = channel == ReplyChannel::Recorder;
+    if (datagram.error != 0) {
+        if (recorder)
+            qCDebug(lcRecorderTrace, "[B]Receive Data Error1. (%d) Error IP : %s", datagram.error,
+                    qPrintable(datagram.SenderText()));
+        return;
+    }
     // Whether the list takes it or not (a row held, a box unchecked), a changed device answering
     // is what its check waits for.
-    CheckChange(replyChannel, datagram.buffer, datagram.size, datagram.family);
+    CheckChange(channel, datagram.buffer, datagram.size, datagram.family);
     const ReplyAction action =
-        ClassifyReply(replyChannel, datagram.buffer, datagram.size, datagram.family, CurrentReplyFilter());
+        ClassifyReply(channel, datagram.buffer, datagram.size, datagram.family, CurrentReplyFilter());
     if (recorder)
         qCDebug(lcRecorderTrace, "recvfrom after! %d bytes from %s, action %d", int(datagram.size),
                 qPrintable(datagram.SenderText()), int(action));
-    if (action == ReplyAction::UnaskedResult) {
+    switch (action) {
+    case ReplyAction::Drop:
+        return;
+    case ReplyAction::UnaskedResult:
         qCDebug(lcResults, "result %d from %s dropped: no setting request awaits one",
                 int(datagram.buffer[recorder ? 4 : 0]), qPrintable(datagram.SenderText()));
-        return true;
-    }
-    if (action == ReplyAction::AddRow) {
-        rows.push_back(MakeDeviceRow(replyChannel, std::move(datagram.buffer), datagram.size, datagram.family,
+        return;
+    case ReplyAction::AddRow:
+        rows.push_back(MakeDeviceRow(channel, std::move(datagram.buffer), datagram.size, datagram.family,
                                      std::move(datagram.arrival)));
-        return true;
+        return;
+    default:
+        // Rows that came before a result are listed before it is acted on, as if each datagram had
+        // been handled on its own: a success empties the list and searches again.
+        AddDeviceRows(rows);
+        HandleResult(action, failures);
+        return;
     }
-    // Rows that came before a result are listed before it is acted on, as if each datagram had
-    // been handled on its own: a success empties the list and searches again.
-    AddDeviceRows(rows);
-    HandleResult(action);
-    return true;
 }
 
 void DeviceEngine::AddDeviceRows(std::vector<NewDeviceRow>& rows)
@@ -290,6 +279,7 @@ void DeviceEngine::AddDeviceRows(std::vector<NewDeviceRow>& rows)
     m_rows->AddReplies(std::move(rows));
     rows.clear();
     emit rowsAdded();
+    ShowScanCount();
 }
 
 void DeviceEngine::CheckChange(ReplyChannel channel, std::span<const std::uint8_t> buffer,
@@ -309,7 +299,9 @@ void DeviceEngine::CheckChange(ReplyChannel channel, std::span<const std::uint8_
     if (!verdict)
         return;
     m_verifying.reset();
-    m_verifyDeadline.stop();
+    m_verifyDeadline->Stop();
+    SetStatusText(ChangeVerdictText(*verdict));
+    m_bChangeShown = true;
     emit changeVerified(*verdict);
 }
 
@@ -319,10 +311,12 @@ void DeviceEngine::OnVerifyDeadline()
         return;
     const ChangeVerdict verdict = NoAnswerVerdict(*m_verifying);
     m_verifying.reset();
+    SetStatusText(ChangeVerdictText(verdict));
+    m_bChangeShown = true;
     emit changeVerified(verdict);
 }
 
-void DeviceEngine::HandleResult(ReplyAction action)
+void DeviceEngine::HandleResult(ReplyAction action, std::vector<ReplyAction>& failures)
 {
     switch (action) {
     case ReplyAction::Drop:
@@ -333,51 +327,52 @@ void DeviceEngine::HandleResult(ReplyAction action)
         // The first success ends the wait: later results of the same request are not acted on.
         m_bSettingOutstanding = false;
         m_bResultSeen = true;
-        m_settingDeadline.stop();
+        m_settingDeadline->Stop();
         m_verifying = m_requestedChange;
-        m_verifyDeadline.stop();
+        m_verifyDeadline->Stop();
         emit settingApplied();
+        SetStatusText(QString(16, QLatin1Char(' ')));
+        StartSearch();
         return;
     case ReplyAction::PortMappingError:
     case ReplyAction::RouterConnectError:
     case ReplyAction::InvalidPassword:
     case ReplyAction::UnknownResult:
         m_bResultSeen = true;
-        emit settingFailed(action);
+        failures.push_back(action);
         return;
     }
 }
 
 bool DeviceEngine::SettingRequestOutstanding() const
 {
-    return m_bSettingOutstanding && m_sinceSettingRequest.isValid() &&
-           m_sinceSettingRequest.elapsed() < m_nSettingAnswerMs;
+    return m_bSettingOutstanding && m_clock->NowMs() - m_nSettingSentAtMs < m_nSettingAnswerMs;
 }
 
-void DeviceEngine::SendSetting(bool camera, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter)
+void DeviceEngine::SendSetting(DiscoveryChannel channel, std::span<std::uint8_t> packet,
+                               const ArrivalAdapter& adapter)
 {
     m_bSettingOutstanding = true;
     m_bResultSeen = false;
-    m_sinceSettingRequest.start();
-    m_settingDeadline.start(m_nSettingAnswerMs);
+    m_nSettingSentAtMs = m_clock->NowMs();
+    m_settingDeadline->Start(m_nSettingAnswerMs);
     // A new request: whatever an earlier one changed is no longer waited for.
     m_requestedChange = ReadSettingChange(packet);
     m_verifying.reset();
-    m_verifyDeadline.stop();
-    if (camera)
-        m_channels->SendCameraPacket(packet, m_clientTag, adapter);
-    else
-        m_channels->SendRecorderPacket(packet, m_clientTag, adapter);
+    m_verifyDeadline->Stop();
+    // Setting requests to recorders are laid out as camera packets too.
+    WriteClientTag(PacketKind::KindCamera, packet, m_clientTag);
+    m_channel->SendSetting(channel, packet, adapter);
 }
 
 void DeviceEngine::SendCameraPacket(std::span<std::uint8_t> packet, const ArrivalAdapter& adapter)
 {
-    SendSetting(true, packet, adapter);
+    SendSetting(DiscoveryChannel::Camera, packet, adapter);
 }
 
 void DeviceEngine::SendRecorderPacket(std::span<std::uint8_t> packet, const ArrivalAdapter& adapter)
 {
-    SendSetting(false, packet, adapter);
+    SendSetting(DiscoveryChannel::Recorder, packet, adapter);
 }
 
 FreeAddressProposal DeviceEngine::FindFreeAddressFor(const ArrivalAdapter& arrival)

@@ -2,17 +2,17 @@
 
 #include "autoset/FreeAddressSearch.h"
 #include "discovery/ArrivalAdapter.h"
+#include "discovery/DeviceChannel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
 #include "engine/ChangeVerification.h"
+#include "engine/EngineClock.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -20,26 +20,23 @@
 namespace Netrove {
 
 class DeviceListModel;
-class DiscoveryChannels;
-enum class DiscoveryChannel;
 struct NewDeviceRow;
 
-// What the front end asks for at this moment: which devices and protocols a search covers and
-// which replies are listed, and whether the user holds a row (then the list stays as it is).
+// What a search covers and which replies are listed: the front end's four mode boxes.
 struct SearchChoice
 {
     bool camera = true; // "IP CAMERA"
     bool nvr = true;    // "NVR"
     bool ipv4 = true;
     bool ipv6 = true;
-    bool rowChosen = false;
 };
 
 // Finds the devices and sets them, for any front end (the window, the command line): the three
-// channels with the instance's tag, the search cycle with its two timers, the rows by MAC address
-// that the replies become, the setting requests with the results that count while one is
-// outstanding, and the check that a changed device answers again with what it was sent. No widget
-// here; a front end shows what the signals tell.
+// channels with the instance's tag, the search cycle with its two timers and its status texts, the
+// rows by MAC address that the replies become, the setting requests with the results that count
+// while one is outstanding, and the check that a changed device answers again with what it was
+// sent. Data goes one way: the front end tells the engine what to search for and whether the user
+// holds a row; the engine tells the front end, by its signals, what came of it. No widget here.
 class DeviceEngine final : public QObject
 {
     Q_OBJECT
@@ -54,15 +51,14 @@ public:
     // How long after a setting request its results are acted on.
     static constexpr int kSettingAnswerMs = 10000;
 
-    // The engine fills `rows` (a window's list) or, without one, rows of its own.
+    // The devices over the computer's sockets, in the system's time. The engine fills `rows` (a
+    // window's list) or, without one, rows of its own.
     explicit DeviceEngine(DeviceListModel* rows = nullptr, QObject* parent = nullptr);
+    // The devices over any channel, in any clock's time.
+    DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_ptr<EngineClock> clock,
+                 DeviceListModel* rows = nullptr, QObject* parent = nullptr);
     ~DeviceEngine() override;
 
-    // Asked at every search, every datagram and every refresh tick; everything on and no row held
-    // when unset.
-    std::function<SearchChoice()> currentChoice;
-
-    DiscoveryChannels& Channels() { return *m_channels; }
     DeviceListModel& Rows() { return *m_rows; }
     const DeviceListModel& Rows() const { return *m_rows; }
     const ClientTag& Tag() const { return m_clientTag; }
@@ -74,23 +70,26 @@ public:
     // Closes every channel and empties the rows; again does nothing more.
     void Close();
 
-    // The search cycle: ClearSearch, then SendSearches and RestartSearchTimers; a front end may call
-    // the three itself to do its own work between them.
+    // What searches ask for and which replies are listed, from now on.
+    void SetSearchChoice(const SearchChoice& choice) { m_choice = choice; }
+    const SearchChoice& Choice() const { return m_choice; }
+    // While the user holds a row the list stays as it is: no reply is added or replaced, and the
+    // running search cycle ends at its next refresh tick without "Scan End". A search lets go.
+    void SetListHeld(bool held) { m_bListHeld = held; }
+    bool ListHeld() const { return m_bListHeld; }
+
+    // A search: the port blocks handed out are free again, the lost answers count from now on, the
+    // rows go, "Scan Start...", one request on each channel the choice selects, and both timers
+    // start over.
     void StartSearch();
-    // A new search: the port blocks handed out are free again, the lost answers count from now on,
-    // and the rows go.
-    void ClearSearch();
-    // One search request on each channel the choice selects (IPv6 only while it is available).
-    void SendSearches(const SearchChoice& choice);
-    void RestartSearchTimers();
     // Choosing a row ends the running cycle: neither timer ticks again until the next search.
     void StopSearchTimers();
-    bool IsRefreshTimerActive() const { return m_timerRefresh.isActive(); }
-    bool IsSettleTimerActive() const { return m_timerSettle.isActive(); }
+    bool IsRefreshTimerActive() const { return m_timerRefresh->IsActive(); }
+    bool IsSettleTimerActive() const { return m_timerSettle->IsActive(); }
     // The row count stopped changing since the last search started.
     bool SearchSettled() const { return m_bScanSettled; }
     int LastItemCount() const { return m_nLastItemCount; }
-    // Socket notifications handled since start.
+    // Batches of datagrams handled since start.
     int RecvCount() const { return m_nRecvCount; }
     // Answers that reached this computer during the current search but were dropped before they
     // could be listed.
@@ -98,7 +97,7 @@ public:
 
     // Setting requests: the tag is written into bytes 1-18 and the request leaves on the device's
     // adapter. From now on its results are acted on, for SettingAnswerMs() or until the first
-    // success, which is then checked against the device's next answer to a search.
+    // success, which empties the list, searches again and is checked against the device's answer.
     void SendCameraPacket(std::span<std::uint8_t> packet, const ArrivalAdapter& adapter = {});
     void SendRecorderPacket(std::span<std::uint8_t> packet, const ArrivalAdapter& adapter = {});
     bool SettingRequestOutstanding() const;
@@ -108,26 +107,27 @@ public:
     int SettingAnswerMs() const { return m_nSettingAnswerMs; }
     void SetSettingAnswerMs(int ms) { m_nSettingAnswerMs = ms; }
 
-    // Socket notifications of the camera and IPv6 sockets, and of the recorder socket: a bounded
-    // batch of datagrams each, so that a front end stays responsive during a flood.
-    void OnASYNCMsg();
-    void OnASYNCMsgNVR();
-
 signals:
     void socketError(const QString& text, int code);
     // IPv6 cannot be used on this computer; the text is what the user is told.
     void ipv6Unsupported(const QString& text);
+    // A search began: the rows are gone and its requests are out.
+    void searchStarted();
+    // The status line's text, as the search cycle and the check of a change have it.
+    void statusChanged(const QString& text);
     // Around every batch of rows added or replaced.
     void rowsAboutToBeAdded();
     void rowsAdded();
-    // The row count stopped changing (first settle tick without a change).
+    // The row count stopped changing (first settle tick without a change): the front end gives
+    // back what it held during the search.
     void searchSettled();
-    // The search ran its 3 s without a row being chosen.
+    // The search ran its 3 s without a row being held.
     void searchFinished();
-    // The outstanding request's first success; the device is checked at the next search.
+    // The outstanding request's first success; a new search follows at once.
     void settingApplied();
     // Any other result of the outstanding request: InvalidPassword, PortMappingError,
-    // RouterConnectError or UnknownResult.
+    // RouterConnectError or UnknownResult. Told once the batch it came in is listed, so that a
+    // message box shown for it never holds a batch half done.
     void settingFailed(Netrove::ReplyAction action);
     // SettingAnswerMs() passed after a request without any result.
     void settingUnanswered();
@@ -135,45 +135,61 @@ signals:
     void changeVerified(const Netrove::ChangeVerdict& verdict);
 
 private:
-    // Takes the channel's next waiting datagram; a search reply becomes a row in `rows`, which are
-    // listed before any result is acted on. False when nothing was waiting.
-    bool RecvData(DiscoveryChannel channel, std::vector<NewDeviceRow>& rows);
+    // A batch of the camera and IPv6 sockets, and one of the recorder socket.
+    void OnASYNCMsg(DatagramBatch& batch);
+    void OnASYNCMsgNVR(DatagramBatch& batch);
+    // Every datagram of the batch in turn; search replies become rows, listed before any result
+    // is acted on.
+    void TakeBatch(DatagramBatch& batch);
+    // A search reply becomes a row in `rows`; anything else is acted on.
+    void RecvData(ReplyChannel channel, ReceivedDatagram& datagram, std::vector<NewDeviceRow>& rows,
+                  std::vector<ReplyAction>& failures);
     // Lists the rows as one batch and empties `rows`.
     void AddDeviceRows(std::vector<NewDeviceRow>& rows);
-    void HandleResult(ReplyAction action);
-    void SendSetting(bool camera, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter);
+    // The request's success or failure; failures are kept for the end of the batch.
+    void HandleResult(ReplyAction action, std::vector<ReplyAction>& failures);
+    // "Scan Start...", then one request on each channel the choice selects.
+    void ScanStart();
+    void SendSetting(DiscoveryChannel channel, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter);
     void CheckChange(ReplyChannel channel, std::span<const std::uint8_t> buffer, std::size_t received,
                      int senderFamily);
+    void SetStatusText(const QString& text);
+    // "Scan N Items" for the rows listed, with the lost answers once the search settled.
+    void ShowScanCount();
     void OnRefreshTick();
     void OnSettleTick();
     void OnVerifyDeadline();
-    SearchChoice Choice() const;
     ReplyFilter CurrentReplyFilter() const;
 
+    std::unique_ptr<EngineClock> m_clock;
+    std::unique_ptr<DeviceChannel> m_channel;
     DeviceListModel* m_rows;
-    DiscoveryChannels* m_channels; // child
     ClientTag m_clientTag{};
     bool m_bIPv6Available = true;
+    SearchChoice m_choice;
+    bool m_bListHeld = false;
 
-    QTimer m_timerRefresh;
-    QTimer m_timerSettle;
+    std::unique_ptr<EngineTimer> m_timerRefresh;
+    std::unique_ptr<EngineTimer> m_timerSettle;
     int m_nRefreshCount = 0;
     int m_nStableTicks = 0;
     int m_nLastItemCount = -1;
     int m_nRecvCount = 0;
     bool m_bScanSettled = false;
     std::uint64_t m_nDroppedAtSearch = 0;
+    // The check of a change is on the status line; the rest of this search does not cover it.
+    bool m_bChangeShown = false;
 
     int m_nSettingAnswerMs = kSettingAnswerMs;
     bool m_bSettingOutstanding = false;
     bool m_bResultSeen = false;
-    QElapsedTimer m_sinceSettingRequest;
-    QTimer m_settingDeadline;
+    qint64 m_nSettingSentAtMs = 0;
+    std::unique_ptr<EngineTimer> m_settingDeadline;
 
     // What the last request asked for; once a success answered it, checked against the next search.
     std::optional<SettingChange> m_requestedChange;
     std::optional<SettingChange> m_verifying;
-    QTimer m_verifyDeadline;
+    std::unique_ptr<EngineTimer> m_verifyDeadline;
 };
 
 } // namespace Netrove

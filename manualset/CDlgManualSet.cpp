@@ -61,37 +61,32 @@ CDlgManualSet::~CDlgManualSet() = default;
 void CDlgManualSet::CreateControls()
 {
     // The group boxes come first, so that the controls drawn inside them lie above them.
-    auto* groupAddress =
-        Named(new QGroupBox(QStringLiteral("Address"), this), "groupAddress", QStringLiteral("Address"));
-    auto* groupPort = Named(new QGroupBox(QStringLiteral("Port"), this), "groupPort", QStringLiteral("Port"));
-    auto* groupPassword =
-        Named(new QGroupBox(QStringLiteral("Password"), this), "groupPassword", QStringLiteral("Password"));
+    auto* groupAddress = Named(new QGroupBox(QStringLiteral("Address"), this), "groupAddress");
+    auto* groupPort = Named(new QGroupBox(QStringLiteral("Port"), this), "groupPort");
+    auto* groupPassword = Named(new QGroupBox(QStringLiteral("Password"), this), "groupPassword");
 
-    auto makeEdit = [this](const char* objectName, const QString& name) {
-        auto* edit = Named(new QLineEdit(this), objectName, name);
+    // Each edit is announced by its label, the label's text as it is at the moment.
+    auto makeEdit = [this](const char* objectName) {
+        auto* edit = Named(new QLineEdit(this), objectName);
         edit->setReadOnly(true);
         return edit;
     };
     // In tab order.
-    m_editMac = makeEdit("editMac", QStringLiteral("MAC Address"));
-    m_ipAddress = Named(new CIPAddressCtrl(QStringLiteral("IP Address"), this), "ipAddress",
-                        QStringLiteral("IP Address"));
-    m_ipSubnetMask = Named(new CIPAddressCtrl(QStringLiteral("Subnet Mask"), this), "ipSubnetMask",
-                           QStringLiteral("Subnet Mask"));
-    m_ipGateway =
-        Named(new CIPAddressCtrl(QStringLiteral("Gateway"), this), "ipGateway", QStringLiteral("Gateway"));
-    m_editHttpPort = makeEdit("editHttpPort", kHttpPort);
+    m_editMac = makeEdit("editMac");
+    m_ipAddress = Named(new CIPAddressCtrl(QStringLiteral("IP Address"), this), "ipAddress");
+    m_ipSubnetMask = Named(new CIPAddressCtrl(QStringLiteral("Subnet Mask"), this), "ipSubnetMask");
+    m_ipGateway = Named(new CIPAddressCtrl(QStringLiteral("Gateway"), this), "ipGateway");
+    m_editHttpPort = makeEdit("editHttpPort");
     m_spinPorts =
         Named(new CUpDownCtrl(QStringLiteral("Port Block"), this), "spinPorts", QStringLiteral("Port Block"));
-    m_editDlxPort = makeEdit("editDlxPort", kDlxPort);
-    m_editTcpPort = makeEdit("editTcpPort", QStringLiteral("TCP Port"));
-    m_editUdpPort = makeEdit("editUdpPort", QStringLiteral("UDP Port"));
-    m_editUploadPort = makeEdit("editUploadPort", QStringLiteral("Upload Port"));
-    m_editMulticastPort = makeEdit("editMulticastPort", QStringLiteral("Multicast Port"));
+    m_editDlxPort = makeEdit("editDlxPort");
+    m_editTcpPort = makeEdit("editTcpPort");
+    m_editUdpPort = makeEdit("editUdpPort");
+    m_editUploadPort = makeEdit("editUploadPort");
+    m_editMulticastPort = makeEdit("editMulticastPort");
     m_editPassword = Named(new QLineEdit(this), "editPassword", QStringLiteral("Password"));
-    m_btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "buttonOK", QStringLiteral("OK"));
-    m_btnCancel =
-        Named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel", QStringLiteral("Cancel"));
+    m_btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "buttonOK");
+    m_btnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel");
 
     auto makeLabel = [this](const QString& text, const char* objectName, QWidget* buddy) {
         return NamedLabel(this, text, objectName, buddy);
@@ -100,7 +95,8 @@ void CDlgManualSet::CreateControls()
     QLabel* labelAddress = makeLabel(QStringLiteral("IP Address"), "labelIPAddress", m_ipAddress);
     QLabel* labelMask = makeLabel(QStringLiteral("Subnet Mask"), "labelSubnetMask", m_ipSubnetMask);
     QLabel* labelGateway = makeLabel(QStringLiteral("Gateway"), "labelGateway", m_ipGateway);
-    m_labelServicePort = makeLabel(kServicePort, "labelServicePort", m_editHttpPort);
+    // A camera with one service port shows this label instead of "HTTP Port" (see FillFromCameraReply).
+    m_labelServicePort = makeLabel(kServicePort, "labelServicePort", nullptr);
     m_labelHttpPort = makeLabel(kHttpPort, "labelHttpPort", m_editHttpPort);
     m_labelDlxPort = makeLabel(kDlxPort, "labelDlxPort", m_editDlxPort);
     m_labelTcpPort = makeLabel(QStringLiteral("TCP Port"), "labelTcpPort", m_editTcpPort);
@@ -109,11 +105,9 @@ void CDlgManualSet::CreateControls()
     m_labelMulticastPort =
         makeLabel(QStringLiteral("Multicast Port"), "labelMulticastPort", m_editMulticastPort);
 
-    m_radioPppoe =
-        Named(new QRadioButton(QStringLiteral("PPPoE"), this), "radioPppoe", QStringLiteral("PPPoE"));
-    m_radioDhcp = Named(new QRadioButton(QStringLiteral("DHCP"), this), "radioDhcp", QStringLiteral("DHCP"));
-    m_radioStatic =
-        Named(new QRadioButton(QStringLiteral("STATIC"), this), "radioStatic", QStringLiteral("STATIC"));
+    m_radioPppoe = Named(new QRadioButton(QStringLiteral("PPPoE"), this), "radioPppoe");
+    m_radioDhcp = Named(new QRadioButton(QStringLiteral("DHCP"), this), "radioDhcp");
+    m_radioStatic = Named(new QRadioButton(QStringLiteral("STATIC"), this), "radioStatic");
     // The buttons' ids are the indices of m_nModeRadio.
     m_groupMode = new QButtonGroup(this);
     m_groupMode->addButton(m_radioPppoe, kModeRadioPppoe);
@@ -181,7 +175,6 @@ void CDlgManualSet::OnInitDialog()
         FillFromCameraReply();
     } else {
         m_labelDlxPort->setText(kRecorderTcpPort);
-        m_editDlxPort->setAccessibleName(kRecorderTcpPort);
         FillFromRecorderReply();
     }
     m_editPassword->setMaxLength(ManualSetPasswordLimit(m_nKind));
@@ -230,6 +223,9 @@ void CDlgManualSet::FillFromCameraReply()
 
     m_labelServicePort->setVisible(serviceOnly);
     m_labelHttpPort->setVisible(!serviceOnly);
+    // The first port field is announced by whichever of its two labels is shown.
+    m_labelServicePort->setBuddy(serviceOnly ? m_editHttpPort : nullptr);
+    m_labelHttpPort->setBuddy(serviceOnly ? nullptr : m_editHttpPort);
     m_labelDlxPort->setVisible(!serviceOnly);
     for (QLabel* label : blockLabels)
         label->setVisible(block);
@@ -241,8 +237,6 @@ void CDlgManualSet::FillFromCameraReply()
         // The six-port block moves only as a whole, with the arrows.
         fields[i]->setReadOnly(!layout.typed || !shown);
     }
-    if (serviceOnly)
-        m_editHttpPort->setAccessibleName(kServicePort);
     m_spinPorts->setVisible(block);
 }
 

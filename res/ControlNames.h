@@ -10,14 +10,21 @@
 
 namespace Netrove {
 
-// Every control gets the name tests find it by and the name a screen reader says: the text of
-// its label.
+// Every control gets the name tests find it by. A screen reader says a label's, a button's or a
+// group box's own text, whatever it is at the moment, and an edit's label's text (its buddy): none of
+// them gets a name of its own, which would stay as it was when the text changes.
+template <typename Widget> Widget* Named(Widget* widget, const char* objectName)
+{
+    widget->setObjectName(QString::fromLatin1(objectName));
+    return widget;
+}
+
+// A control that shows no text of its own and has no label beside it: the name a screen reader says.
 template <typename Widget>
 Widget* Named(Widget* widget, const char* objectName, const QString& accessibleName)
 {
-    widget->setObjectName(QString::fromLatin1(objectName));
     widget->setAccessibleName(accessibleName);
-    return widget;
+    return Named(widget, objectName);
 }
 
 // A window built after its template: the name tests find it by, its title (which a screen reader
@@ -32,11 +39,11 @@ inline void SetUpTemplateWindow(QWidget* window, const char* objectName, const Q
     window->setFont(templateFont);
 }
 
-// A label of a dialog: its text shown as plain text, named by it, and pointing a screen reader and
-// its mnemonic at the control it labels.
+// A label of a dialog: its text shown as plain text, and pointing a screen reader and its mnemonic
+// at the control it labels, which is then announced by the label's text.
 inline QLabel* NamedLabel(QWidget* parent, const QString& text, const char* objectName, QWidget* buddy)
 {
-    auto* label = Named(new QLabel(text, parent), objectName, text);
+    auto* label = Named(new QLabel(text, parent), objectName);
     label->setTextFormat(Qt::PlainText);
     label->setBuddy(buddy);
     return label;

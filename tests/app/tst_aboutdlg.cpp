@@ -1,6 +1,7 @@
 #include "app/CAboutDlg.h"
 #include "res/DialogUnits.h"
 #include "res/Resources.h"
+#include "tests/AccessibleName.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -50,18 +51,18 @@ private slots:
         auto* version = dlg.findChild<QLabel*>(QStringLiteral("staticVersion"));
         QVERIFY(version);
         QCOMPARE(version->text(), kVersion);
-        QCOMPARE(version->accessibleName(), kVersion);
+        QCOMPARE(AccessibleName(version), kVersion);
         QCOMPARE(version->textFormat(), Qt::PlainText);
 
         auto* ok = dlg.findChild<QPushButton*>(QStringLiteral("buttonOk"));
         QVERIFY(ok);
         QCOMPARE(ok->text(), QStringLiteral("OK"));
-        QCOMPARE(ok->accessibleName(), QStringLiteral("OK"));
+        QCOMPARE(AccessibleName(ok), QStringLiteral("OK"));
         QVERIFY(ok->isDefault());
 
         auto* icon = dlg.findChild<QLabel*>(QStringLiteral("iconApplication"));
         QVERIFY(icon);
-        QVERIFY(!icon->accessibleName().isEmpty());
+        QVERIFY(!AccessibleName(icon).isEmpty());
         QCOMPARE(icon->pixmap().size(), QSize(32, 32));
         QCOMPARE(icon->pixmap().toImage(), ApplicationIcon().pixmap(32, 32).toImage());
 

@@ -3,7 +3,9 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "engine/DeviceEngine.h"
-#include "tests/lab/LabFixture.h"
+#include "tests/app/MainWindowControls.h"
+#include "tests/engine/FakeChannel.h"
+#include "tests/lab/BoxAnswerer.h"
 
 #include <QApplication>
 
@@ -19,6 +21,16 @@
 
 using namespace Netrove;
 
+namespace {
+
+// Devices that never answer: the window searches as it opens, and nothing leaves the test.
+std::unique_ptr<FakeChannel> Quiet()
+{
+    return std::make_unique<FakeChannel>();
+}
+
+} // namespace
+
 class TestMainWindow final : public QObject
 {
     Q_OBJECT
@@ -26,111 +38,118 @@ class TestMainWindow final : public QObject
 private slots:
     void everyControlIsNamed()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         const char* names[] = {"checkIpCamera",   "checkNvr",  "deviceList",   "statusLine",
                                "checkIPv4",       "checkIPv6", "buttonSearch", "buttonAutoSet",
                                "buttonManualSet", "buttonExit"};
         for (const char* name : names) {
             auto* widget = dlg.findChild<QWidget*>(QString::fromLatin1(name));
             QVERIFY2(widget, name);
-            QVERIFY2(!widget->accessibleName().isEmpty(), name);
+            QVERIFY2(!AccessibleName(widget).isEmpty() || widget == MainWindow::StatusLine(dlg), name);
         }
-        QCOMPARE(dlg.findChild<QWidget*>(QStringLiteral("buttonAutoSet"))->accessibleName(),
-                 QStringLiteral("Auto Set"));
+        QCOMPARE(AccessibleName(MainWindow::AutoSetButton(dlg)), QStringLiteral("Auto Set"));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Netrove v2.0.1.2 for the network products"));
     }
 
     void listColumns()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         const QStringList titles = {QStringLiteral("No"),          QStringLiteral("Device Name"),
                                     QStringLiteral("Alias"),       QStringLiteral("Mode"),
                                     QStringLiteral("MAC Address"), QStringLiteral("IP Address"),
                                     QStringLiteral("Protocol"),    QStringLiteral("URL")};
         const int widths[] = {40, 100, 100, 70, 120, 100, 80, 220};
-        QCOMPARE(dlg.m_list->columnCount(), 8);
+        QCOMPARE(MainWindow::Rows(dlg)->columnCount(), 8);
         for (int column = 0; column < 8; ++column) {
-            QCOMPARE(dlg.m_list->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
-            QCOMPARE(dlg.m_list->columnWidth(column), widths[column]);
+            QCOMPARE(MainWindow::List(dlg)->model()->headerData(column, Qt::Horizontal).toString(),
+                     titles[column]);
+            QCOMPARE(MainWindow::List(dlg)->columnWidth(column), widths[column]);
         }
         const auto alignment = [&dlg](int column) {
-            return dlg.m_list->model()
+            return MainWindow::List(dlg)
+                ->model()
                 ->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole)
                 .value<Qt::Alignment>();
         };
         QVERIFY(alignment(7) & Qt::AlignLeft);
         QVERIFY(alignment(4) & Qt::AlignHCenter);
-        QCOMPARE(dlg.m_list->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(MainWindow::List(dlg)->selectionMode(), QAbstractItemView::SingleSelection);
     }
 
     void initialState()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.OnInitDialog();
-        QVERIFY(dlg.m_checkCamera->isChecked());
-        QVERIFY(dlg.m_checkNvr->isChecked());
-        QVERIFY(dlg.m_checkIPv4->isChecked());
-        QVERIFY(dlg.m_checkIPv6->isChecked());
-        QCOMPARE(dlg.m_bCamera, 1);
-        QCOMPARE(dlg.m_bNVR, 1);
-        QCOMPARE(dlg.m_nClickedItem, -1);
-        QCOMPARE(dlg.m_engine->LastItemCount(), -1);
-        QCOMPARE(dlg.m_mirror.password, QStringLiteral("7517"));
-        QVERIFY(!dlg.m_btnAutoSet->isEnabled());
-        QVERIFY(!dlg.m_btnManualSet->isEnabled());
+        QVERIFY(MainWindow::CameraBox(dlg)->isChecked());
+        QVERIFY(MainWindow::NvrBox(dlg)->isChecked());
+        QVERIFY(MainWindow::IPv4Box(dlg)->isChecked());
+        QVERIFY(MainWindow::IPv6Box(dlg)->isChecked());
+        QVERIFY(dlg.Engine().Choice().camera && dlg.Engine().Choice().nvr);
+        QVERIFY(dlg.Engine().Choice().ipv4 && dlg.Engine().Choice().ipv6);
+        QCOMPARE(dlg.ClickedItem(), -1);
+        QCOMPARE(dlg.Engine().LastItemCount(), -1);
+        QCOMPARE(dlg.Mirror().password, QStringLiteral("7517"));
+        QVERIFY(!MainWindow::AutoSetButton(dlg)->isEnabled());
+        QVERIFY(!MainWindow::ManualSetButton(dlg)->isEnabled());
     }
 
     // Clicks on the real boxes reach the rule through the handlers.
     void boxClicksApplyTheRule()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         enableModeBoxes(dlg);
 
-        QTest::mouseClick(dlg.m_checkIPv4, Qt::LeftButton);
-        QTest::mouseClick(dlg.m_checkIPv6, Qt::LeftButton);
-        QVERIFY(!dlg.m_btnSearch->isEnabled());
-        QTest::mouseClick(dlg.m_checkIPv6, Qt::LeftButton);
-        QVERIFY(dlg.m_btnSearch->isEnabled());
+        QTest::mouseClick(MainWindow::IPv4Box(dlg), Qt::LeftButton);
+        QTest::mouseClick(MainWindow::IPv6Box(dlg), Qt::LeftButton);
+        QVERIFY(!MainWindow::SearchButton(dlg)->isEnabled());
+        QTest::mouseClick(MainWindow::IPv6Box(dlg), Qt::LeftButton);
+        QVERIFY(MainWindow::SearchButton(dlg)->isEnabled());
 
         // Only NVR, no IPv4: the IPv6 box goes grey but keeps its mark.
-        QTest::mouseClick(dlg.m_checkCamera, Qt::LeftButton);
-        QVERIFY(!dlg.m_btnSearch->isEnabled());
-        QVERIFY(!dlg.m_checkIPv6->isEnabled());
-        QVERIFY(dlg.m_checkIPv6->isChecked());
-        QTest::mouseClick(dlg.m_checkCamera, Qt::LeftButton);
-        QVERIFY(dlg.m_btnSearch->isEnabled());
-        QVERIFY(dlg.m_checkIPv6->isEnabled());
+        QTest::mouseClick(MainWindow::CameraBox(dlg), Qt::LeftButton);
+        QVERIFY(!MainWindow::SearchButton(dlg)->isEnabled());
+        QVERIFY(!MainWindow::IPv6Box(dlg)->isEnabled());
+        QVERIFY(MainWindow::IPv6Box(dlg)->isChecked());
+        QTest::mouseClick(MainWindow::CameraBox(dlg), Qt::LeftButton);
+        QVERIFY(MainWindow::SearchButton(dlg)->isEnabled());
+        QVERIFY(MainWindow::IPv6Box(dlg)->isEnabled());
     }
 
     void withoutIPv6TheBoxNeverComesBack()
     {
-        CNetroveDlg dlg;
-        dlg.m_bIPv6Available = 0;
+        auto channel = Quiet();
+        channel->ipv6Supported = false;
+        BoxAnswerer answerer;
+        CNetroveDlg dlg(std::move(channel));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         enableModeBoxes(dlg);
-        dlg.m_checkIPv6->setEnabled(false);
-        QVERIFY(!dlg.m_checkIPv6->isChecked());
-        for (QCheckBox* box : {dlg.m_checkCamera, dlg.m_checkNvr, dlg.m_checkIPv4}) {
+        QVERIFY(!MainWindow::IPv6Box(dlg)->isEnabled());
+        QVERIFY(!MainWindow::IPv6Box(dlg)->isChecked());
+        for (QCheckBox* box :
+             {MainWindow::CameraBox(dlg), MainWindow::NvrBox(dlg), MainWindow::IPv4Box(dlg)}) {
             QTest::mouseClick(box, Qt::LeftButton);
-            QVERIFY(!dlg.m_checkIPv6->isEnabled());
+            QVERIFY(!MainWindow::IPv6Box(dlg)->isEnabled());
             QTest::mouseClick(box, Qt::LeftButton);
-            QVERIFY(!dlg.m_checkIPv6->isEnabled());
+            QVERIFY(!MainWindow::IPv6Box(dlg)->isEnabled());
         }
+        QCOMPARE(answerer.Texts(), QStringList{u"This computer doesn't support the IPv6."_qs});
+        QVERIFY(!dlg.Engine().Choice().ipv6);
     }
 
     void enterDoesNothing()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QSignalSpy finished(&dlg, &QDialog::finished);
-        QSignalSpy exitClicked(dlg.m_btnExit, &QPushButton::clicked);
-        QSignalSpy searchClicked(dlg.m_btnSearch, &QPushButton::clicked);
-        for (QWidget* target : {static_cast<QWidget*>(dlg.m_btnExit), static_cast<QWidget*>(dlg.m_btnSearch),
-                                static_cast<QWidget*>(dlg.m_list), static_cast<QWidget*>(&dlg)}) {
+        QSignalSpy exitClicked(MainWindow::ExitButton(dlg), &QPushButton::clicked);
+        QSignalSpy searchClicked(MainWindow::SearchButton(dlg), &QPushButton::clicked);
+        for (QWidget* target : {static_cast<QWidget*>(MainWindow::ExitButton(dlg)),
+                                static_cast<QWidget*>(MainWindow::SearchButton(dlg)),
+                                static_cast<QWidget*>(MainWindow::List(dlg)), static_cast<QWidget*>(&dlg)}) {
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Return);
             QTest::keyClick(target, Qt::Key_Enter);
@@ -152,12 +171,12 @@ private slots:
     void exitEscapeAndCloseEndTheWindow()
     {
         QFETCH(int, how);
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QSignalSpy finished(&dlg, &QDialog::finished);
         if (how == 0)
-            QTest::mouseClick(dlg.m_btnExit, Qt::LeftButton);
+            QTest::mouseClick(MainWindow::ExitButton(dlg), Qt::LeftButton);
         else if (how == 1)
             QTest::keyClick(&dlg, Qt::Key_Escape);
         else
@@ -168,7 +187,7 @@ private slots:
 
     void findInstanceIsAnswered()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         dlg.showMinimized();
@@ -195,7 +214,7 @@ private slots:
     {
         QFETCH(unsigned int, command);
         QFETCH(bool, opens);
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         bool handled = false;
         QCOMPARE(AboutBoxesOpenedBy([&] { handled = dlg.OnSysCommand(command); }), opens ? 1 : 0);
         QCOMPARE(handled, opens);
@@ -203,11 +222,11 @@ private slots:
 
     void f1OpensTheAboutBox()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        dlg.m_list->setFocus();
-        QCOMPARE(AboutBoxesOpenedBy([&dlg] { QTest::keyClick(dlg.m_list, Qt::Key_F1); }), 1);
+        MainWindow::List(dlg)->setFocus();
+        QCOMPARE(AboutBoxesOpenedBy([&dlg] { QTest::keyClick(MainWindow::List(dlg), Qt::Key_F1); }), 1);
         QVERIFY(dlg.isVisible());
     }
 
@@ -224,7 +243,7 @@ private slots:
     void windowGrows()
     {
         QFETCH(QSize, growth);
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         const QSize initial = dlg.size();
@@ -232,25 +251,26 @@ private slots:
         QVERIFY(dlg.maximumWidth() > initial.width() && dlg.maximumHeight() > initial.height());
         QVERIFY(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
 
-        const QList<QWidget*> top = {dlg.m_checkCamera, dlg.m_checkNvr};
-        const QList<QWidget*> below = {dlg.m_staticStatus, dlg.m_checkIPv4,  dlg.m_checkIPv6,
-                                       dlg.m_btnSearch,    dlg.m_btnAutoSet, dlg.m_btnManualSet,
-                                       dlg.m_btnExit};
+        const QList<QWidget*> top = {MainWindow::CameraBox(dlg), MainWindow::NvrBox(dlg)};
+        const QList<QWidget*> below = {MainWindow::StatusLine(dlg),    MainWindow::IPv4Box(dlg),
+                                       MainWindow::IPv6Box(dlg),       MainWindow::SearchButton(dlg),
+                                       MainWindow::AutoSetButton(dlg), MainWindow::ManualSetButton(dlg),
+                                       MainWindow::ExitButton(dlg)};
         const auto geometries = [](const QList<QWidget*>& controls) {
             QList<QRect> rects;
             for (QWidget* control : controls)
                 rects << control->geometry();
             return rects;
         };
-        const QRect list = dlg.m_list->geometry();
+        const QRect list = MainWindow::List(dlg)->geometry();
         const QList<QRect> topBefore = geometries(top);
         const QList<QRect> belowBefore = geometries(below);
 
         dlg.resize(initial + growth);
         QTRY_COMPARE(dlg.size(), initial + growth);
-        QCOMPARE(dlg.m_list->geometry(), list.adjusted(0, 0, growth.width(), growth.height()));
-        QCOMPARE(dlg.m_list->columnWidth(ColumnUrl), 220 + growth.width());
-        QCOMPARE(dlg.m_list->columnWidth(ColumnIp), 100);
+        QCOMPARE(MainWindow::List(dlg)->geometry(), list.adjusted(0, 0, growth.width(), growth.height()));
+        QCOMPARE(MainWindow::List(dlg)->columnWidth(ColumnUrl), 220 + growth.width());
+        QCOMPARE(MainWindow::List(dlg)->columnWidth(ColumnIp), 100);
         QCOMPARE(geometries(top), topBefore);
         const QList<QRect> belowAfter = geometries(below);
         for (qsizetype i = 0; i < below.size(); ++i) {
@@ -260,31 +280,31 @@ private slots:
             if (i > 0)
                 QVERIFY(belowAfter[i].left() > belowAfter[i - 1].right());
         }
-        QVERIFY(belowAfter.first().top() > dlg.m_list->geometry().bottom());
+        QVERIFY(belowAfter.first().top() > MainWindow::List(dlg)->geometry().bottom());
         QVERIFY(dlg.rect().contains(belowAfter.last()));
 
         // Never smaller than the template, and back to the template's places.
         dlg.resize(initial - QSize(100, 100));
         QTRY_COMPARE(dlg.size(), initial);
-        QCOMPARE(dlg.m_list->geometry(), list);
-        QCOMPARE(dlg.m_list->columnWidth(ColumnUrl), 220);
+        QCOMPARE(MainWindow::List(dlg)->geometry(), list);
+        QCOMPARE(MainWindow::List(dlg)->columnWidth(ColumnUrl), 220);
         QCOMPARE(geometries(below), belowBefore);
     }
 
     void maximised()
     {
-        CNetroveDlg dlg;
+        CNetroveDlg dlg(Quiet());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         const QSize initial = dlg.size();
-        const QRect list = dlg.m_list->geometry();
-        const QRect exit = dlg.m_btnExit->geometry();
+        const QRect list = MainWindow::List(dlg)->geometry();
+        const QRect exit = MainWindow::ExitButton(dlg)->geometry();
         dlg.showMaximized();
         QTRY_VERIFY(dlg.isMaximized());
         QTRY_VERIFY(dlg.size() != initial);
         const QSize growth = dlg.size() - initial;
-        QCOMPARE(dlg.m_list->geometry(), list.adjusted(0, 0, growth.width(), growth.height()));
-        QCOMPARE(dlg.m_btnExit->geometry(), exit.translated(growth.width(), growth.height()));
+        QCOMPARE(MainWindow::List(dlg)->geometry(), list.adjusted(0, 0, growth.width(), growth.height()));
+        QCOMPARE(MainWindow::ExitButton(dlg)->geometry(), exit.translated(growth.width(), growth.height()));
         if (const QString path = qEnvironmentVariable("NETROVE_SCREENSHOT"); !path.isEmpty())
             QVERIFY(dlg.grab().save(path));
     }
@@ -314,11 +334,12 @@ private:
     // The first search keeps the mode boxes until the list settles; the tests want them at once.
     static void enableModeBoxes(CNetroveDlg& dlg)
     {
-        for (QCheckBox* box : {dlg.m_checkCamera, dlg.m_checkNvr, dlg.m_checkIPv4, dlg.m_checkIPv6})
+        for (QCheckBox* box : {MainWindow::CameraBox(dlg), MainWindow::NvrBox(dlg), MainWindow::IPv4Box(dlg),
+                               MainWindow::IPv6Box(dlg)})
             box->setEnabled(true);
         dlg.UpdateModeControls();
     }
 };
 
-NETROVE_LAB_TEST_MAIN(TestMainWindow, QApplication)
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

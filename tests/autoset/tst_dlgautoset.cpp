@@ -7,6 +7,7 @@
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "res/Strings.h"
+#include "tests/AccessibleName.h"
 #include "tests/FakeSettingHost.h"
 #include "tests/ModalSteps.h"
 
@@ -413,7 +414,7 @@ void TestDlgAutoSet::namesAndTabOrder()
     for (const auto& control : controls) {
         auto* widget = Find<QWidget>(&dialog, control.objectName);
         QVERIFY2(widget, control.objectName);
-        QCOMPARE(widget->accessibleName(), QString::fromLatin1(control.name));
+        QCOMPARE(AccessibleName(widget), QString::fromLatin1(control.name));
         if (control.label) {
             auto* label = Find<QLabel>(&dialog, control.label);
             QVERIFY2(label, control.label);

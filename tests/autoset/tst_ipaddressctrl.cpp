@@ -1,6 +1,8 @@
 #include "autoset/CIPAddressCtrl.h"
+#include "tests/AccessibleName.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -107,16 +109,19 @@ void TestIPAddressCtrl::typing()
 
 void TestIPAddressCtrl::oneTabStopAndNames()
 {
-    CIPAddressCtrl control(QStringLiteral("Subnet Mask"));
-    QCOMPARE(control.accessibleName(), QStringLiteral("Subnet Mask"));
+    QWidget dialog;
+    auto* control = new CIPAddressCtrl(QStringLiteral("Subnet Mask"), &dialog);
+    QLabel label(QStringLiteral("Subnet Mask"), &dialog);
+    label.setBuddy(control);
+    QCOMPARE(AccessibleName(control), QStringLiteral("Subnet Mask"));
     for (int i = 0; i < 4; ++i) {
-        QLineEdit* field = control.Field(i);
-        QCOMPARE(field->accessibleName(), QStringLiteral("Subnet Mask field %1").arg(i + 1));
+        QLineEdit* field = control->Field(i);
+        QCOMPARE(AccessibleName(field), QStringLiteral("Subnet Mask field %1").arg(i + 1));
         QVERIFY2(bool(field->focusPolicy() & Qt::TabFocus) == (i == 0), qPrintable(field->objectName()));
     }
-    control.setEnabled(false);
+    control->setEnabled(false);
     for (int i = 0; i < 4; ++i)
-        QVERIFY(!control.Field(i)->isEnabled());
+        QVERIFY(!control->Field(i)->isEnabled());
 }
 
 QTEST_MAIN(TestIPAddressCtrl)

@@ -76,11 +76,11 @@ NewDeviceRow MakeRow(const Device& device)
 void Fill(CNetroveListCtrl& list)
 {
     // The first row alone, the others as one batch, as the reply handling lists them.
-    list.InsertDeviceRow(0, MakeRow(kDevices.front()));
+    list.Rows().InsertDeviceRow(0, MakeRow(kDevices.front()));
     std::vector<NewDeviceRow> batch;
     for (std::size_t i = 1; i < kDevices.size(); ++i)
         batch.push_back(MakeRow(kDevices[i]));
-    list.AddReplies(std::move(batch));
+    list.Rows().AddReplies(std::move(batch));
 }
 
 // What happened while the double-click ran: the dialog it opened (if any), what it showed, and
@@ -233,11 +233,11 @@ void TestDblClickList::dialogOutlivesTheRows()
     Fill(list);
     const Outcome out = DoubleClick(owner, list, RowIPv6Camera, *m_browser, [&](QWidget* dialog) {
         // A search empties the list while the dialog is open.
-        list.ClearDeviceList();
+        list.Rows().ClearDeviceList();
         Press(dialog, "buttonIPv4");
     });
     QVERIFY(out.dialogSeen);
-    QCOMPARE(list.rowCount(), 0);
+    QCOMPARE(list.Rows().rowCount(), 0);
     QCOMPARE(m_browser->OpenedTexts(), QStringList{QStringLiteral("http://192.168.1.30:80")});
 }
 
@@ -260,7 +260,7 @@ void TestDblClickList::mouseDoubleClicks()
     QCOMPARE(m_browser->OpenedTexts(), QStringList{QStringLiteral("http://192.168.1.100:8080")});
 
     m_browser->Clear();
-    const QRect last = list->visualRect(list->model()->index(list->rowCount() - 1, ColumnIp));
+    const QRect last = list->visualRect(list->model()->index(list->Rows().rowCount() - 1, ColumnIp));
     const QPoint below(last.center().x(), last.bottom() + 3 * last.height());
     QVERIFY(list->viewport()->rect().contains(below));
     QCOMPARE(list->indexAt(below).row(), -1);

@@ -80,22 +80,22 @@ NewDeviceRow MakeRow(PacketKind kind, const Device& device, int number = 0)
 
 int Append(CNetroveListCtrl& list, const Device& device, PacketKind kind = PacketKind::KindCamera)
 {
-    return list.InsertDeviceRow(list.rowCount(), MakeRow(kind, device));
+    return list.Rows().InsertDeviceRow(list.Rows().rowCount(), MakeRow(kind, device));
 }
 
 QStringList ColumnTexts(const CNetroveListCtrl& list, int column)
 {
     QStringList texts;
-    for (int row = 0; row < list.rowCount(); ++row)
-        texts << list.GetItemText(row, column);
+    for (int row = 0; row < list.Rows().rowCount(); ++row)
+        texts << list.Rows().Text(row, column);
     return texts;
 }
 
 QStringList EntryIps(const CNetroveListCtrl& list)
 {
     QStringList ips;
-    for (int row = 0; row < list.rowCount(); ++row) {
-        const DeviceEntry* entry = list.EntryAt(row);
+    for (int row = 0; row < list.Rows().rowCount(); ++row) {
+        const DeviceEntry* entry = list.Rows().EntryAt(row);
         ips << (entry ? QString::fromStdString(ReadText(entry->kind, entry->reply, PacketField::IpAddress))
                       : QStringLiteral("<none>"));
     }
@@ -230,8 +230,8 @@ void TestDeviceListCtrl::nonSortableColumnChangesNothingOnScreen()
 {
     CNetroveListCtrl list;
     // Numbers a sort would rewrite; a column that does not sort must leave them.
-    list.InsertDeviceRow(0, MakeRow(PacketKind::KindCamera, kThird, 7));
-    list.InsertDeviceRow(1, MakeRow(PacketKind::KindCamera, kFirst, 3));
+    list.Rows().InsertDeviceRow(0, MakeRow(PacketKind::KindCamera, kThird, 7));
+    list.Rows().InsertDeviceRow(1, MakeRow(PacketKind::KindCamera, kFirst, 3));
 
     for (int column : {0, 2, 3, 6, 7}) {
         list.SortColumn(column, 1);
@@ -305,18 +305,19 @@ void TestDeviceListCtrl::replacementByMacKeepsPosition()
 
     // The device in the middle answers again with a new address.
     const Device again{"b-cam", kFirst.mac, "10.0.0.55"};
-    const int position = list.FindRowByMac(QString::fromLatin1(again.mac));
+    const int position = list.Rows().FindRowByMac(QString::fromLatin1(again.mac));
     QCOMPARE(position, 1);
-    list.RemoveDeviceRow(position);
-    QCOMPARE(list.rowCount(), 2);
-    QCOMPARE(list.InsertDeviceRow(position, MakeRow(PacketKind::KindCamera, again, position + 1)), position);
+    list.Rows().RemoveDeviceRow(position);
+    QCOMPARE(list.Rows().rowCount(), 2);
+    QCOMPARE(list.Rows().InsertDeviceRow(position, MakeRow(PacketKind::KindCamera, again, position + 1)),
+             position);
 
     const QStringList ips{QStringLiteral("10.0.0.100"), QStringLiteral("10.0.0.55"),
                           QStringLiteral("192.168.0.9")};
     QCOMPARE(ColumnTexts(list, ColumnIp), ips);
     QCOMPARE(EntryIps(list), ips);
     QCOMPARE(ColumnTexts(list, ColumnNo), Numbers(3));
-    QCOMPARE(list.FindRowByMac(QString::fromLatin1(kFirst.mac)), 1);
+    QCOMPARE(list.Rows().FindRowByMac(QString::fromLatin1(kFirst.mac)), 1);
 }
 
 void TestDeviceListCtrl::findRowByMac_data()
@@ -343,7 +344,7 @@ void TestDeviceListCtrl::findRowByMac()
     Append(list, {"one", "00:1A:2B:3C:4D:5E", "10.0.0.1"});
     Append(list, {"two", "AA:BB:CC:DD:EE:FF", "10.0.0.2"});
     Append(list, {"three", "AA:BB:CC:DD:EE:FF", "10.0.0.3"});
-    QCOMPARE(list.FindRowByMac(mac), row);
+    QCOMPARE(list.Rows().FindRowByMac(mac), row);
 }
 
 void TestDeviceListCtrl::entryAt_data()
@@ -365,7 +366,7 @@ void TestDeviceListCtrl::entryAt()
 
     CNetroveListCtrl list;
     AddThree(list);
-    const DeviceEntry* entry = list.EntryAt(row);
+    const DeviceEntry* entry = list.Rows().EntryAt(row);
     QCOMPARE(entry != nullptr, !ip.isEmpty());
     if (entry)
         QCOMPARE(QString::fromStdString(ReadText(entry->kind, entry->reply, PacketField::IpAddress)), ip);
@@ -393,8 +394,8 @@ void TestDeviceListCtrl::replyIsStoredAtItsLongFormSize()
     entry->reply.assign(static_cast<std::size_t>(received), 0x5A);
 
     CNetroveListCtrl list;
-    list.InsertDeviceRow(0, MakeRow(std::move(entry), kFirst));
-    const DeviceEntry* stored = list.EntryAt(0);
+    list.Rows().InsertDeviceRow(0, MakeRow(std::move(entry), kFirst));
+    const DeviceEntry* stored = list.Rows().EntryAt(0);
     QVERIFY(stored);
     QCOMPARE(stored->kind, kind);
     const std::size_t longForm = LongFormSize(kind);
@@ -412,10 +413,10 @@ void TestDeviceListCtrl::removingRowFreesItsEntry()
     AddThree(list);
     auto entry = MakeEntry(PacketKind::KindCamera, {"big", "00:00:00:00:00:0B", "10.0.0.9"});
     entry->reply.reserve(kBig);
-    list.InsertDeviceRow(1, MakeRow(std::move(entry), {"big", "00:00:00:00:00:0B", "10.0.0.9"}));
+    list.Rows().InsertDeviceRow(1, MakeRow(std::move(entry), {"big", "00:00:00:00:00:0B", "10.0.0.9"}));
 
     const std::size_t before = AllocatedBytes();
-    list.RemoveDeviceRow(1);
+    list.Rows().RemoveDeviceRow(1);
     const std::size_t after = AllocatedBytes();
     // The list may allocate a little anew (its MAC index) while the big block goes.
     QVERIFY2(before + kSlack >= after + kBig,
@@ -424,9 +425,9 @@ void TestDeviceListCtrl::removingRowFreesItsEntry()
                                           QString::fromLatin1(kThird.ip)}));
 
     // A row index outside the list removes nothing.
-    list.RemoveDeviceRow(-1);
-    list.RemoveDeviceRow(3);
-    QCOMPARE(list.rowCount(), 3);
+    list.Rows().RemoveDeviceRow(-1);
+    list.Rows().RemoveDeviceRow(3);
+    QCOMPARE(list.Rows().rowCount(), 3);
 }
 
 void TestDeviceListCtrl::clearingFreesEveryEntryAndKeepsColumns()
@@ -437,17 +438,17 @@ void TestDeviceListCtrl::clearingFreesEveryEntryAndKeepsColumns()
         const Device device{"big", "00:00:00:00:00:0B", "10.0.0.9"};
         auto entry = MakeEntry(PacketKind::KindRecorder, device);
         entry->reply.reserve(kBig);
-        list.InsertDeviceRow(i, MakeRow(std::move(entry), device));
+        list.Rows().InsertDeviceRow(i, MakeRow(std::move(entry), device));
     }
 
     const std::size_t before = AllocatedBytes();
-    list.ClearDeviceList();
+    list.Rows().ClearDeviceList();
     const std::size_t after = AllocatedBytes();
     QVERIFY2(before + kSlack >= after + 3 * kBig,
              qPrintable(QStringLiteral("heap went from %1 to %2 bytes").arg(before).arg(after)));
-    QCOMPARE(list.rowCount(), 0);
-    QCOMPARE(list.EntryAt(0), nullptr);
-    QCOMPARE(list.columnCount(), int(ColumnCount));
+    QCOMPARE(list.Rows().rowCount(), 0);
+    QCOMPARE(list.Rows().EntryAt(0), nullptr);
+    QCOMPARE(list.Rows().columnCount(), int(ColumnCount));
     QCOMPARE(list.model()->headerData(ColumnMac, Qt::Horizontal).toString(),
              LoadString(kDeviceListColumns[ColumnMac].titleId));
 
@@ -463,9 +464,9 @@ void TestDeviceListCtrl::clearingEmptyListLeavesItUntouched()
     QSignalSpy removed(list.model(), &QAbstractItemModel::rowsRemoved);
     QSignalSpy headerChanged(list.model(), &QAbstractItemModel::headerDataChanged);
 
-    list.ClearDeviceList();
+    list.Rows().ClearDeviceList();
 
-    QCOMPARE(list.rowCount(), 0);
+    QCOMPARE(list.Rows().rowCount(), 0);
     QCOMPARE(reset.count(), 0);
     QCOMPARE(removed.count(), 0);
     QCOMPARE(headerChanged.count(), 0);
@@ -483,7 +484,7 @@ void TestDeviceListCtrl::selectionFollowsItsDeviceAcrossSort()
     QCOMPARE(list.SelectedRow(), 0);
     list.ToggleSort(ColumnIp);
     QCOMPARE(list.SelectedRow(), 1);
-    QCOMPARE(list.GetItemText(list.SelectedRow(), ColumnIp), QString::fromLatin1(kFirst.ip));
+    QCOMPARE(list.Rows().Text(list.SelectedRow(), ColumnIp), QString::fromLatin1(kFirst.ip));
 
     list.clearSelection();
     QCOMPARE(list.SelectedRow(), -1);
@@ -493,7 +494,7 @@ void TestDeviceListCtrl::sortingEmptyList()
 {
     CNetroveListCtrl list;
     list.ToggleSort(ColumnDeviceName);
-    QCOMPARE(list.rowCount(), 0);
+    QCOMPARE(list.Rows().rowCount(), 0);
     QCOMPARE(list.m_nSortColumn, int(ColumnDeviceName));
     QCOMPARE(list.Header().SortTriangleColumn(), int(ColumnDeviceName));
 }
@@ -513,7 +514,7 @@ void TestDeviceListCtrl::scrollToLastRowKeepsSidewaysPosition()
     QVERIFY(sideways > 0);
 
     const auto lastRowVisible = [&list] {
-        const QRect last = list.visualRect(list.model()->index(list.rowCount() - 1, ColumnNo));
+        const QRect last = list.visualRect(list.model()->index(list.Rows().rowCount() - 1, ColumnNo));
         return last.bottom() >= 0 && last.top() < list.viewport()->height();
     };
     QVERIFY(!lastRowVisible());

@@ -2,6 +2,7 @@
 #include "devicelist/CDlgIPv6Info.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
+#include "tests/AccessibleName.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -132,7 +133,7 @@ void TestDlgIPv6Info::controlsAndTitle()
         auto* button = Find<QPushButton>(&dialog, name);
         QVERIFY2(button != nullptr, name);
         QCOMPARE(button->text(), text);
-        QCOMPARE(button->accessibleName(), text);
+        QCOMPARE(AccessibleName(button), text);
         QVERIFY2(!button->isDefault() && !button->autoDefault(), name);
         controls << button;
     }
@@ -140,7 +141,7 @@ void TestDlgIPv6Info::controlsAndTitle()
     QVERIFY(edit != nullptr);
     QVERIFY(edit->isReadOnly());
     QCOMPARE(edit->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    QCOMPARE(edit->accessibleName(), QStringLiteral("IPv6 Address"));
+    QCOMPARE(AccessibleName(edit), QStringLiteral("IPv6 Address"));
     controls.insert(2, edit);
 
     // Tab order: Cancel, IPv6, the address, IPv4, and round again.

@@ -7,6 +7,7 @@
 #include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
@@ -41,9 +42,11 @@ struct SettingLab
         dlg->show();
         if (!QTest::qWaitForWindowExposed(dlg.get()))
             return false;
-        for (int i = 0; i < 250 && (dlg->m_list->rowCount() < rows || !dlg->m_checkCamera->isEnabled()); ++i)
+        for (int i = 0; i < 250 && (MainWindow::Rows(*dlg)->rowCount() < rows ||
+                                    !MainWindow::CameraBox(*dlg)->isEnabled());
+             ++i)
             QTest::qWait(20);
-        return dlg->m_list->rowCount() == rows && dlg->m_checkCamera->isEnabled();
+        return MainWindow::Rows(*dlg)->rowCount() == rows && MainWindow::CameraBox(*dlg)->isEnabled();
     }
 
     void Close()
@@ -56,8 +59,8 @@ struct SettingLab
     // The text the list shows for the device in the column; empty when the device is not listed.
     QString ListedText(const QString& mac, int column) const
     {
-        const int row = dlg->m_list->FindRowByMac(mac);
-        return row < 0 ? QString() : dlg->m_list->GetItemText(row, column);
+        const int row = MainWindow::Rows(*dlg)->FindRowByMac(mac);
+        return row < 0 ? QString() : MainWindow::Rows(*dlg)->Text(row, column);
     }
 };
 
@@ -107,20 +110,21 @@ inline AutoSetOpened PressAutoSet(CNetroveDlg& dlg, const std::function<void(QDi
     AutoSetOpened opened;
     QElapsedTimer clock;
     clock.start();
-    opened.seen = PressAndDrive(dlg.m_btnAutoSet, QStringLiteral("CDlgAutoSet"), [&](QDialog& dialog) {
-        opened.ms = clock.elapsed();
-        opened.address = AddressShown(dialog, "ipAddress");
-        opened.mask = AddressShown(dialog, "ipSubnetMask");
-        opened.gateway = AddressShown(dialog, "ipGateway");
-        act(dialog);
-    });
+    opened.seen =
+        PressAndDrive(MainWindow::AutoSetButton(dlg), QStringLiteral("CDlgAutoSet"), [&](QDialog& dialog) {
+            opened.ms = clock.elapsed();
+            opened.address = AddressShown(dialog, "ipAddress");
+            opened.mask = AddressShown(dialog, "ipSubnetMask");
+            opened.gateway = AddressShown(dialog, "ipGateway");
+            act(dialog);
+        });
     return opened;
 }
 
 inline void ClickRowOf(CNetroveDlg& dlg, const QString& mac)
 {
-    CNetroveListCtrl& list = *dlg.m_list;
-    const QModelIndex index = list.model()->index(list.FindRowByMac(mac), ColumnDeviceName);
+    CNetroveListCtrl& list = *MainWindow::List(dlg);
+    const QModelIndex index = list.model()->index(list.Rows().FindRowByMac(mac), ColumnDeviceName);
     // In a long list the row may be out of sight; a user scrolls to it first.
     list.scrollTo(index);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(index).center());

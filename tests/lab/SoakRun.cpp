@@ -5,6 +5,7 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DottedQuad.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/SettingDialogDriver.h"
@@ -67,9 +68,9 @@ bool SoakRun::Run(const std::function<void(const SoakCheckpoint&)>& checkpoint)
     // The search the window makes as it opens names the devices every later search must list.
     WaitForSearch(kSearchTimeoutMs);
     m_devices = ListedMacs();
-    if (m_devices.size() != Devices() || m_dlg->m_list->rowCount() != Devices()) {
+    if (m_devices.size() != Devices() || MainWindow::Rows(*m_dlg)->rowCount() != Devices()) {
         m_failures << QStringLiteral("the opening search listed %1 rows, %2 devices of %3")
-                          .arg(m_dlg->m_list->rowCount())
+                          .arg(MainWindow::Rows(*m_dlg)->rowCount())
                           .arg(m_devices.size())
                           .arg(Devices());
         return false;
@@ -85,7 +86,7 @@ bool SoakRun::Run(const std::function<void(const SoakCheckpoint&)>& checkpoint)
         checkpoint(figures);
     int settingsTried = 0;
     for (int search = 1; search <= m_options.searches; ++search) {
-        m_dlg->m_btnSearch->click();
+        MainWindow::SearchButton(*m_dlg)->click();
         const int rows = WaitForSearch(kSearchTimeoutMs);
         figures.rows = rows;
         figures.fewestRows = std::min(figures.fewestRows, rows);
@@ -117,22 +118,22 @@ int SoakRun::WaitForSearch(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired() &&
-           (!m_dlg->m_checkCamera->isEnabled() || m_dlg->m_list->rowCount() < Devices()))
+           (!MainWindow::CameraBox(*m_dlg)->isEnabled() || MainWindow::Rows(*m_dlg)->rowCount() < Devices()))
         QTest::qWait(10);
-    return m_dlg->m_list->rowCount();
+    return MainWindow::Rows(*m_dlg)->rowCount();
 }
 
 QSet<QString> SoakRun::ListedMacs() const
 {
     QSet<QString> macs;
-    for (int row = 0; row < m_dlg->m_list->rowCount(); ++row)
-        macs.insert(m_dlg->m_list->GetItemText(row, ColumnMac));
+    for (int row = 0; row < MainWindow::Rows(*m_dlg)->rowCount(); ++row)
+        macs.insert(MainWindow::Rows(*m_dlg)->Text(row, ColumnMac));
     return macs;
 }
 
 bool SoakRun::CheckListed(const QString& what)
 {
-    const int rows = m_dlg->m_list->rowCount();
+    const int rows = MainWindow::Rows(*m_dlg)->rowCount();
     const QSet<QString> listed = ListedMacs();
     if (rows == Devices() && listed == m_devices)
         return true;
@@ -160,9 +161,9 @@ void SoakRun::NoteBoxes(const QString& when)
 QString SoakRun::PickDevice(const QString& model, int n) const
 {
     QStringList macs;
-    for (int row = 0; row < m_dlg->m_list->rowCount(); ++row) {
-        if (m_dlg->m_list->GetItemText(row, ColumnDeviceName).startsWith(model))
-            macs << m_dlg->m_list->GetItemText(row, ColumnMac);
+    for (int row = 0; row < MainWindow::Rows(*m_dlg)->rowCount(); ++row) {
+        if (MainWindow::Rows(*m_dlg)->Text(row, ColumnDeviceName).startsWith(model))
+            macs << MainWindow::Rows(*m_dlg)->Text(row, ColumnMac);
     }
     macs.sort();
     return macs.isEmpty() ? QString() : macs[(n * 7) % macs.size()];
@@ -177,7 +178,7 @@ bool SoakRun::AutoSet(int n)
         return false;
     }
     ClickRowOf(*m_dlg, mac);
-    if (!m_dlg->m_btnAutoSet->isEnabled()) {
+    if (!MainWindow::AutoSetButton(*m_dlg)->isEnabled()) {
         m_failures << QStringLiteral("%1: \"Auto Set\" stays disabled for %2").arg(what, mac);
         return false;
     }
@@ -212,14 +213,14 @@ bool SoakRun::ManualSet(int n)
         return false;
     }
     ClickRowOf(*m_dlg, mac);
-    if (!m_dlg->m_btnManualSet->isEnabled()) {
+    if (!MainWindow::ManualSetButton(*m_dlg)->isEnabled()) {
         m_failures << QStringLiteral("%1: \"Manual Set\" stays disabled for %2").arg(what, mac);
         return false;
     }
     // Addresses below the ones the simulator hands out, one per request.
     const Ipv4Octets address{192, 168, 1, std::uint8_t(20 + n % 60)};
-    const bool opened =
-        PressAndDrive(m_dlg->m_btnManualSet, QStringLiteral("CDlgManualSet"), [&](QDialog& dialog) {
+    const bool opened = PressAndDrive(
+        MainWindow::ManualSetButton(*m_dlg), QStringLiteral("CDlgManualSet"), [&](QDialog& dialog) {
             QTest::mouseClick(dialog.findChild<QRadioButton*>(QStringLiteral("radioStatic")), Qt::LeftButton);
             dialog.findChild<CIPAddressCtrl*>(QStringLiteral("ipAddress"))->SetAddress(address);
             auto* password = dialog.findChild<QLineEdit*>(QStringLiteral("editPassword"));
@@ -241,11 +242,11 @@ bool SoakRun::WaitForNewAddress(const QString& what, const QString& mac, const Q
 {
     const QDeadlineTimer deadline(kSettingTimeoutMs);
     const auto listedIp = [&] {
-        const int row = m_dlg->m_list->FindRowByMac(mac);
-        return row < 0 ? QString() : m_dlg->m_list->GetItemText(row, ColumnIp);
+        const int row = MainWindow::Rows(*m_dlg)->FindRowByMac(mac);
+        return row < 0 ? QString() : MainWindow::Rows(*m_dlg)->Text(row, ColumnIp);
     };
-    while (!deadline.hasExpired() &&
-           (listedIp() != ip || !m_dlg->m_checkCamera->isEnabled() || m_dlg->m_list->rowCount() < Devices()))
+    while (!deadline.hasExpired() && (listedIp() != ip || !MainWindow::CameraBox(*m_dlg)->isEnabled() ||
+                                      MainWindow::Rows(*m_dlg)->rowCount() < Devices()))
         QTest::qWait(10);
     NoteBoxes(what);
     if (listedIp() != ip) {

@@ -7,6 +7,7 @@
 #include "discovery/DiscoveryChannels.h"
 #include "discovery/PacketFields.h"
 #include "discovery/SearchRequests.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
@@ -40,8 +41,8 @@ QByteArray Hex(const std::vector<std::uint8_t>& bytes)
 
 int RowOfMac(const CNetroveListCtrl& list, const QString& mac)
 {
-    for (int row = 0; row < list.rowCount(); ++row)
-        if (list.GetItemText(row, ColumnMac) == mac)
+    for (int row = 0; row < list.Rows().rowCount(); ++row)
+        if (list.Rows().Text(row, ColumnMac) == mac)
             return row;
     return -1;
 }
@@ -49,8 +50,8 @@ int RowOfMac(const CNetroveListCtrl& list, const QString& mac)
 QStringList ListedMacs(const CNetroveListCtrl& list)
 {
     QStringList macs;
-    for (int row = 0; row < list.rowCount(); ++row)
-        macs.append(list.GetItemText(row, ColumnMac));
+    for (int row = 0; row < list.Rows().rowCount(); ++row)
+        macs.append(list.Rows().Text(row, ColumnMac));
     macs.sort();
     return macs;
 }
@@ -115,14 +116,14 @@ private slots:
         QVERIFY2(second.Start(kSecondLink), qPrintable(second.Error()));
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*dlg.m_list), kAllMacs, 5000);
-        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*MainWindow::List(dlg)), kAllMacs, 5000);
+        QTRY_VERIFY(MainWindow::IPv4Box(dlg)->isEnabled());
 
         // One search: each link heard each request once, byte for byte what a one-adapter computer sends.
         const QList<QPair<QString, QByteArray>> requests{
-            {QStringLiteral("camera"), Hex(BuildCameraSearch(dlg.m_clientTag))},
-            {QStringLiteral("recorder"), Hex(BuildRecorderSearch(dlg.m_clientTag))},
-            {QStringLiteral("ipv6"), Hex(BuildIPv6Search(dlg.m_clientTag))}};
+            {QStringLiteral("camera"), Hex(BuildCameraSearch(dlg.Engine().Tag()))},
+            {QStringLiteral("recorder"), Hex(BuildRecorderSearch(dlg.Engine().Tag()))},
+            {QStringLiteral("ipv6"), Hex(BuildIPv6Search(dlg.Engine().Tag()))}};
         for (LabFixture* lab : {&first, &second}) {
             for (const auto& [channel, hex] : requests) {
                 const QList<QJsonObject> heard = lab->Received(channel);
@@ -134,7 +135,7 @@ private slots:
 
         // Each row knows the adapter its answer came in on, and this computer's address there.
         for (const QString& mac : kAllMacs) {
-            const DeviceEntry* entry = dlg.m_list->EntryAt(RowOfMac(*dlg.m_list, mac));
+            const DeviceEntry* entry = MainWindow::Rows(dlg)->EntryAt(RowOfMac(*MainWindow::List(dlg), mac));
             QVERIFY(entry != nullptr);
             const bool onSecond = mac.contains(QStringLiteral(":0B:"));
             QCOMPARE(entry->arrival.name, onSecond ? QStringLiteral("lab1") : QStringLiteral("lab0"));
@@ -146,26 +147,26 @@ private slots:
                 QCOMPARE(entry->arrival.localAddress,
                          onSecond ? QStringLiteral("10.0.5.7") : QStringLiteral("192.168.1.10"));
             // The row's tooltip names them, on every cell.
-            const int row = RowOfMac(*dlg.m_list, mac);
+            const int row = RowOfMac(*MainWindow::List(dlg), mac);
             const QString tip = entry->arrival.name + QStringLiteral(", ") + entry->arrival.localAddress;
             for (int column = 0; column < ColumnCount; ++column)
-                QCOMPARE(CellTip(*dlg.m_list, row, column), tip);
-            QVERIFY(!Marked(*dlg.m_list, row));
+                QCOMPARE(CellTip(*MainWindow::List(dlg), row, column), tip);
+            QVERIFY(!Marked(*MainWindow::List(dlg), row));
         }
 
         // Over IPv6 alone, the cameras of both links answer on their own adapters.
-        dlg.m_chkIPv4 = 0;
+        MainWindow::SetBox(MainWindow::IPv4Box(dlg), false);
         dlg.OnBnClickedSearch();
-        QTRY_COMPARE(ListedMacs(*dlg.m_list),
+        QTRY_COMPARE(ListedMacs(*MainWindow::List(dlg)),
                      (QStringList{QStringLiteral("02:00:00:00:0A:02"), QStringLiteral("02:00:00:00:0B:02")}));
         for (int row = 0; row < 2; ++row) {
-            const DeviceEntry* entry = dlg.m_list->EntryAt(row);
-            QCOMPARE(dlg.m_list->GetItemText(row, ColumnProtocol), QStringLiteral("IPv6"));
-            QVERIFY2(CellTip(*dlg.m_list, row, ColumnMac)
+            const DeviceEntry* entry = MainWindow::Rows(dlg)->EntryAt(row);
+            QCOMPARE(MainWindow::Rows(dlg)->Text(row, ColumnProtocol), QStringLiteral("IPv6"));
+            QVERIFY2(CellTip(*MainWindow::List(dlg), row, ColumnMac)
                          .startsWith(entry->arrival.name + QStringLiteral(", fe80:")),
-                     qPrintable(CellTip(*dlg.m_list, row, ColumnMac)));
+                     qPrintable(CellTip(*MainWindow::List(dlg), row, ColumnMac)));
             QCOMPARE(entry->arrival.name,
-                     dlg.m_list->GetItemText(row, ColumnMac).contains(QStringLiteral(":0B:"))
+                     MainWindow::Rows(dlg)->Text(row, ColumnMac).contains(QStringLiteral(":0B:"))
                          ? QStringLiteral("lab1")
                          : QStringLiteral("lab0"));
         }
@@ -182,7 +183,7 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*dlg.m_list), kAllMacs, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*MainWindow::List(dlg)), kAllMacs, 5000);
 
         // A camera and a recorder of the second link, with a wrong password: the result comes back
         // over the second link as well.
@@ -196,8 +197,9 @@ private slots:
 
         // Chosen, then the list emptied by a search while the dialog would be open: the request
         // still leaves where its device is.
-        dlg.m_list->selectRow(RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:0B:01")));
-        dlg.ClearDeviceList();
+        MainWindow::List(dlg)->selectRow(
+            RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:0B:01")));
+        MainWindow::Rows(dlg)->ClearDeviceList();
         g_bPasswordErrorShown = false;
         dlg.SendCameraPacket(camera);
         QVERIFY(second.WaitForLog(
@@ -230,9 +232,9 @@ private slots:
         QVERIFY2(first.Start(kFirstLink), qPrintable(first.Error()));
         QVERIFY2(second.Start(kSecondLink), qPrintable(second.Error()));
         BoxAnswerer answerer;
-        CNetroveDlg dlg;
+        auto channels = std::make_unique<DiscoveryChannels>();
         // An adapter listed first that the system no longer has: sending on it fails.
-        dlg.m_channels->listInterfaceAddresses = [] {
+        channels->listInterfaceAddresses = [] {
             InterfaceAddress gone;
             gone.name = QStringLiteral("gone0");
             gone.interfaceIndex = 0x7ff0;
@@ -244,8 +246,9 @@ private slots:
                 addresses.push_back(std::move(a));
             return addresses;
         };
+        CNetroveDlg dlg(std::move(channels));
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*dlg.m_list), kAllMacs, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*MainWindow::List(dlg)), kAllMacs, 5000);
         // Reported as ever, once for each of the two IPv4 searches.
         QTRY_COMPARE(answerer.Texts().size(), 2);
         for (const QString& text : answerer.Texts())
@@ -265,18 +268,18 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*dlg.m_list), kAllMacs, 5000);
-        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*MainWindow::List(dlg)), kAllMacs, 5000);
+        QTRY_VERIFY(MainWindow::IPv4Box(dlg)->isEnabled());
 
         // The second adapter goes: it is not searched, and nothing is reported about it.
         QVERIFY(Ip(
             {QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("lab1"), QStringLiteral("down")}));
         const int heard = second.Received().size();
         dlg.OnBnClickedSearch();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
-        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
+        QTRY_VERIFY(MainWindow::IPv4Box(dlg)->isEnabled());
         QCOMPARE(second.Received().size(), heard);
-        QCOMPARE(ListedMacs(*dlg.m_list), kAllMacs.mid(0, 3));
+        QCOMPARE(ListedMacs(*MainWindow::List(dlg)), kAllMacs.mid(0, 3));
 
         // It comes back: the next search finds its devices again.
         QVERIFY(Ip(
@@ -285,8 +288,8 @@ private slots:
             QStringLiteral("dev"), QStringLiteral("lab1")});
         QTest::qWait(300); // the link-local address of lab1 is back (no duplicate detection in the lab)
         dlg.OnBnClickedSearch();
-        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*dlg.m_list), kAllMacs, 5000);
-        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(ListedMacs(*MainWindow::List(dlg)), kAllMacs, 5000);
+        QTRY_VERIFY(MainWindow::IPv4Box(dlg)->isEnabled());
         QCOMPARE(second.Received(QStringLiteral("ipv6")).size(), 2);
         QVERIFY2(answerer.Texts().isEmpty(), qPrintable(answerer.Texts().join(QLatin1Char('|'))));
     }
@@ -306,12 +309,13 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 4);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 4);
         const auto tip = [&](const char* mac, int role = Qt::ToolTipRole) {
-            return CellTip(*dlg.m_list, RowOfMac(*dlg.m_list, QString::fromLatin1(mac)), ColumnIp, role);
+            return CellTip(*MainWindow::List(dlg), RowOfMac(*MainWindow::List(dlg), QString::fromLatin1(mac)),
+                           ColumnIp, role);
         };
         const auto marked = [&](const char* mac) {
-            return Marked(*dlg.m_list, RowOfMac(*dlg.m_list, QString::fromLatin1(mac)));
+            return Marked(*MainWindow::List(dlg), RowOfMac(*MainWindow::List(dlg), QString::fromLatin1(mac)));
         };
         QVERIFY(marked("00:1A:2B:00:00:01") && marked("00:1A:2B:00:00:02") && marked("00:1A:2B:00:00:03"));
         QVERIFY(!marked("00:1A:2B:00:00:09"));
@@ -337,9 +341,10 @@ private slots:
             SettingRequest(QStringLiteral("00:1A:2B:00:00:02"), QStringLiteral("pw"), "10.0.5.102");
         dlg.SendCameraPacket(request);
         QTRY_VERIFY_WITH_TIMEOUT(
-            dlg.m_list->rowCount() == 4 &&
-                dlg.m_list->GetItemText(RowOfMac(*dlg.m_list, QStringLiteral("00:1A:2B:00:00:02")),
-                                        ColumnIp) == QStringLiteral("10.0.5.102"),
+            MainWindow::Rows(dlg)->rowCount() == 4 &&
+                MainWindow::Rows(dlg)->Text(
+                    RowOfMac(*MainWindow::List(dlg), QStringLiteral("00:1A:2B:00:00:02")), ColumnIp) ==
+                    QStringLiteral("10.0.5.102"),
             5000);
         QVERIFY(!marked("00:1A:2B:00:00:02"));
         QCOMPARE(tip("00:1A:2B:00:00:02"), QStringLiteral("lab1, 10.0.5.7"));
@@ -350,9 +355,10 @@ private slots:
         auto last = SettingRequest(QStringLiteral("00:1A:2B:00:00:03"), QStringLiteral("pw"), "10.0.5.103");
         dlg.SendCameraPacket(last);
         QTRY_VERIFY_WITH_TIMEOUT(
-            dlg.m_list->rowCount() == 4 &&
-                dlg.m_list->GetItemText(RowOfMac(*dlg.m_list, QStringLiteral("00:1A:2B:00:00:03")),
-                                        ColumnIp) == QStringLiteral("10.0.5.103"),
+            MainWindow::Rows(dlg)->rowCount() == 4 &&
+                MainWindow::Rows(dlg)->Text(
+                    RowOfMac(*MainWindow::List(dlg), QStringLiteral("00:1A:2B:00:00:03")), ColumnIp) ==
+                    QStringLiteral("10.0.5.103"),
             5000);
         for (const char* mac :
              {"00:1A:2B:00:00:01", "00:1A:2B:00:00:02", "00:1A:2B:00:00:03", "00:1A:2B:00:00:09"})

@@ -4,6 +4,7 @@
 #include "app/CNetroveDlg.h"
 #include "autoset/LocalAddress.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
@@ -49,8 +50,8 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), 2, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkCamera->isEnabled(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::CameraBox(dlg)->isEnabled(), 5000);
         const QString before = Text(LocalIpv4Address());
 
         // In this order: removing the first address of a network removes the later ones with it.
@@ -60,8 +61,8 @@ private slots:
         QVERIFY(Ip(QStringLiteral("route replace default via 192.168.1.1 dev lab0")));
 
         dlg.OnBnClickedSearch();
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), 2, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkCamera->isEnabled(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::CameraBox(dlg)->isEnabled(), 5000);
         const QString after = Text(LocalIpv4Address());
         qInfo("local address before %s, after %s; boxes: [%s]", qPrintable(before), qPrintable(after),
               qPrintable(answerer.Texts().join(QStringLiteral(" | "))));

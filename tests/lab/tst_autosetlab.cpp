@@ -6,6 +6,7 @@
 #include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/SettingDialogDriver.h"
 
@@ -56,7 +57,7 @@ private slots:
     void cameraGetsTheTopFreeAddressAndReappears()
     {
         ClickRowOf(*m_w.dlg, kCameraMac);
-        QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
+        QVERIFY(MainWindow::AutoSetButton(*m_w.dlg)->isEnabled());
         const AutoSetOpened opened =
             PressAutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("door")); });
         QVERIFY(opened.seen);
@@ -113,7 +114,7 @@ private slots:
         for (const auto& way : ways) {
             ClickRowOf(*m_w.dlg, kCameraMac);
             QVERIFY(PressAutoSet(*m_w.dlg, way).seen);
-            QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
+            QVERIFY(MainWindow::AutoSetButton(*m_w.dlg)->isEnabled());
         }
         QTest::qWait(300);
         QCOMPARE(Settings(m_w.lab).size(), 2);
@@ -143,8 +144,8 @@ private slots:
         QCOMPARE(Field(Settings(m_w.lab)[3], "http"), 10012);
 
         m_w.dlg->OnBnClickedSearch();
-        QTRY_COMPARE(m_w.dlg->m_list->rowCount(), 3);
-        QTRY_VERIFY(m_w.dlg->m_checkCamera->isEnabled());
+        QTRY_COMPARE(MainWindow::Rows(*m_w.dlg)->rowCount(), 3);
+        QTRY_VERIFY(MainWindow::CameraBox(*m_w.dlg)->isEnabled());
         ClickRowOf(*m_w.dlg, kCameraMac);
         QVERIFY(PressAutoSet(*m_w.dlg, [](QDialog& d) { TypeAndConfirm(d, QStringLiteral("wrong")); }).seen);
         QTRY_COMPARE(Settings(m_w.lab).size(), 5);
@@ -201,12 +202,12 @@ private slots:
     void nothingOpensWithoutTheClickedRow()
     {
         // A row chosen with the keyboard after a click on no row: the dialog does not open.
-        CNetroveListCtrl& list = *m_w.dlg->m_list;
+        CNetroveListCtrl& list = *MainWindow::List(*m_w.dlg);
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.viewport()->height() - 5));
-        QCOMPARE(m_w.dlg->m_nClickedItem, -1);
+        QCOMPARE(m_w.dlg->ClickedItem(), -1);
         list.setFocus();
         list.selectRow(0);
-        QVERIFY(m_w.dlg->m_btnAutoSet->isEnabled());
+        QVERIFY(MainWindow::AutoSetButton(*m_w.dlg)->isEnabled());
         m_w.dlg->OnBnClickedAutoSet();
         QTest::qWait(200);
         QVERIFY(Settings(m_w.lab).isEmpty());

@@ -5,6 +5,7 @@
 #include "app/CNetroveDlg.h"
 #include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/SettingDialogDriver.h"
@@ -57,8 +58,8 @@ private slots:
         m_dlg = std::make_unique<CNetroveDlg>();
         m_dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
-        QTRY_COMPARE_WITH_TIMEOUT(m_dlg->m_list->rowCount(), 2, 5000);
-        QTRY_VERIFY(m_dlg->m_checkCamera->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(*m_dlg)->rowCount(), 2, 5000);
+        QTRY_VERIFY(MainWindow::CameraBox(*m_dlg)->isEnabled());
     }
 
     void cleanup()
@@ -93,7 +94,7 @@ private slots:
         m_taken += int(answering.size() + ignoringPings.size());
 
         ClickRowOf(*m_dlg, kSecondCamera);
-        QVERIFY(m_dlg->m_btnAutoSet->isEnabled());
+        QVERIFY(MainWindow::AutoSetButton(*m_dlg)->isEnabled());
         const AutoSetOpened opened = AutoSetAndCancel(*m_dlg);
         QVERIFY(opened.seen);
         qInfo("\"Auto Set\" to the dialog: %lld ms, %d of the candidates taken", opened.ms, m_taken);

@@ -3,8 +3,10 @@
 
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "discovery/DiscoveryChannels.h"
 #include "discovery/PacketFields.h"
 #include "discovery/SearchRequests.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
@@ -34,15 +36,15 @@ QByteArray Hex(const std::vector<std::uint8_t>& bytes)
 QStringList RowTexts(const CNetroveListCtrl& list, int row)
 {
     QStringList texts;
-    for (int column = 0; column < list.columnCount(); ++column)
-        texts.append(list.GetItemText(row, column));
+    for (int column = 0; column < list.Rows().columnCount(); ++column)
+        texts.append(list.Rows().Text(row, column));
     return texts;
 }
 
 int RowOfMac(const CNetroveListCtrl& list, const QString& mac)
 {
-    for (int row = 0; row < list.rowCount(); ++row)
-        if (list.GetItemText(row, 4) == mac)
+    for (int row = 0; row < list.Rows().rowCount(); ++row)
+        if (list.Rows().Text(row, 4) == mac)
             return row;
     return -1;
 }
@@ -98,11 +100,11 @@ private slots:
             QCOMPARE(request.value(QStringLiteral("size")).toInt(), int(packet.size()));
             QCOMPARE(request.value(QStringLiteral("hex")).toString().toLatin1(), Hex(packet));
         };
-        expect(QStringLiteral("camera"), BuildCameraSearch(dlg.m_clientTag));
-        expect(QStringLiteral("recorder"), BuildRecorderSearch(dlg.m_clientTag));
-        expect(QStringLiteral("ipv6"), BuildIPv6Search(dlg.m_clientTag));
-        QVERIFY(
-            std::any_of(dlg.m_clientTag.begin() + 12, dlg.m_clientTag.end(), [](auto b) { return b != 0; }));
+        expect(QStringLiteral("camera"), BuildCameraSearch(dlg.Engine().Tag()));
+        expect(QStringLiteral("recorder"), BuildRecorderSearch(dlg.Engine().Tag()));
+        expect(QStringLiteral("ipv6"), BuildIPv6Search(dlg.Engine().Tag()));
+        QVERIFY(std::any_of(dlg.Engine().Tag().begin() + 12, dlg.Engine().Tag().end(),
+                            [](auto b) { return b != 0; }));
     }
 
     void onlySelectedChannelsAreAsked_data()
@@ -132,12 +134,12 @@ private slots:
         CNetroveDlg dlg;
         dlg.show();
         QVERIFY(lab.WaitForLog([&](const QList<QJsonObject>&) { return lab.Received().size() >= 3; }, 5000));
-        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());                 // the list has settled
+        QTRY_VERIFY(MainWindow::IPv4Box(dlg)->isEnabled());        // the list has settled
         QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error())); // a fresh log
-        dlg.m_checkCamera->setChecked(camera);
-        dlg.m_checkNvr->setChecked(nvr);
-        dlg.m_chkIPv4 = ipv4;
-        dlg.m_chkIPv6 = ipv6;
+        MainWindow::SetBox(MainWindow::IPv4Box(dlg), ipv4);
+        MainWindow::SetBox(MainWindow::IPv6Box(dlg), ipv6);
+        MainWindow::SetBox(MainWindow::CameraBox(dlg), camera);
+        MainWindow::SetBox(MainWindow::NvrBox(dlg), nvr);
         dlg.OnBnClickedSearch();
         QTest::qWait(700);
         QStringList channels;
@@ -153,46 +155,47 @@ private slots:
         QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
         QTest::qWait(300); // the IPv6 answer of the dual camera may still replace its IPv4 row
-        QCOMPARE(dlg.m_list->rowCount(), 3);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
 
-        const int camera = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:01"));
+        const int camera = RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:00:01"));
         QVERIFY(camera >= 0);
         QCOMPARE(
-            RowTexts(*dlg.m_list, camera).mid(1),
+            RowTexts(*MainWindow::List(dlg), camera).mid(1),
             (QStringList{QStringLiteral("NC-2100-OU"), QStringLiteral("Front door"), QStringLiteral("Static"),
                          QStringLiteral("02:00:00:00:00:01"), QStringLiteral("192.168.1.101"),
                          QStringLiteral("IPv4"), QStringLiteral("http://192.168.1.101")}));
-        const int recorder = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:03"));
-        QCOMPARE(RowTexts(*dlg.m_list, recorder).mid(1),
+        const int recorder = RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:00:03"));
+        QCOMPARE(RowTexts(*MainWindow::List(dlg), recorder).mid(1),
                  (QStringList{QStringLiteral("NVR-16"), QStringLiteral("Office"), QStringLiteral("PPPoE"),
                               QStringLiteral("02:00:00:00:00:03"), QStringLiteral("192.168.1.120"),
                               QStringLiteral("IPv4"), QStringLiteral("http://192.168.1.120:8000")}));
-        const int dual = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:02"));
-        const QStringList dualTexts = RowTexts(*dlg.m_list, dual);
+        const int dual = RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:00:02"));
+        const QStringList dualTexts = RowTexts(*MainWindow::List(dlg), dual);
         QCOMPARE(dualTexts[3], QStringLiteral("Dynamic"));
         QVERIFY2(dualTexts[6] == QStringLiteral("IPv4") || dualTexts[6] == QStringLiteral("IPv6"),
                  qPrintable(dualTexts[6]));
         // Each row knows the adapter its answer came in on and this computer's address there.
         for (const int row : {camera, recorder}) {
-            QCOMPARE(dlg.m_list->EntryAt(row)->arrival.name, QStringLiteral("lab0"));
-            QCOMPARE(dlg.m_list->EntryAt(row)->arrival.localAddress, QStringLiteral("192.168.1.10"));
-            QVERIFY(dlg.m_list->EntryAt(row)->arrival.interfaceIndex > 1);
+            QCOMPARE(MainWindow::Rows(dlg)->EntryAt(row)->arrival.name, QStringLiteral("lab0"));
+            QCOMPARE(MainWindow::Rows(dlg)->EntryAt(row)->arrival.localAddress,
+                     QStringLiteral("192.168.1.10"));
+            QVERIFY(MainWindow::Rows(dlg)->EntryAt(row)->arrival.interfaceIndex > 1);
         }
-        const ArrivalAdapter& dualArrival = dlg.m_list->EntryAt(dual)->arrival;
+        const ArrivalAdapter& dualArrival = MainWindow::Rows(dlg)->EntryAt(dual)->arrival;
         QCOMPARE(dualArrival.name, QStringLiteral("lab0"));
         QVERIFY2(dualTexts[6] == QStringLiteral("IPv4")
                      ? dualArrival.localAddress == QStringLiteral("192.168.1.10")
                      : dualArrival.localAddress.startsWith(QStringLiteral("fe80:")),
                  qPrintable(dualArrival.localAddress));
         for (int row = 0; row < 3; ++row)
-            QCOMPARE(dlg.m_list->GetItemText(row, 0), QStringLiteral("  %1").arg(row + 1));
-        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items"));
-        QTRY_VERIFY(dlg.m_checkCamera->isEnabled()); // the list settled: boxes and header come back
-        QVERIFY(dlg.m_pHeader->isEnabled());
+            QCOMPARE(MainWindow::Rows(dlg)->Text(row, 0), QStringLiteral("  %1").arg(row + 1));
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan 3 Items"));
+        QTRY_VERIFY(MainWindow::CameraBox(dlg)->isEnabled()); // the list settled: boxes and header come back
+        QVERIFY((&MainWindow::List(dlg)->Header())->isEnabled());
         QTest::qWait(3200);
-        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 3 Items")); // no "Scan End"
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan 3 Items")); // no "Scan End"
     }
 
     void ipv6CameraOverIPv6Only()
@@ -201,14 +204,14 @@ private slots:
         QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
-        QTRY_VERIFY(dlg.m_checkIPv4->isEnabled());
-        dlg.m_chkIPv4 = 0;
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
+        QTRY_VERIFY(MainWindow::IPv4Box(dlg)->isEnabled());
+        MainWindow::SetBox(MainWindow::IPv4Box(dlg), false);
         dlg.OnBnClickedSearch();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
         QTest::qWait(300);
-        QCOMPARE(dlg.m_list->rowCount(), 1);
-        QCOMPARE(RowTexts(*dlg.m_list, 0).mid(4, 3),
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
+        QCOMPARE(RowTexts(*MainWindow::List(dlg), 0).mid(4, 3),
                  (QStringList{QStringLiteral("02:00:00:00:00:02"), QStringLiteral("192.168.1.102"),
                               QStringLiteral("IPv6")}));
     }
@@ -220,14 +223,14 @@ private slots:
                  qPrintable(lab.Error()));
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
         QTest::qWait(500);
-        QCOMPARE(dlg.m_list->rowCount(), 3);
-        const int before = RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:03"));
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
+        const int before = RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:00:03"));
         dlg.OnBnClickedSearch(); // a second search empties the list first
-        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
         QTest::qWait(300);
-        QCOMPARE(dlg.m_list->rowCount(), 3);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
         QVERIFY(before >= 0);
     }
 
@@ -258,11 +261,11 @@ private slots:
         CNetroveDlg dlg;
         dlg.show();
         if (rows > 0) {
-            QTRY_COMPARE(dlg.m_list->rowCount(), rows);
-            QCOMPARE(dlg.m_list->GetItemText(0, 2), alias);
+            QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), rows);
+            QCOMPARE(MainWindow::Rows(dlg)->Text(0, 2), alias);
         } else {
-            QTRY_COMPARE_WITH_TIMEOUT(dlg.m_staticStatus->text(), QStringLiteral("Scan End"), 5000);
-            QCOMPARE(dlg.m_list->rowCount(), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan End"), 5000);
+            QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 0);
         }
     }
 
@@ -274,10 +277,10 @@ private slots:
                  qPrintable(lab.Error()));
         CNetroveDlg dlg;
         dlg.show();
-        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan Start..."));
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan Start..."));
         QTest::qWait(2700);
-        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan Start..."));
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_staticStatus->text(), QStringLiteral("Scan End"), 1500);
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan Start..."));
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan End"), 1500);
     }
 
     void noRowChangesWhileOneIsSelected()
@@ -285,23 +288,26 @@ private slots:
         LabFixture lab;
         QVERIFY2(lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:21 alias=First\n")),
                  qPrintable(lab.Error()));
-        CNetroveDlg dlg;
+        auto sockets = std::make_unique<DiscoveryChannels>();
+        DiscoveryChannels* channels = sockets.get();
+        CNetroveDlg dlg(std::move(sockets));
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
-        dlg.m_list->selectRow(0);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
+        MainWindow::List(dlg)->selectRow(0);
         // New devices appear and the first one changes its alias; the chosen row must stay as it is.
         QVERIFY2(lab.Start(QStringLiteral("kind=camera mac=02:00:00:00:00:21 alias=Changed\n"
                                           "kind=camera mac=02:00:00:00:00:22 alias=Second\n")),
                  qPrintable(lab.Error()));
-        dlg.ScanStart();
+        // A search request that empties nothing, as another copy's search would draw answers.
+        channels->SendSearch(DiscoveryChannel::Camera, BuildCameraSearch(dlg.Engine().Tag()));
         QVERIFY(lab.WaitForLog([&](const QList<QJsonObject>&) { return !lab.Received().isEmpty(); }));
         QTest::qWait(500);
-        QCOMPARE(dlg.m_list->rowCount(), 1);
-        QCOMPARE(dlg.m_list->GetItemText(0, 2), QStringLiteral("First"));
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
+        QCOMPARE(MainWindow::Rows(dlg)->Text(0, 2), QStringLiteral("First"));
         // Nor are they added later, once the row is let go.
-        dlg.m_list->clearSelection();
+        MainWindow::List(dlg)->clearSelection();
         QTest::qWait(300);
-        QCOMPARE(dlg.m_list->rowCount(), 1);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
     }
 
     void settingResults_data()
@@ -338,7 +344,7 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
         auto request =
             SettingRequest(QStringLiteral("02:00:00:00:00:0B"), password, QStringLiteral("192.168.1.150"));
         dlg.SendCameraPacket(request);
@@ -350,7 +356,7 @@ private slots:
         } else {
             QTRY_COMPARE(answerer.Texts(), boxes);
         }
-        QCOMPARE(dlg.m_staticStatus->text(), status);
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), status);
     }
 
     void oneInvalidPasswordBoxForManyAnswers()
@@ -362,7 +368,7 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
         auto request = SettingRequest(QStringLiteral("02:00:00:00:00:0C"), QStringLiteral("bad"), {});
         dlg.SendCameraPacket(request);
         QTRY_COMPARE(answerer.Texts().size(), 1);
@@ -378,7 +384,7 @@ private slots:
             qPrintable(lab.Error()));
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 1);
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
         auto request = SettingRequest(QStringLiteral("02:00:00:00:00:0D"), QStringLiteral("good"),
                                       QStringLiteral("192.168.1.200"));
         dlg.SendCameraPacket(request);
@@ -390,10 +396,10 @@ private slots:
         // The request carried our tag in bytes 1-18.
         const QByteArray hex =
             lab.Received(QStringLiteral("camera"))[1].value(QStringLiteral("hex")).toString().toLatin1();
-        const std::vector<std::uint8_t> tag(dlg.m_clientTag.begin(), dlg.m_clientTag.end());
+        const std::vector<std::uint8_t> tag(dlg.Engine().Tag().begin(), dlg.Engine().Tag().end());
         QCOMPARE(hex.mid(2, 36), Hex(tag));
-        QTRY_VERIFY(dlg.m_list->rowCount() == 1 &&
-                    dlg.m_list->GetItemText(0, 5) == QStringLiteral("192.168.1.200"));
+        QTRY_VERIFY(MainWindow::Rows(dlg)->rowCount() == 1 &&
+                    MainWindow::Rows(dlg)->Text(0, 5) == QStringLiteral("192.168.1.200"));
     }
 
     void forgedResultIsNotActedOn()
@@ -403,10 +409,10 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
-        QTRY_VERIFY(dlg.m_checkCamera->isEnabled());
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
+        QTRY_VERIFY(MainWindow::CameraBox(dlg)->isEnabled());
         const int searches = lab.Received().size();
-        const QString status = dlg.m_staticStatus->text();
+        const QString status = MainWindow::StatusLine(dlg)->text();
 
         // Anyone who heard a search knows the tag: "applied", "invalid password" and a recorder's
         // unknown result, all carrying it, while no setting request of this window awaits one.
@@ -415,7 +421,7 @@ private slots:
         const auto forge = [&](std::uint16_t port, std::size_t size, std::size_t opAt, std::uint8_t op) {
             std::vector<std::uint8_t> datagram(size, 0);
             datagram[opAt] = op;
-            std::copy(dlg.m_clientTag.begin(), dlg.m_clientTag.end(),
+            std::copy(dlg.Engine().Tag().begin(), dlg.Engine().Tag().end(),
                       datagram.begin() + std::ptrdiff_t(opAt) + 1);
             sockaddr_in to{};
             to.sin_family = AF_INET;
@@ -432,8 +438,8 @@ private slots:
         ::close(sender);
 
         QCOMPARE(lab.Received().size(), searches); // no new search went out
-        QCOMPARE(dlg.m_list->rowCount(), 3);
-        QCOMPARE(dlg.m_staticStatus->text(), status);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), status);
         QVERIFY2(answerer.Texts().isEmpty(), qPrintable(answerer.Texts().join(QLatin1Char('|'))));
 
         // A request of this window makes its results count again.
@@ -448,8 +454,8 @@ private slots:
         QVERIFY2(lab.Start(kThreeKinds), qPrintable(lab.Error()));
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE(dlg.m_list->rowCount(), 3);
-        QTRY_VERIFY(dlg.m_checkCamera->isEnabled());
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
+        QTRY_VERIFY(MainWindow::CameraBox(dlg)->isEnabled());
         // The port the IPv6 search left from, where the IPv6 cameras answer.
         const QList<QJsonObject> searches = lab.Received(QStringLiteral("ipv6"));
         QVERIFY(!searches.isEmpty());
@@ -461,7 +467,7 @@ private slots:
         std::vector<std::uint8_t> reply(366, 0);
         const PacketKind kind = PacketKind::KindCameraIPv6;
         WriteByte(kind, reply, PacketField::Opcode, std::uint8_t(PacketOpcode::SearchReply));
-        WriteClientTag(kind, reply, dlg.m_clientTag);
+        WriteClientTag(kind, reply, dlg.Engine().Tag());
         WriteText(kind, reply, PacketField::MacAddress, "02:00:00:00:00:66");
         const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
         QVERIFY(sender >= 0);
@@ -474,8 +480,8 @@ private slots:
             ssize_t(reply.size()));
         ::close(sender);
         QTest::qWait(500);
-        QCOMPARE(RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:66")), -1);
-        QCOMPARE(dlg.m_list->rowCount(), 3);
+        QCOMPARE(RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:00:66")), -1);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
     }
 
     void takenReplyPortIsReported()
@@ -495,8 +501,8 @@ private slots:
         QTRY_VERIFY(!answerer.Texts().isEmpty());
         QCOMPARE(answerer.Texts().first(), QStringLiteral("bind() Failure! : %1").arg(EADDRINUSE));
         // The other channels still work: the recorder and the IPv6 camera are found.
-        QTRY_VERIFY(RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:03")) >= 0);
-        QTRY_VERIFY(RowOfMac(*dlg.m_list, QStringLiteral("02:00:00:00:00:02")) >= 0);
+        QTRY_VERIFY(RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:00:03")) >= 0);
+        QTRY_VERIFY(RowOfMac(*MainWindow::List(dlg), QStringLiteral("02:00:00:00:00:02")) >= 0);
         ::close(holder);
     }
 };

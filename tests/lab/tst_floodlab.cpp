@@ -8,6 +8,7 @@
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DiscoveryChannels.h"
 #include "engine/DeviceEngine.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/DevicesSide.h"
 #include "tests/lab/HostileDatagrams.h"
@@ -48,8 +49,8 @@ const QString kDevices =
 QSet<QString> ListedMacs(const CNetroveListCtrl& list)
 {
     QSet<QString> macs;
-    for (int row = 0; row < list.rowCount(); ++row)
-        macs.insert(list.GetItemText(row, ColumnMac));
+    for (int row = 0; row < list.Rows().rowCount(); ++row)
+        macs.insert(list.Rows().Text(row, ColumnMac));
     return macs;
 }
 
@@ -121,18 +122,20 @@ private slots:
         const QString noCapture = capture.Start();
         QVERIFY2(noCapture.isEmpty(), qPrintable(noCapture));
         BoxAnswerer boxes;
-        CNetroveDlg dlg;
+        auto ownSockets = std::make_unique<DiscoveryChannels>();
+        const DiscoveryChannels& channels = *ownSockets;
+        CNetroveDlg dlg(std::move(ownSockets));
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), 3, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkCamera->isEnabled(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::CameraBox(dlg)->isEnabled(), 5000);
         QTest::qWait(300); // the dual camera's second answer
-        const QSet<QString> devices = ListedMacs(*dlg.m_list);
+        const QSet<QString> devices = ListedMacs(*MainWindow::List(dlg));
         QCOMPARE(devices.size(), 3);
 
         // What anyone on the link heard of the window's searches is all the flood knows.
         QTRY_VERIFY(capture.SearchTag() && capture.IPv6SearchSender());
-        QVERIFY(*capture.SearchTag() == dlg.m_clientTag);
-        QVERIFY(!dlg.m_engine->SettingRequestOutstanding());
+        QVERIFY(*capture.SearchTag() == dlg.Engine().Tag());
+        QVERIFY(!dlg.Engine().SettingRequestOutstanding());
         const std::vector<FloodDatagram> flood = MakeHostileFlood(*capture.SearchTag(), kFloodSize, 7711);
         QCOMPARE(int(flood.size()), kFloodSize);
 
@@ -147,7 +150,7 @@ private slots:
         QVERIFY(sockets.ipv4 >= 0 && sockets.ipv6 >= 0);
 
         const LinkCapture::Counts before = capture.Taken();
-        const std::uint64_t droppedBefore = dlg.m_channels->DroppedDatagrams();
+        const std::uint64_t droppedBefore = channels.DroppedDatagrams();
         std::atomic<int> sent{-1};
         std::thread sender([&] { sent = SendFlood(flood, sockets, *capture.IPv6SearchSender()); });
         while (sent < 0)
@@ -171,28 +174,28 @@ private slots:
               "on the window's sockets %llu, by the capture %llu",
               programSent, after.programDatagrams - before.programDatagrams,
               after.programEchoes - before.programEchoes, after.kernelFrames - before.kernelFrames,
-              dlg.m_list->rowCount() - int(devices.size()), int(wellFormed.size()),
-              static_cast<unsigned long long>(dlg.m_channels->DroppedDatagrams() - droppedBefore),
+              MainWindow::Rows(dlg)->rowCount() - int(devices.size()), int(wellFormed.size()),
+              static_cast<unsigned long long>(channels.DroppedDatagrams() - droppedBefore),
               static_cast<unsigned long long>(capture.Dropped()));
 
         QCOMPARE(int(sent), kFloodSize);
         QCOMPARE(capture.Dropped(), std::uint64_t(0)); // else the count below could miss a packet
         QCOMPARE(programSent, 0);
         QVERIFY2(boxes.Texts().isEmpty(), qPrintable(boxes.Texts().join(QStringLiteral(" | "))));
-        const std::uint64_t dropped = dlg.m_channels->DroppedDatagrams() - droppedBefore;
+        const std::uint64_t dropped = channels.DroppedDatagrams() - droppedBefore;
 
         QStringList wrong;
         QSet<QString> listed;
-        for (int row = 0; row < dlg.m_list->rowCount(); ++row) {
-            const QString mac = dlg.m_list->GetItemText(row, ColumnMac);
+        for (int row = 0; row < MainWindow::Rows(dlg)->rowCount(); ++row) {
+            const QString mac = MainWindow::Rows(dlg)->Text(row, ColumnMac);
             listed.insert(mac);
             if (devices.contains(mac))
                 continue;
             const auto expected = wellFormed.constFind(mac);
-            const QStringList shown{mac, dlg.m_list->GetItemText(row, ColumnDeviceName),
-                                    dlg.m_list->GetItemText(row, ColumnAlias),
-                                    dlg.m_list->GetItemText(row, ColumnIp),
-                                    dlg.m_list->GetItemText(row, ColumnProtocol)};
+            const QStringList shown{mac, MainWindow::Rows(dlg)->Text(row, ColumnDeviceName),
+                                    MainWindow::Rows(dlg)->Text(row, ColumnAlias),
+                                    MainWindow::Rows(dlg)->Text(row, ColumnIp),
+                                    MainWindow::Rows(dlg)->Text(row, ColumnProtocol)};
             if (expected == wellFormed.constEnd()) {
                 wrong << QStringLiteral("listed, not a well-formed reply: [%1]")
                              .arg(shown.join(QLatin1Char('|')));
@@ -215,15 +218,15 @@ private slots:
                          .arg(missing.join(QLatin1Char(' ')))
                          .arg(dropped);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
-        QCOMPARE(dlg.m_list->rowCount(), devices.size() + wellFormed.size() - missing.size());
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), devices.size() + wellFormed.size() - missing.size());
 
         // The next search is heard on the link, so the count above could have caught one, and every
         // real device answers it.
-        dlg.m_btnSearch->click();
+        MainWindow::SearchButton(dlg)->click();
         QTRY_VERIFY(capture.Taken().programDatagrams >= after.programDatagrams + 3);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkCamera->isEnabled(), 5000);
-        QTRY_COMPARE(ListedMacs(*dlg.m_list), devices);
-        QCOMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::CameraBox(dlg)->isEnabled(), 5000);
+        QTRY_COMPARE(ListedMacs(*MainWindow::List(dlg)), devices);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
         QVERIFY2(boxes.Texts().isEmpty(), qPrintable(boxes.Texts().join(QStringLiteral(" | "))));
     }
 };

@@ -3,6 +3,7 @@
 
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
@@ -34,8 +35,8 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), 3, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkCamera->isEnabled(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::CameraBox(dlg)->isEnabled(), 5000);
         QTest::qWait(300);
         qInfo("boxes: [%s]", qPrintable(answerer.Texts().join(QStringLiteral(" | "))));
         // The socket can still be made; the group's name no longer resolves once no adapter has an
@@ -44,17 +45,17 @@ private slots:
         QVERIFY2(
             answerer.Texts().first().startsWith(QStringLiteral("This computer doesn't support the IPv6.")),
             qPrintable(answerer.Texts().first()));
-        QVERIFY(!dlg.m_checkIPv6->isEnabled());
-        QVERIFY(!dlg.m_checkIPv6->isChecked());
-        for (int row = 0; row < dlg.m_list->rowCount(); ++row)
-            QCOMPARE(dlg.m_list->GetItemText(row, 6), QStringLiteral("IPv4"));
+        QVERIFY(!MainWindow::IPv6Box(dlg)->isEnabled());
+        QVERIFY(!MainWindow::IPv6Box(dlg)->isChecked());
+        for (int row = 0; row < MainWindow::Rows(dlg)->rowCount(); ++row)
+            QCOMPARE(MainWindow::Rows(dlg)->Text(row, 6), QStringLiteral("IPv4"));
 
         // A later search neither complains again nor asks over IPv6.
         answerer.Clear();
         dlg.OnBnClickedSearch();
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), 3, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkCamera->isEnabled(), 5000);
-        QVERIFY(!dlg.m_checkIPv6->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::CameraBox(dlg)->isEnabled(), 5000);
+        QVERIFY(!MainWindow::IPv6Box(dlg)->isEnabled());
         QCOMPARE(answerer.Texts(), QStringList());
         QVERIFY(lab.Received(QStringLiteral("ipv6")).isEmpty());
     }

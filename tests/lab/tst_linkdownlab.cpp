@@ -3,6 +3,7 @@
 
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
 
@@ -47,8 +48,8 @@ private slots:
         BoxAnswerer answerer;
         CNetroveDlg dlg;
         dlg.show();
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), 3, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkIPv4->isEnabled(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::IPv4Box(dlg)->isEnabled(), 5000);
 
         const QString addressBefore =
             Ip({QStringLiteral("-4"), QStringLiteral("addr"), QStringLiteral("show"), QStringLiteral("dev"),
@@ -60,12 +61,12 @@ private slots:
            &ok);
         QVERIFY(ok);
         // The search settles without the link; then one more while it is still down.
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkIPv4->isEnabled(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::IPv4Box(dlg)->isEnabled(), 10000);
         dlg.OnBnClickedSearch();
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkIPv4->isEnabled(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::IPv4Box(dlg)->isEnabled(), 10000);
         QTest::qWait(3500); // the status line's last word
-        qInfo("while the link was down: %d rows, status \"%s\", boxes: [%s]", dlg.m_list->rowCount(),
-              qPrintable(dlg.m_staticStatus->text()),
+        qInfo("while the link was down: %d rows, status \"%s\", boxes: [%s]",
+              MainWindow::Rows(dlg)->rowCount(), qPrintable(MainWindow::StatusLine(dlg)->text()),
               qPrintable(answerer.Texts().join(QStringLiteral(" | "))));
         QVERIFY(dlg.isVisible());
         QVERIFY(lab.IsRunning());
@@ -98,9 +99,9 @@ private slots:
 
         answerer.Clear();
         dlg.OnBnClickedSearch();
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), 3, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_checkIPv4->isEnabled(), 5000);
-        QCOMPARE(dlg.m_list->rowCount(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::IPv4Box(dlg)->isEnabled(), 5000);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 3);
         QCOMPARE(answerer.Texts(), QStringList());
     }
 };

@@ -5,6 +5,8 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DiscoveryChannels.h"
+#include "discovery/SearchRequests.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QApplication>
@@ -32,8 +34,8 @@ int SentCount(const LabFixture& lab)
 QStringList Column(const CNetroveListCtrl& list, int column)
 {
     QStringList texts;
-    for (int row = 0; row < list.rowCount(); ++row)
-        texts << list.GetItemText(row, column);
+    for (int row = 0; row < list.Rows().rowCount(); ++row)
+        texts << list.Rows().Text(row, column);
     return texts;
 }
 
@@ -53,37 +55,39 @@ private slots:
                 QStringLiteral("kind=camera mac=%1 model=NC-TRIPLE ip=192.168.1.50 copies=3\n").arg(kTriple),
                 {QStringLiteral("--burst"), QString::number(kBurst)}),
             qPrintable(lab.Error()));
-        CNetroveDlg dlg;
+        auto sockets = std::make_unique<DiscoveryChannels>();
+        DiscoveryChannels* channels = sockets.get();
+        CNetroveDlg dlg(std::move(sockets));
         dlg.show(); // the search the window makes as it opens
-        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_list->rowCount(), kBurst + 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::Rows(dlg)->rowCount(), kBurst + 1, 10000);
         QTRY_COMPARE(SentCount(lab), kBurst + 3);
         QTest::qWait(300);
-        QCOMPARE(dlg.m_list->rowCount(), kBurst + 1);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), kBurst + 1);
 
-        const QStringList macs = Column(*dlg.m_list, ColumnMac);
+        const QStringList macs = Column(*MainWindow::List(dlg), ColumnMac);
         QCOMPARE(QSet<QString>(macs.begin(), macs.end()).size(), kBurst + 1);
         QCOMPARE(macs.count(kTriple), 1);
         QStringList numbers;
         for (int row = 0; row < kBurst + 1; ++row)
             numbers << QStringLiteral("  %1").arg(row + 1);
-        QCOMPARE(Column(*dlg.m_list, ColumnNo), numbers);
-        QCOMPARE(dlg.m_staticStatus->text(), QStringLiteral("Scan 500 Items"));
-        QCOMPARE(dlg.m_staticStatus->accessibleName(), dlg.m_staticStatus->text());
+        QCOMPARE(Column(*MainWindow::List(dlg), ColumnNo), numbers);
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan 500 Items"));
+        QCOMPARE(AccessibleName(MainWindow::StatusLine(dlg)), MainWindow::StatusLine(dlg)->text());
 
         // Sorted, then every device answers again without the list being emptied: each answer
         // replaces its own row, so the sorted order and the numbers stay.
-        QTRY_VERIFY(dlg.m_pHeader->isEnabled());
-        dlg.m_list->ToggleSort(ColumnIp);
-        const QStringList sortedMacs = Column(*dlg.m_list, ColumnMac);
+        QTRY_VERIFY((&MainWindow::List(dlg)->Header())->isEnabled());
+        MainWindow::List(dlg)->ToggleSort(ColumnIp);
+        const QStringList sortedMacs = Column(*MainWindow::List(dlg), ColumnMac);
         const int tripleRow = sortedMacs.indexOf(kTriple);
         QVERIFY(tripleRow >= 0);
-        dlg.m_channels->SendCameraSearch(dlg.m_clientTag, std::uint8_t(PacketOpcode::Search));
+        channels->SendSearch(DiscoveryChannel::Camera, BuildCameraSearch(dlg.Engine().Tag()));
         QTRY_COMPARE_WITH_TIMEOUT(SentCount(lab), 2 * (kBurst + 3), 10000);
         QTest::qWait(300);
-        QCOMPARE(dlg.m_list->rowCount(), kBurst + 1);
-        QCOMPARE(Column(*dlg.m_list, ColumnMac), sortedMacs);
-        QCOMPARE(dlg.m_list->FindRowByMac(kTriple), tripleRow);
-        QCOMPARE(Column(*dlg.m_list, ColumnNo), numbers);
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), kBurst + 1);
+        QCOMPARE(Column(*MainWindow::List(dlg), ColumnMac), sortedMacs);
+        QCOMPARE(MainWindow::Rows(dlg)->FindRowByMac(kTriple), tripleRow);
+        QCOMPARE(Column(*MainWindow::List(dlg), ColumnNo), numbers);
     }
 
     void droppedAnswersAreCounted()
@@ -92,27 +96,29 @@ private slots:
         constexpr int kAnswers = 600;
         QVERIFY2(lab.Start(QString(), {QStringLiteral("--burst"), QString::number(kAnswers)}),
                  qPrintable(lab.Error()));
-        CNetroveDlg dlg;
+        auto channels = std::make_unique<DiscoveryChannels>();
         // The smallest queue the system allows, and a window that does not read while the burst
         // arrives: most answers must be dropped, and every one of them must be counted.
-        dlg.m_channels->SetCameraReceiveBuffer(1);
-        dlg.m_channels->SetReadingPaused(true);
+        channels->SetCameraReceiveBuffer(1);
+        channels->SetReadingPaused(true);
+        DiscoveryChannels& reading = *channels;
+        CNetroveDlg dlg(std::move(channels));
         dlg.show();
         QTRY_COMPARE_WITH_TIMEOUT(SentCount(lab), kAnswers, 10000);
         QTest::qWait(100);
-        dlg.m_channels->SetReadingPaused(false);
+        reading.SetReadingPaused(false);
 
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.m_staticStatus->text().contains(QLatin1String(" lost")), 5000);
-        const QString status = dlg.m_staticStatus->text();
+        QTRY_VERIFY_WITH_TIMEOUT(MainWindow::StatusLine(dlg)->text().contains(QLatin1String(" lost")), 5000);
+        const QString status = MainWindow::StatusLine(dlg)->text();
         const QRegularExpressionMatch match =
             QRegularExpression(QStringLiteral("^Scan (\\d+) Items?, (\\d+) lost$")).match(status);
         QVERIFY2(match.hasMatch(), qPrintable(status));
         const int rows = match.captured(1).toInt();
         const int lost = match.captured(2).toInt();
-        QCOMPARE(rows, dlg.m_list->rowCount());
+        QCOMPARE(rows, MainWindow::Rows(dlg)->rowCount());
         QVERIFY2(lost > 0, qPrintable(status));
         QCOMPARE(rows + lost, kAnswers);
-        QCOMPARE(dlg.m_staticStatus->accessibleName(), status);
+        QCOMPARE(AccessibleName(MainWindow::StatusLine(dlg)), status);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/SettingDialogDriver.h"
 
@@ -53,7 +54,7 @@ void Type(QDialog& dialog, const char* name, const QString& text)
 
 bool ManualSet(CNetroveDlg& dlg, const std::function<void(QDialog&)>& act)
 {
-    return PressAndDrive(dlg.m_btnManualSet, QStringLiteral("CDlgManualSet"), act);
+    return PressAndDrive(MainWindow::ManualSetButton(dlg), QStringLiteral("CDlgManualSet"), act);
 }
 
 void Confirm(QDialog& dialog)
@@ -77,7 +78,7 @@ private slots:
     void cameraTakesStaticSettingsAndReappears()
     {
         ClickRowOf(*m_w.dlg, kCameraMac);
-        QVERIFY(m_w.dlg->m_btnManualSet->isEnabled());
+        QVERIFY(MainWindow::ManualSetButton(*m_w.dlg)->isEnabled());
         QString shownMac;
         QVERIFY(ManualSet(*m_w.dlg, [&shownMac](QDialog& d) {
             shownMac = Find<QLineEdit>(d, "editMac")->text();
@@ -154,7 +155,7 @@ private slots:
     void refusedInputSendsNothingAndChangesNothing()
     {
         ClickRowOf(*m_w.dlg, kCameraMac);
-        const QString statusBefore = m_w.dlg->m_staticStatus->text();
+        const QString statusBefore = MainWindow::StatusLine(*m_w.dlg)->text();
         QString ipBefore, ipAfter, httpBefore, httpAfter;
         bool dhcpBefore = false, dhcpAfter = false, stayedOpen = false;
         QVERIFY(ManualSet(*m_w.dlg, [&](QDialog& d) {
@@ -181,13 +182,13 @@ private slots:
         QCOMPARE(dhcpAfter, dhcpBefore);
         QTest::qWait(300);
         QVERIFY(Settings(m_w.lab).isEmpty());
-        QCOMPARE(m_w.dlg->m_staticStatus->text(), statusBefore);
-        QVERIFY(m_w.dlg->m_btnManualSet->isEnabled());
+        QCOMPARE(MainWindow::StatusLine(*m_w.dlg)->text(), statusBefore);
+        QVERIFY(MainWindow::ManualSetButton(*m_w.dlg)->isEnabled());
     }
 
     void nothingOpensWithoutAChosenRow()
     {
-        m_w.dlg->m_list->clearSelection();
+        MainWindow::List(*m_w.dlg)->clearSelection();
         m_w.dlg->OnBnClickedManualSet();
         QTest::qWait(200);
         QVERIFY(Settings(m_w.lab).isEmpty());

@@ -5,6 +5,7 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "devicelist/DeviceRecord.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/devicelist/CsvReader.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
@@ -125,11 +126,13 @@ bool Open(Window& w)
     w.dlg.show();
     if (!QTest::qWaitForWindowExposed(&w.dlg))
         return false;
-    if (!WaitFor([&w] { return w.dlg.m_list->rowCount() == kRows && w.dlg.m_checkIPv4->isEnabled(); }))
+    if (!WaitFor([&w] {
+            return MainWindow::Rows(w.dlg)->rowCount() == kRows && MainWindow::IPv4Box(w.dlg)->isEnabled();
+        }))
         return false;
     w.dlg.OnColumnClickList(ColumnIp);
     w.dlg.OnColumnClickList(ColumnIp);
-    return w.dlg.m_list->GetItemText(0, ColumnIp) == u"192.168.1.150"_qs;
+    return MainWindow::Rows(w.dlg)->Text(0, ColumnIp) == u"192.168.1.150"_qs;
 }
 
 QList<QStringList> ReadSaved(const QString& path, QString& error)
@@ -166,7 +169,7 @@ private slots:
         FileDialogAnswerer answerer(path);
         BoxAnswerer boxes;
 
-        QTest::keyClick(w.dlg.m_list, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(MainWindow::List(w.dlg), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(answerer.Opened(), 1);
         QVERIFY(answerer.Saving());
         QCOMPARE(answerer.Filters(), QStringList{u"CSV files (*.csv)"_qs});
@@ -178,7 +181,7 @@ private slots:
         QCOMPARE(saved.first(), DeviceRecordTitles());
         QCOMPARE(saved.size(), kRows + 1);
 
-        const CNetroveListCtrl& list = *w.dlg.m_list;
+        const CNetroveListCtrl& list = *MainWindow::List(w.dlg);
         for (int row = 0; row < kRows; ++row) {
             const QStringList& fields = saved[row + 1];
             QCOMPARE(fields.size(), DeviceRecordTitles().size());
@@ -186,7 +189,7 @@ private slots:
             for (const int column :
                  {ColumnDeviceName, ColumnAlias, ColumnMode, ColumnMac, ColumnIp, ColumnProtocol})
                 QCOMPARE(fields[ColumnOf(list.model()->headerData(column, Qt::Horizontal).toString())],
-                         list.GetItemText(row, column));
+                         list.Rows().Text(row, column));
             const QString mac = fields[ColumnOf(u"MAC Address"_qs)];
             const QString sharing = fields[ColumnOf(u"Same IP Address As"_qs)];
             if (mac == u"02:00:00:00:00:01"_qs) {
@@ -287,7 +290,7 @@ private slots:
     {
         Window w;
         QVERIFY2(Open(w), qPrintable(w.lab.Error()));
-        CNetroveListCtrl& list = *w.dlg.m_list;
+        CNetroveListCtrl& list = *MainWindow::List(w.dlg);
         QClipboard* clipboard = QGuiApplication::clipboard();
 
         // No row chosen: the clipboard keeps what it had.
@@ -296,7 +299,7 @@ private slots:
         QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(clipboard->text(), u"kept"_qs);
 
-        const int row = list.FindRowByMac(u"02:00:00:00:00:01"_qs);
+        const int row = list.Rows().FindRowByMac(u"02:00:00:00:00:01"_qs);
         const QPoint at = list.visualRect(list.model()->index(row, ColumnAlias)).center();
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(list.SelectedRow(), row);
@@ -305,8 +308,8 @@ private slots:
 
         // From any control of the window.
         clipboard->setText(u"kept"_qs);
-        w.dlg.m_btnSearch->setFocus();
-        QTest::keyClick(w.dlg.m_btnSearch, Qt::Key_C, Qt::ControlModifier);
+        MainWindow::SearchButton(w.dlg)->setFocus();
+        QTest::keyClick(MainWindow::SearchButton(w.dlg), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(WithoutArrival(clipboard->text().split(u'\t')), kAliasedCamera);
 
         if (const QString path = qEnvironmentVariable("NETROVE_SCREENSHOT"); !path.isEmpty()) {

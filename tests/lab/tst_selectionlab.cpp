@@ -6,6 +6,7 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "engine/DeviceEngine.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/devicelist/BrowserStandIn.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/LabWindow.h"
@@ -40,31 +41,31 @@ bool Open(Window& w, bool ipv4 = true)
     if (!QTest::qWaitForWindowExposed(&w.dlg))
         return false;
     if (!ipv4) {
-        if (!WaitFor([&w] { return w.dlg.m_checkIPv4->isEnabled(); }))
+        if (!WaitFor([&w] { return MainWindow::IPv4Box(w.dlg)->isEnabled(); }))
             return false;
-        w.dlg.m_chkIPv4 = 0;
+        MainWindow::SetBox(MainWindow::IPv4Box(w.dlg), false);
         w.dlg.OnBnClickedSearch();
         QTest::qWait(500);
-        return w.dlg.m_list->rowCount() == 1;
+        return MainWindow::Rows(w.dlg)->rowCount() == 1;
     }
     // The dual camera may answer over IPv6 last; ask again over IPv4 only so that every row is IPv4.
-    if (!WaitFor([&w] { return w.dlg.m_checkIPv6->isEnabled(); }))
+    if (!WaitFor([&w] { return MainWindow::IPv6Box(w.dlg)->isEnabled(); }))
         return false;
-    w.dlg.m_chkIPv6 = 0;
+    MainWindow::SetBox(MainWindow::IPv6Box(w.dlg), false);
     w.dlg.OnBnClickedSearch();
-    WaitFor([&w] { return w.dlg.m_list->rowCount() >= kRows; });
+    WaitFor([&w] { return MainWindow::Rows(w.dlg)->rowCount() >= kRows; });
     QTest::qWait(200);
-    return w.dlg.m_list->rowCount() == kRows;
+    return MainWindow::Rows(w.dlg)->rowCount() == kRows;
 }
 
 int RowOf(const Window& w, const char* mac)
 {
-    return w.dlg.m_list->FindRowByMac(QString::fromLatin1(mac));
+    return MainWindow::Rows(w.dlg)->FindRowByMac(QString::fromLatin1(mac));
 }
 
 void ClickRow(Window& w, int row, Qt::MouseButton button = Qt::LeftButton)
 {
-    CNetroveListCtrl& list = *w.dlg.m_list;
+    CNetroveListCtrl& list = *MainWindow::List(w.dlg);
     const QPoint at = list.visualRect(list.model()->index(row, ColumnDeviceName)).center();
     QTest::mouseClick(list.viewport(), button, {}, at);
 }
@@ -76,12 +77,12 @@ QString Octets(const std::optional<Ipv4Octets>& octets)
 
 bool SettingButtons(const CNetroveDlg& dlg)
 {
-    return dlg.m_btnAutoSet->isEnabled() && dlg.m_btnManualSet->isEnabled();
+    return MainWindow::AutoSetButton(dlg)->isEnabled() && MainWindow::ManualSetButton(dlg)->isEnabled();
 }
 
 bool NoSettingButton(const CNetroveDlg& dlg)
 {
-    return !dlg.m_btnAutoSet->isEnabled() && !dlg.m_btnManualSet->isEnabled();
+    return !MainWindow::AutoSetButton(dlg)->isEnabled() && !MainWindow::ManualSetButton(dlg)->isEnabled();
 }
 
 } // namespace
@@ -124,52 +125,51 @@ private slots:
 
         Window w;
         QVERIFY2(Open(w), qPrintable(w.lab.Error()));
-        w.dlg.m_mirror.password = QStringLiteral("left over");
-        const int row = w.dlg.m_list->FindRowByMac(mac);
+        const int row = MainWindow::Rows(w.dlg)->FindRowByMac(mac);
         QVERIFY(row >= 0);
         ClickRow(w, row, button);
 
-        QCOMPARE(w.dlg.m_list->SelectedRow(), row);
-        QCOMPARE(w.dlg.m_nClickedItem, row);
+        QCOMPARE(MainWindow::List(w.dlg)->SelectedRow(), row);
+        QCOMPARE(w.dlg.ClickedItem(), row);
         QCOMPARE(SettingButtons(w.dlg), settable);
         if (!settable)
             QVERIFY(NoSettingButton(w.dlg));
-        QCOMPARE(w.dlg.m_mirror.mac, mac);
-        QCOMPARE(Octets(w.dlg.m_mirror.ip), ip);
-        QCOMPARE(Octets(w.dlg.m_mirror.gateway), gateway);
-        QCOMPARE(w.dlg.m_mirror.httpPort, httpPort);
-        QVERIFY(w.dlg.m_mirror.password.isEmpty());
+        QCOMPARE(w.dlg.Mirror().mac, mac);
+        QCOMPARE(Octets(w.dlg.Mirror().ip), ip);
+        QCOMPARE(Octets(w.dlg.Mirror().gateway), gateway);
+        QCOMPARE(w.dlg.Mirror().httpPort, httpPort);
+        QVERIFY(w.dlg.Mirror().password.isEmpty());
     }
 
     void ipv6RowCannotBeSet()
     {
         Window w;
         QVERIFY2(Open(w, false), qPrintable(w.lab.Error()));
-        QCOMPARE(w.dlg.m_list->GetItemText(0, ColumnProtocol), u"IPv6"_qs);
+        QCOMPARE(MainWindow::Rows(w.dlg)->Text(0, ColumnProtocol), u"IPv6"_qs);
         ClickRow(w, 0);
         QVERIFY(NoSettingButton(w.dlg));
         // The mirror comes from the row's own IPv6 reply.
-        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:02"_qs);
-        QCOMPARE(w.dlg.m_mirror.httpPort, u"82"_qs);
-        QCOMPARE(w.dlg.m_nClickedItem, 0);
+        QCOMPARE(w.dlg.Mirror().mac, u"02:00:00:00:00:02"_qs);
+        QCOMPARE(w.dlg.Mirror().httpPort, u"82"_qs);
+        QCOMPARE(w.dlg.ClickedItem(), 0);
     }
 
     void keyboardMovesTheMirrorButNotTheClickedRow()
     {
         Window w;
         QVERIFY2(Open(w), qPrintable(w.lab.Error()));
-        w.dlg.m_list->ToggleSort(ColumnMac); // rows in MAC order: 01 02 03 04 05
+        MainWindow::List(w.dlg)->ToggleSort(ColumnMac); // rows in MAC order: 01 02 03 04 05
         ClickRow(w, 2);
-        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:03"_qs);
-        QTest::keyClick(w.dlg.m_list, Qt::Key_Down);
-        QCOMPARE(w.dlg.m_list->SelectedRow(), 3);
-        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:04"_qs);
+        QCOMPARE(w.dlg.Mirror().mac, u"02:00:00:00:00:03"_qs);
+        QTest::keyClick(MainWindow::List(w.dlg), Qt::Key_Down);
+        QCOMPARE(MainWindow::List(w.dlg)->SelectedRow(), 3);
+        QCOMPARE(w.dlg.Mirror().mac, u"02:00:00:00:00:04"_qs);
         QVERIFY(NoSettingButton(w.dlg)); // the recorder that may not be set
-        QCOMPARE(w.dlg.m_nClickedItem, 2);
-        QTest::keyClick(w.dlg.m_list, Qt::Key_Down);
-        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:05"_qs);
+        QCOMPARE(w.dlg.ClickedItem(), 2);
+        QTest::keyClick(MainWindow::List(w.dlg), Qt::Key_Down);
+        QCOMPARE(w.dlg.Mirror().mac, u"02:00:00:00:00:05"_qs);
         QVERIFY(SettingButtons(w.dlg));
-        QCOMPARE(w.dlg.m_nClickedItem, 2);
+        QCOMPARE(w.dlg.ClickedItem(), 2);
     }
 
     void clickBelowTheLastRow()
@@ -180,15 +180,15 @@ private slots:
         ClickRow(w, camera);
         QVERIFY(SettingButtons(w.dlg));
 
-        CNetroveListCtrl& list = *w.dlg.m_list;
+        CNetroveListCtrl& list = *MainWindow::List(w.dlg);
         const QRect last = list.visualRect(list.model()->index(kRows - 1, ColumnDeviceName));
         const QPoint below(last.center().x(), last.bottom() + last.height() * 2);
         QVERIFY(!list.indexAt(below).isValid());
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, below);
-        QCOMPARE(w.dlg.m_nClickedItem, -1);
+        QCOMPARE(w.dlg.ClickedItem(), -1);
         QVERIFY(NoSettingButton(w.dlg));
         // The mirror keeps the row that was chosen before.
-        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:01"_qs);
+        QCOMPARE(w.dlg.Mirror().mac, u"02:00:00:00:00:01"_qs);
     }
 
     void columnClickWithAndWithoutSelection()
@@ -196,33 +196,34 @@ private slots:
         Window w;
         QVERIFY2(Open(w), qPrintable(w.lab.Error()));
         ClickRow(w, RowOf(w, "02:00:00:00:00:01"));
-        QCOMPARE(w.dlg.m_mirror.httpPort, u"81"_qs);
+        QCOMPARE(w.dlg.Mirror().httpPort, u"81"_qs);
 
         // With a row chosen, the mirror follows it to its sorted place.
         w.dlg.OnColumnClickList(ColumnIp);
-        QCOMPARE(w.dlg.m_list->GetItemText(w.dlg.m_list->SelectedRow(), ColumnMac), u"02:00:00:00:00:01"_qs);
-        QCOMPARE(w.dlg.m_mirror.mac, u"02:00:00:00:00:01"_qs);
-        QCOMPARE(Octets(w.dlg.m_mirror.ip), u"192.168.1.101"_qs);
+        QCOMPARE(MainWindow::Rows(w.dlg)->Text(MainWindow::List(w.dlg)->SelectedRow(), ColumnMac),
+                 u"02:00:00:00:00:01"_qs);
+        QCOMPARE(w.dlg.Mirror().mac, u"02:00:00:00:00:01"_qs);
+        QCOMPARE(Octets(w.dlg.Mirror().ip), u"192.168.1.101"_qs);
 
         // Without one: the MAC and the addresses are emptied, the ports stay.
-        w.dlg.m_list->clearSelection();
+        MainWindow::List(w.dlg)->clearSelection();
         w.dlg.OnColumnClickList(ColumnIp);
-        QVERIFY(w.dlg.m_mirror.mac.isEmpty());
-        QCOMPARE(Octets(w.dlg.m_mirror.ip), u"blank"_qs);
-        QCOMPARE(Octets(w.dlg.m_mirror.subnetMask), u"blank"_qs);
-        QCOMPARE(Octets(w.dlg.m_mirror.gateway), u"blank"_qs);
-        QCOMPARE(w.dlg.m_mirror.httpPort, u"81"_qs);
-        QCOMPARE(w.dlg.m_mirror.dlxPort, u"10001"_qs);
-        QCOMPARE(w.dlg.m_mirror.tcpPort, u"10031"_qs);
-        QCOMPARE(w.dlg.m_mirror.udpPort, u"10021"_qs);
-        QCOMPARE(w.dlg.m_mirror.uploadPort, u"10011"_qs);
+        QVERIFY(w.dlg.Mirror().mac.isEmpty());
+        QCOMPARE(Octets(w.dlg.Mirror().ip), u"blank"_qs);
+        QCOMPARE(Octets(w.dlg.Mirror().subnetMask), u"blank"_qs);
+        QCOMPARE(Octets(w.dlg.Mirror().gateway), u"blank"_qs);
+        QCOMPARE(w.dlg.Mirror().httpPort, u"81"_qs);
+        QCOMPARE(w.dlg.Mirror().dlxPort, u"10001"_qs);
+        QCOMPARE(w.dlg.Mirror().tcpPort, u"10031"_qs);
+        QCOMPARE(w.dlg.Mirror().udpPort, u"10021"_qs);
+        QCOMPARE(w.dlg.Mirror().uploadPort, u"10011"_qs);
     }
 
     void headerClickSorts()
     {
         Window w;
         QVERIFY2(Open(w), qPrintable(w.lab.Error()));
-        CNetroveHeaderCtrl& header = *w.dlg.m_pHeader;
+        CNetroveHeaderCtrl& header = *(&MainWindow::List(w.dlg)->Header());
         QTRY_VERIFY(header.isEnabled()); // once the search has settled
         const auto click = [&header](int column) {
             const QPoint at(header.sectionViewportPosition(column) + header.sectionSize(column) / 2,
@@ -230,11 +231,11 @@ private slots:
             QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, at);
         };
         click(ColumnMac);
-        QCOMPARE(w.dlg.m_list->m_nSortColumn, int(ColumnMac));
-        QCOMPARE(w.dlg.m_list->GetItemText(0, ColumnMac), u"02:00:00:00:00:01"_qs);
+        QCOMPARE(MainWindow::List(w.dlg)->m_nSortColumn, int(ColumnMac));
+        QCOMPARE(MainWindow::Rows(w.dlg)->Text(0, ColumnMac), u"02:00:00:00:00:01"_qs);
         click(ColumnMac);
-        QCOMPARE(w.dlg.m_list->m_bSortAscending, 0);
-        QCOMPARE(w.dlg.m_list->GetItemText(0, ColumnMac), u"02:00:00:00:00:05"_qs);
+        QCOMPARE(MainWindow::List(w.dlg)->m_bSortAscending, 0);
+        QCOMPARE(MainWindow::Rows(w.dlg)->Text(0, ColumnMac), u"02:00:00:00:00:05"_qs);
         // A picture of the sorted window for a person to look at, when one is asked for.
         if (const QString path = qEnvironmentVariable("NETROVE_SCREENSHOT"); !path.isEmpty())
             QVERIFY(w.dlg.grab().save(path));
@@ -245,7 +246,7 @@ private slots:
         Window w;
         QVERIFY2(Open(w), qPrintable(w.lab.Error()));
         BrowserStandIn browser;
-        CNetroveListCtrl& list = *w.dlg.m_list;
+        CNetroveListCtrl& list = *MainWindow::List(w.dlg);
         const int camera = RowOf(w, "02:00:00:00:00:01");
         // A double-click is a click and then the second press.
         const QPoint at = list.visualRect(list.model()->index(camera, ColumnDeviceName)).center();
@@ -259,18 +260,19 @@ private slots:
         Window w;
         QVERIFY2(Open(w), qPrintable(w.lab.Error()));
         w.dlg.OnBnClickedSearch();
-        QTRY_COMPARE(w.dlg.m_list->rowCount(), kRows);
-        QVERIFY(!w.dlg.m_checkCamera->isEnabled());
-        QVERIFY(w.dlg.m_engine->IsRefreshTimerActive());
+        QTRY_COMPARE(MainWindow::Rows(w.dlg)->rowCount(), kRows);
+        QVERIFY(!MainWindow::CameraBox(w.dlg)->isEnabled());
+        QVERIFY(w.dlg.Engine().IsRefreshTimerActive());
         ClickRow(w, 0);
-        QVERIFY(!w.dlg.m_engine->IsRefreshTimerActive());
-        QVERIFY(!w.dlg.m_engine->IsSettleTimerActive());
-        for (QCheckBox* box : {w.dlg.m_checkCamera, w.dlg.m_checkNvr, w.dlg.m_checkIPv4, w.dlg.m_checkIPv6})
+        QVERIFY(!w.dlg.Engine().IsRefreshTimerActive());
+        QVERIFY(!w.dlg.Engine().IsSettleTimerActive());
+        for (QCheckBox* box : {MainWindow::CameraBox(w.dlg), MainWindow::NvrBox(w.dlg),
+                               MainWindow::IPv4Box(w.dlg), MainWindow::IPv6Box(w.dlg)})
             QVERIFY(box->isEnabled());
-        QVERIFY(w.dlg.m_pHeader->isEnabled());
+        QVERIFY((&MainWindow::List(w.dlg)->Header())->isEnabled());
         // No "Scan End" comes, and nothing is added while the row is chosen.
         QTest::qWait(3200);
-        QCOMPARE(w.dlg.m_staticStatus->text(), u"Scan 5 Items"_qs);
+        QCOMPARE(MainWindow::StatusLine(w.dlg)->text(), u"Scan 5 Items"_qs);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "autoset/CIPAddressCtrl.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "engine/DeviceEngine.h"
+#include "tests/app/MainWindowControls.h"
 #include "tests/lab/LabFixture.h"
 #include "tests/lab/SettingDialogDriver.h"
 
@@ -67,7 +68,7 @@ private slots:
                 .arg(fault);
         QVERIFY2(w.Open(device + kLateCamera, 2), qPrintable(w.lab.Error()));
         ClickRowOf(*w.dlg, kMac);
-        QVERIFY(PressAndDrive(w.dlg->m_btnManualSet, u"CDlgManualSet"_qs, [dhcp](QDialog& d) {
+        QVERIFY(PressAndDrive(MainWindow::ManualSetButton(*w.dlg), u"CDlgManualSet"_qs, [dhcp](QDialog& d) {
             if (dhcp) {
                 ChooseMode(d, "radioDhcp");
             } else {
@@ -83,11 +84,11 @@ private slots:
         QCOMPARE(Settings(w.lab).first().value(QLatin1String("outcome")).toString(), u"applied"_qs);
 
         // The search after the success decides within its 3 s.
-        QTRY_COMPARE_WITH_TIMEOUT(w.dlg->m_staticStatus->text(), status, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(MainWindow::StatusLine(*w.dlg)->text(), status, 5000);
         // The other device's row, and the end of the search, leave the check on the line.
-        QTRY_COMPARE(w.dlg->m_list->rowCount(), fault == u"after=none"_qs ? 1 : 2);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.dlg->m_engine->IsRefreshTimerActive(), 4000);
-        QCOMPARE(w.dlg->m_staticStatus->text(), status);
+        QTRY_COMPARE(MainWindow::Rows(*w.dlg)->rowCount(), fault == u"after=none"_qs ? 1 : 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dlg->Engine().IsRefreshTimerActive(), 4000);
+        QCOMPARE(MainWindow::StatusLine(*w.dlg)->text(), status);
         QVERIFY2(w.boxes->Texts().isEmpty(), qPrintable(w.boxes->Texts().join(u" | "_qs)));
     }
 
@@ -101,13 +102,13 @@ private slots:
                 1),
             qPrintable(w.lab.Error()));
         ClickRowOf(*w.dlg, kMac);
-        QVERIFY(PressAndDrive(w.dlg->m_btnManualSet, u"CDlgManualSet"_qs, [](QDialog& d) {
+        QVERIFY(PressAndDrive(MainWindow::ManualSetButton(*w.dlg), u"CDlgManualSet"_qs, [](QDialog& d) {
             QTest::keyClicks(d.findChild<QLineEdit*>(u"editPassword"_qs), u"pw"_qs);
             QTest::mouseClick(d.findChild<QPushButton*>(u"buttonOK"_qs), Qt::LeftButton);
         }));
         QTRY_COMPARE(w.boxes->Texts(), QStringList{u"Router Connect Error!"_qs});
         QTest::qWait(1000);
-        QCOMPARE(w.dlg->m_staticStatus->text(), u"Router Connect Error!"_qs);
+        QCOMPARE(MainWindow::StatusLine(*w.dlg)->text(), u"Router Connect Error!"_qs);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "manualset/CDlgManualSet.h"
 #include "manualset/CUpDownCtrl.h"
 #include "res/Strings.h"
+#include "tests/AccessibleName.h"
 #include "tests/FakeSettingHost.h"
 #include "tests/ModalSteps.h"
 
@@ -216,7 +217,7 @@ void TestDlgManualSet::portFields()
         if (label->isVisibleTo(&dialog)) {
             shownLabels << label->text();
             // A screen reader finds the field by the label a person sees beside it.
-            QCOMPARE(label->buddy()->accessibleName(), label->text());
+            QCOMPARE(AccessibleName(label->buddy()), label->text());
         }
     }
     QCOMPARE(shownLabels, labels);
@@ -550,7 +551,7 @@ void TestDlgManualSet::namesAndTabOrder()
     for (const auto& control : controls) {
         auto* widget = Find<QWidget>(&dialog, control.objectName);
         QVERIFY2(widget, control.objectName);
-        QCOMPARE(widget->accessibleName(), QString::fromLatin1(control.name));
+        QCOMPARE(AccessibleName(widget), QString::fromLatin1(control.name));
         if (control.label) {
             auto* label = Find<QLabel>(&dialog, control.label);
             QCOMPARE(label->text(), QString::fromLatin1(control.name));
@@ -559,8 +560,8 @@ void TestDlgManualSet::namesAndTabOrder()
         expected << QString::fromLatin1(control.objectName);
     }
     auto* spin = Find<CUpDownCtrl>(&dialog, "spinPorts");
-    QCOMPARE(spin->UpButton()->accessibleName(), QStringLiteral("Port Block Up"));
-    QCOMPARE(spin->DownButton()->accessibleName(), QStringLiteral("Port Block Down"));
+    QCOMPARE(AccessibleName(spin->UpButton()), QStringLiteral("Port Block Up"));
+    QCOMPARE(AccessibleName(spin->DownButton()), QStringLiteral("Port Block Down"));
     // It sits right of the HTTP field, level with it.
     const QRect http = Find<QWidget>(&dialog, "editHttpPort")->geometry();
     QVERIFY(spin->geometry().left() >= http.center().x() && spin->geometry().left() <= http.right() + 1);

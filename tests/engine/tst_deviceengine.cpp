@@ -1,0 +1,297 @@
+// The engine over a fake channel and a hand-driven clock: each case is a short script of what the
+// user and the devices do, and the log of what the engine said and sent, with the moment of each.
+
+#include "devicelist/DeviceListColumns.h"
+#include "devicelist/DeviceListModel.h"
+#include "discovery/PacketFields.h"
+#include "discovery/PacketLayout.h"
+#include "engine/DeviceEngine.h"
+#include "engine/SettingResultText.h"
+#include "tests/engine/FakeChannel.h"
+#include "tests/engine/FakeClock.h"
+
+#include <QTest>
+
+using namespace Netrove;
+
+namespace {
+
+const char* ChannelName(DiscoveryChannel channel)
+{
+    switch (channel) {
+    case DiscoveryChannel::Camera:
+        return "camera";
+    case DiscoveryChannel::Recorder:
+        return "recorder";
+    case DiscoveryChannel::IPv6:
+        return "ipv6";
+    }
+    return "?";
+}
+
+DiscoveryChannel ChannelNamed(const QString& name)
+{
+    if (name == u"nvr"_qs || name == u"recorder"_qs)
+        return DiscoveryChannel::Recorder;
+    return name == u"ipv6"_qs ? DiscoveryChannel::IPv6 : DiscoveryChannel::Camera;
+}
+
+// A static setting request to one device, laid out as every setting request is.
+std::vector<std::uint8_t> StaticRequest(const QString& mac, const QString& ip)
+{
+    constexpr PacketKind k = kSettingRequestLayout;
+    std::vector<std::uint8_t> packet(LongFormSize(k), 0);
+    WriteByte(k, packet, PacketField::Opcode, std::uint8_t(PacketOpcode::ApplySettings));
+    WriteText(k, packet, PacketField::MacAddress, mac.toStdString());
+    WriteText(k, packet, PacketField::IpAddress, ip.toStdString());
+    return packet;
+}
+
+// The engine, its fake surroundings and the log of what it said.
+struct Bench
+{
+    FakeChannel* channel = nullptr;
+    FakeClock* clock = nullptr;
+    std::unique_ptr<DeviceEngine> engine;
+    QStringList log;
+
+    Bench()
+    {
+        auto fakeChannel = std::make_unique<FakeChannel>();
+        auto fakeClock = std::make_unique<FakeClock>();
+        channel = fakeChannel.get();
+        clock = fakeClock.get();
+        engine = std::make_unique<DeviceEngine>(std::move(fakeChannel), std::move(fakeClock));
+        channel->onSent = [this](DiscoveryChannel sent, bool setting, std::span<const std::uint8_t>) {
+            Note(QStringLiteral("> %1%2").arg(setting ? u"set "_qs : QString(),
+                                              QLatin1String(ChannelName(sent))));
+        };
+        DeviceEngine* e = engine.get();
+        QObject::connect(e, &DeviceEngine::statusChanged, e, [this](const QString& text) {
+            Note(text.trimmed().isEmpty() ? u"(blank)"_qs : text);
+        });
+        QObject::connect(e, &DeviceEngine::searchSettled, e, [this] { Note(u"settled"_qs); });
+        QObject::connect(e, &DeviceEngine::searchFinished, e, [this] { Note(u"finished"_qs); });
+        QObject::connect(e, &DeviceEngine::settingApplied, e, [this] { Note(u"applied"_qs); });
+        QObject::connect(e, &DeviceEngine::settingUnanswered, e, [this] { Note(u"unanswered"_qs); });
+        QObject::connect(e, &DeviceEngine::settingFailed, e,
+                         [this](ReplyAction action) { Note(u"failed "_qs + SettingResultText(action)); });
+        engine->Open();
+    }
+
+    void Note(const QString& what) { log << QStringLiteral("%1 %2").arg(clock->NowMs()).arg(what); }
+
+    void Reply(DiscoveryChannel on, const ClientTag& tag, std::uint8_t opcode, const QString& mac = {},
+               const QString& ip = {})
+    {
+        std::vector<ReceivedDatagram> batch;
+        batch.push_back(FakeChannel::Datagram(on, tag, opcode, mac, ip));
+        channel->Deliver(on, std::move(batch));
+    }
+
+    // One step of a case's script.
+    void Run(const QString& step)
+    {
+        const QStringList words = step.split(QLatin1Char(' '));
+        const QString& verb = words[0];
+        const auto reply = std::uint8_t(PacketOpcode::SearchReply);
+        if (verb == u"search"_qs) {
+            engine->StartSearch();
+        } else if (verb == u"wait"_qs) {
+            clock->Advance(words[1].toInt());
+        } else if (verb == u"camera"_qs || verb == u"ipv6"_qs || verb == u"nvr"_qs) {
+            Reply(ChannelNamed(verb), engine->Tag(), reply, words[1], words[2]);
+        } else if (verb == u"foreign"_qs) {
+            ClientTag other{};
+            other.fill(0x77);
+            Reply(DiscoveryChannel::Camera, other, reply, words[1], words[2]);
+        } else if (verb == u"result"_qs) {
+            Reply(ChannelNamed(words[1]), engine->Tag(), std::uint8_t(words[2].toInt()));
+        } else if (verb == u"choose"_qs) {
+            SearchChoice choice{false, false, false, false};
+            choice.camera = words.contains(u"camera"_qs);
+            choice.nvr = words.contains(u"nvr"_qs);
+            choice.ipv4 = words.contains(u"ipv4"_qs);
+            choice.ipv6 = words.contains(u"ipv6"_qs);
+            engine->SetSearchChoice(choice);
+        } else if (verb == u"hold"_qs || verb == u"release"_qs) {
+            engine->SetListHeld(verb == u"hold"_qs);
+        } else if (verb == u"set"_qs) {
+            std::vector<std::uint8_t> request = StaticRequest(words[1], words[2]);
+            engine->SendCameraPacket(request);
+        } else if (verb == u"drop"_qs) {
+            channel->dropped += words[1].toULongLong();
+        } else {
+            QFAIL(qPrintable(u"no such step: "_qs + step));
+        }
+    }
+
+    // The rows as "MAC IP", in the list's order.
+    QStringList Rows() const
+    {
+        QStringList rows;
+        for (int row = 0; row < engine->Rows().rowCount(); ++row)
+            rows << engine->Rows().Text(row, ColumnMac) + QLatin1Char(' ') +
+                        engine->Rows().Text(row, ColumnIp);
+        return rows;
+    }
+};
+
+const QString A = u"00:1A:2B:00:00:01"_qs;
+
+} // namespace
+
+class TestDeviceEngine final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scripts_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<QStringList>("rows");
+
+        const QStringList sent = {u"0 Scan Start..."_qs, u"0 > camera"_qs, u"0 > recorder"_qs,
+                                  u"0 > ipv6"_qs};
+        // The search cycle.
+        QTest::newRow("nothing answers: Scan End after 3 s")
+            << QStringList{u"search"_qs, u"wait 5000"_qs}
+            << sent + QStringList{u"1600 settled"_qs, u"3000 Scan End"_qs, u"3000 finished"_qs}
+            << QStringList{};
+        QTest::newRow("three answer: counted, settled, no Scan End")
+            << QStringList{u"search"_qs,
+                           u"wait 100"_qs,
+                           u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs,
+                           u"wait 900"_qs,
+                           u"ipv6 00:1A:2B:00:00:02 192.168.1.102"_qs,
+                           u"nvr 00:1A:2B:00:00:03 192.168.1.103"_qs,
+                           u"wait 4000"_qs}
+            << sent + QStringList{u"100 Scan 1 Item"_qs, u"1000 Scan 2 Items"_qs, u"1000 Scan 3 Items"_qs,
+                                  u"2400 settled"_qs, u"3000 finished"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs, u"00:1A:2B:00:00:02 192.168.1.102"_qs,
+                           u"00:1A:2B:00:00:03 192.168.1.103"_qs};
+        QTest::newRow("the same count as the last search settles at once")
+            << QStringList{u"search"_qs, u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs, u"wait 3000"_qs,
+                           u"search"_qs, u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs, u"wait 900"_qs}
+            << QStringList{u"0 Scan Start..."_qs, u"0 > camera"_qs,         u"0 > recorder"_qs,
+                           u"0 > ipv6"_qs,        u"0 Scan 1 Item"_qs,      u"1600 settled"_qs,
+                           u"3000 finished"_qs,   u"3000 Scan Start..."_qs, u"3000 > camera"_qs,
+                           u"3000 > recorder"_qs, u"3000 > ipv6"_qs,        u"3000 Scan 1 Item"_qs,
+                           u"3800 settled"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs};
+        QTest::newRow("only the chosen channels are asked")
+            << QStringList{u"choose nvr ipv6"_qs, u"search"_qs, u"choose camera ipv6"_qs, u"search"_qs}
+            << QStringList{u"0 Scan Start..."_qs, u"0 Scan Start..."_qs, u"0 > ipv6"_qs} << QStringList{};
+        QTest::newRow("lost answers are told once the count settles")
+            << QStringList{u"search"_qs, u"drop 5"_qs, u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs,
+                           u"wait 1700"_qs}
+            << sent + QStringList{u"0 Scan 1 Item"_qs, u"1600 settled"_qs, u"1600 Scan 1 Item, 5 lost"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs};
+        // Replies into rows.
+        QTest::newRow("a second answer replaces the row of its MAC")
+            << QStringList{u"search"_qs, u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs,
+                           u"camera 00:1A:2B:00:00:02 192.168.1.102"_qs,
+                           u"ipv6 00:1A:2B:00:00:01 192.168.1.201"_qs}
+            << sent + QStringList{u"0 Scan 1 Item"_qs, u"0 Scan 2 Items"_qs, u"0 Scan 2 Items"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.201"_qs, u"00:1A:2B:00:00:02 192.168.1.102"_qs};
+        QTest::newRow("another instance's answer is not listed")
+            << QStringList{u"search"_qs, u"foreign 00:1A:2B:00:00:01 192.168.1.101"_qs} << sent
+            << QStringList{};
+        QTest::newRow("an unchecked device box drops its answers")
+            << QStringList{u"choose nvr ipv4"_qs, u"search"_qs, u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs,
+                           u"nvr 00:1A:2B:00:00:03 192.168.1.103"_qs}
+            << QStringList{u"0 Scan Start..."_qs, u"0 > recorder"_qs, u"0 Scan 1 Item"_qs}
+            << QStringList{u"00:1A:2B:00:00:03 192.168.1.103"_qs};
+        QTest::newRow("a held row keeps the list; the cycle ends without Scan End")
+            << QStringList{u"search"_qs,
+                           u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs,
+                           u"hold"_qs,
+                           u"camera 00:1A:2B:00:00:01 192.168.1.250"_qs,
+                           u"nvr 00:1A:2B:00:00:03 192.168.1.103"_qs,
+                           u"wait 5000"_qs,
+                           u"release"_qs,
+                           u"nvr 00:1A:2B:00:00:03 192.168.1.103"_qs}
+            << sent + QStringList{u"0 Scan 1 Item"_qs, u"1600 settled"_qs, u"5000 Scan 2 Items"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs, u"00:1A:2B:00:00:03 192.168.1.103"_qs};
+        QTest::newRow("a search lets go of a held list")
+            << QStringList{u"hold"_qs, u"search"_qs, u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs}
+            << sent + QStringList{u"0 Scan 1 Item"_qs} << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs};
+        // Results, acted on only while a request awaits them.
+        QTest::newRow("a result nobody asked for is not acted on")
+            << QStringList{u"result camera 22"_qs, u"result nvr 33"_qs, u"result camera 55"_qs}
+            << QStringList{} << QStringList{};
+        QTest::newRow("a failure is told, and so is the next")
+            << QStringList{u"set 00:1A:2B:00:00:01 192.168.1.201"_qs, u"wait 100"_qs, u"result camera 33"_qs,
+                           u"result nvr 99"_qs}
+            << QStringList{u"0 > set camera"_qs, u"100 failed Invalid Password!"_qs, u"100 failed Error!"_qs}
+            << QStringList{};
+        QTest::newRow("after 10 s results no longer count")
+            << QStringList{u"set 00:1A:2B:00:00:01 192.168.1.201"_qs, u"wait 10000"_qs,
+                           u"result camera 22"_qs}
+            << QStringList{u"0 > set camera"_qs, u"10000 unanswered"_qs} << QStringList{};
+        QTest::newRow("the first success searches again, the second counts no more")
+            << QStringList{u"set 00:1A:2B:00:00:01 192.168.1.201"_qs, u"wait 100"_qs, u"result camera 22"_qs,
+                           u"result camera 22"_qs, u"result camera 33"_qs}
+            << QStringList{u"0 > set camera"_qs,    u"100 applied"_qs,  u"100 (blank)"_qs,
+                           u"100 Scan Start..."_qs, u"100 > camera"_qs, u"100 > recorder"_qs,
+                           u"100 > ipv6"_qs}
+            << QStringList{};
+        // The check of a change, in the search after its success.
+        const QStringList applied = {u"0 > set camera"_qs,  u"0 applied"_qs,  u"0 (blank)"_qs,
+                                     u"0 Scan Start..."_qs, u"0 > camera"_qs, u"0 > recorder"_qs,
+                                     u"0 > ipv6"_qs};
+        QTest::newRow("now at the address it was sent")
+            << QStringList{u"set 00:1A:2B:00:00:01 192.168.1.201"_qs, u"result camera 44"_qs, u"wait 500"_qs,
+                           u"camera 00:1A:2B:00:00:01 192.168.1.201"_qs, u"wait 4000"_qs}
+            << applied + QStringList{u"500 00:1A:2B:00:00:01 now at 192.168.1.201"_qs, u"1600 settled"_qs,
+                                     u"3000 finished"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.201"_qs};
+        QTest::newRow("answered with another address")
+            << QStringList{u"set 00:1A:2B:00:00:01 192.168.1.201"_qs, u"result camera 22"_qs,
+                           u"camera 00:1A:2B:00:00:01 192.168.1.64"_qs}
+            << applied + QStringList{u"0 00:1A:2B:00:00:01 answered with 192.168.1.64, not 192.168.1.201"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.64"_qs};
+        QTest::newRow("did not answer after the change")
+            << QStringList{u"set 00:1A:2B:00:00:01 192.168.1.201"_qs, u"result camera 22"_qs,
+                           u"camera 00:1A:2B:00:00:02 192.168.1.102"_qs, u"wait 3000"_qs}
+            << applied + QStringList{u"0 Scan 1 Item"_qs, u"1600 settled"_qs,
+                                     u"3000 00:1A:2B:00:00:01 did not answer after the change"_qs,
+                                     u"3000 finished"_qs}
+            << QStringList{u"00:1A:2B:00:00:02 192.168.1.102"_qs};
+    }
+
+    void scripts()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, log);
+        QFETCH(QStringList, rows);
+        Bench bench;
+        for (const QString& step : steps)
+            bench.Run(step);
+        QCOMPARE(bench.log, log);
+        QCOMPARE(bench.Rows(), rows);
+    }
+
+    // A failure that a front end answers with a message box (an event loop of its own) is told only
+    // once its batch is listed, so the batch is never left half done.
+    void failuresAreToldAfterTheirBatch()
+    {
+        Bench bench;
+        std::vector<std::uint8_t> request = StaticRequest(A, u"192.168.1.201"_qs);
+        bench.engine->SendCameraPacket(request);
+        int rowsWhenTold = -1;
+        QObject::connect(bench.engine.get(), &DeviceEngine::settingFailed, bench.engine.get(),
+                         [&] { rowsWhenTold = bench.engine->Rows().rowCount(); });
+        std::vector<ReceivedDatagram> batch;
+        const ClientTag& tag = bench.engine->Tag();
+        batch.push_back(FakeChannel::Datagram(DiscoveryChannel::Camera, tag, 33));
+        batch.push_back(FakeChannel::Datagram(DiscoveryChannel::Camera, tag, 11, A, u"192.168.1.101"_qs));
+        bench.channel->Deliver(DiscoveryChannel::Camera, std::move(batch));
+        QCOMPARE(rowsWhenTold, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceEngine)
+
+#include "tst_deviceengine.moc"
