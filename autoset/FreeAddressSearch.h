@@ -38,6 +38,7 @@ struct SearchNetwork
     Ipv4Octets localAddress{};            // its a.b.c forms the candidates and the gateway
     int prefixLength = kPrefixUnknown;    // of the adapter the address is on, 0 to 32
     std::vector<Ipv4Octets> ownAddresses; // every IPv4 address of this computer
+    std::string adapter{};                // the adapter localAddress is on ("lab1"); empty: not known
 };
 
 // Tells which of a set of addresses something answers at; all are probed at once.

@@ -2,6 +2,8 @@
 
 #include "autoset/Ipv4SocketAddress.h"
 #include "autoset/NeighbourTable.h"
+#include "autoset/PingCommand.h"
+#include "autoset/PingProcesses.h"
 #include "discovery/SocketHandle.h"
 
 #include <poll.h>
@@ -21,6 +23,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Result = AddressProber::Result;
+
+static_assert(IcmpProber::kWaitMs == kPingWaitSeconds * 1000, "the ping program waits as the sockets do");
 
 // Room for any reply to our 12-byte request, with the largest IPv4 header.
 constexpr std::size_t kReceiveBufferSize = 1024;
@@ -111,7 +115,9 @@ void MarkResolvedNeighbours(std::span<const Ipv4Octets> candidates, std::vector<
 std::vector<Result> IcmpProber::Probe(std::span<const Ipv4Octets> candidates)
 {
     std::vector<Result> results = PingAll(candidates);
-    // Without a socket nothing was sent, so the kernel asked for no hardware address either.
+    if (std::find(results.begin(), results.end(), Result::NoSocket) != results.end())
+        results = PingWithProgram(candidates);
+    // When nothing could ping, nothing was sent, so the kernel asked for no hardware address either.
     if (std::find(results.begin(), results.end(), Result::NoSocket) == results.end())
         MarkResolvedNeighbours(candidates, results);
     return results;
@@ -132,6 +138,26 @@ std::vector<Result> IcmpProber::PingAll(std::span<const Ipv4Octets> candidates)
     }
     std::vector<Result> results(candidates.size(), Result::Free);
     AwaitEchoReplies(*probe, candidates, identifier, results);
+    return results;
+}
+
+std::vector<Result> IcmpProber::PingWithProgram(std::span<const Ipv4Octets> candidates) const
+{
+    const std::string program = PingProgramPath();
+    if (program.empty())
+        return std::vector<Result>(candidates.size(), Result::NoSocket);
+    std::vector<std::vector<std::string>> argumentLists;
+    for (const Ipv4Octets& candidate : candidates)
+        argumentLists.push_back(PingArguments(candidate, m_adapter));
+    const std::vector<PingOutcome> outcomes =
+        RunPingProcesses(program, argumentLists, kWaitMs + kPingProcessGraceMs);
+    // A program that cannot open its socket either (started without its capability) fails every
+    // time; one that failed now and then counts as a failed send.
+    if (std::all_of(outcomes.begin(), outcomes.end(), [](PingOutcome o) { return o == PingOutcome::Failed; }))
+        return std::vector<Result>(candidates.size(), Result::NoSocket);
+    std::vector<Result> results;
+    for (const PingOutcome outcome : outcomes)
+        results.push_back(outcome == PingOutcome::Answered ? Result::InUse : Result::Free);
     return results;
 }
 

@@ -68,6 +68,7 @@ std::optional<SearchNetwork> ChooseSearchNetwork(const ArrivalAdapter& arrival,
     if (const AdapterAddress* onArrival = ArrivalAddress(arrival, adapters)) {
         network.localAddress = onArrival->address;
         network.prefixLength = onArrival->prefixLength;
+        network.adapter = onArrival->name;
         return network;
     }
 
@@ -78,8 +79,10 @@ std::optional<SearchNetwork> ChooseSearchNetwork(const ArrivalAdapter& arrival,
     network.localAddress = *local;
     const auto adapter = std::find_if(adapters.begin(), adapters.end(),
                                       [&](const AdapterAddress& a) { return a.address == *local; });
-    if (adapter != adapters.end())
+    if (adapter != adapters.end()) {
         network.prefixLength = adapter->prefixLength;
+        network.adapter = adapter->name;
+    }
     return network;
 }
 

@@ -377,8 +377,9 @@ void DeviceEngine::SendRecorderPacket(std::span<std::uint8_t> packet, const Arri
 
 FreeAddressProposal DeviceEngine::FindFreeAddressFor(const ArrivalAdapter& arrival)
 {
-    IcmpProber prober;
-    return FindFreeAddress(SearchNetworkOf(arrival), prober);
+    const std::optional<SearchNetwork> network = SearchNetworkOf(arrival);
+    IcmpProber prober(network ? network->adapter : std::string());
+    return FindFreeAddress(network, prober);
 }
 
 } // namespace Netrove

@@ -16,6 +16,7 @@
 #include <linux/capability.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -76,11 +77,13 @@ AddressProber::Result PingOne(const Ipv4Octets& address)
 }
 
 // Runs `work` on a thread of its own that may not open raw sockets, as a program without the
-// rights. False when the right could not be taken away.
+// rights, and whose ping program gets none either. False when the right could not be taken away.
 bool RunWithoutRawSockets(const std::function<void()>& work)
 {
     bool dropped = false;
     std::thread thread([&] {
+        if (::prctl(PR_CAPBSET_DROP, CAP_NET_RAW, 0, 0, 0) != 0)
+            return;
         __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
         __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
         if (::syscall(SYS_capget, &header, data) != 0)

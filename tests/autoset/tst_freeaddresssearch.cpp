@@ -370,6 +370,11 @@ void TestFreeAddressSearch::searchNetwork()
         return;
     QCOMPARE(Text(network->localAddress), local);
     QCOMPARE(network->prefixLength, prefix);
+    // The probes leave by the adapter holding that address; by none in particular when none holds it.
+    const auto holder = std::find_if(adapters.begin(), adapters.end(), [&](const AdapterAddress& a) {
+        return a.address == network->localAddress;
+    });
+    QCOMPARE(network->adapter, holder == adapters.end() ? std::string() : holder->name);
     // Whichever adapter the search looks on, no adapter's address is ever proposed.
     for (const AdapterAddress& adapter : adapters)
         QVERIFY2(IsNeverProposed(adapter.address, *network), qPrintable(Text(adapter.address)));
