@@ -8,6 +8,7 @@
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "tests/devicelist/CsvReader.h"
+#include "tests/devicelist/TextsLeaveAsData.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,6 +125,8 @@ private slots:
     void csvQuoting();
     void garbageTextBytes();
     void clipboardRowStaysOneRow();
+    void hostileTextsStayData_data();
+    void hostileTextsStayData();
     void sameIpAddress_data();
     void sameIpAddress();
     void sameIpAddressIsCutAndCounted();
@@ -349,6 +352,38 @@ void TestDeviceRecord::clipboardRowStaysOneRow()
     const QString line =
         TabSeparatedLine({u"a\tb"_qs, u"c\r\nd"_qs, u"e\u2028f\u0085g"_qs, u"\"h\",i"_qs, {}});
     QCOMPARE(line, u"a b\tc  d\te f g\t\"h\",i\t"_qs);
+}
+
+void TestDeviceRecord::hostileTextsStayData_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<QByteArray>("alias");
+    QTest::addColumn<QByteArray>("mac");
+
+    QTest::newRow("markup") << QByteArray("<b>NC</b>") << QByteArray("<h1>x</h1>")
+                            << QByteArray("<img src=x>");
+    QTest::newRow("formulas") << QByteArray("-2+3") << QByteArray("=HYPERLINK(\"http://x\",\"y\")")
+                              << QByteArray("@x");
+    QTest::newRow("ESC, BEL and C1") << QByteArray("\x1b]0;x\x07\x9b") << QByteArray("\x1b[2J\x85")
+                                     << QByteArray("\x1b[31m");
+    QTest::newRow("a full alias field without NUL")
+        << QByteArray("NC") << QByteArray(80, '+') << QByteArray("+1");
+}
+
+void TestDeviceRecord::hostileTextsStayData()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(QByteArray, alias);
+    QFETCH(QByteArray, mac);
+    Reply hostile;
+    hostile.model = model.toStdString();
+    hostile.alias = alias.toStdString();
+    hostile.mac = mac.toStdString();
+    DeviceListModel rows;
+    rows.InsertDeviceRow(0, hostile.Row());
+    QCOMPARE(Netrove::Test::TextsLeaveAsData(rows), QString());
+    QCOMPARE(rows.index(1, ColumnIp).data(Qt::AccessibleDescriptionRole).toString(),
+             u"IP address also used by "_qs + QString::fromLatin1(mac));
 }
 
 void TestDeviceRecord::sameIpAddress_data()
