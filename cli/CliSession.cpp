@@ -4,6 +4,7 @@
 #include "cli/CliExitCodes.h"
 #include "cli/CliSetPlan.h"
 #include "cli/DeviceOutput.h"
+#include "cli/TerminalText.h"
 #include "devicelist/DeviceListColumns.h"
 #include "devicelist/DeviceListExport.h"
 #include "devicelist/DeviceListModel.h"
@@ -99,13 +100,13 @@ void CliSession::Fail(int exitCode, const QString& text)
 {
     if (m_bDone)
         return;
-    Write(stderr, (text + QLatin1Char('\n')).toUtf8());
+    Write(stderr, (TerminalText(text) + QLatin1Char('\n')).toUtf8());
     Finish(exitCode);
 }
 
 void CliSession::Say(const QString& text)
 {
-    Write(stdout, (text + QLatin1Char('\n')).toUtf8());
+    Write(stdout, (TerminalText(text) + QLatin1Char('\n')).toUtf8());
 }
 
 int CliSession::RowOfMac() const

@@ -32,6 +32,8 @@ signals:
 
 private:
     void Finish(int exitCode);
+    // One line each, on standard error and standard output; they may name a device by its MAC text,
+    // so what reaches the terminal is TerminalText.
     void Fail(int exitCode, const QString& text);
     void Say(const QString& text);
     void OnSearchTimeout();

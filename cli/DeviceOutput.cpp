@@ -1,6 +1,7 @@
 #include "cli/DeviceOutput.h"
 
-#include "devicelist/CsvWriter.h"
+#include "cli/TerminalText.h"
+#include "devicelist/DeviceListExport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,11 +24,9 @@ QByteArray Table(const std::vector<DeviceRecord>& records)
     lines.push_back(DeviceRecordTitles());
     for (const DeviceRecord& record : records) {
         QStringList fields = DeviceRecordFields(record);
-        // A table line is one line whatever a device sent.
+        // A table line is one line of plain text whatever a device sent.
         for (QString& field : fields)
-            for (QChar& c : field)
-                if (c.category() == QChar::Other_Control)
-                    c = QLatin1Char(' ');
+            field = TerminalText(std::move(field));
         lines.push_back(std::move(fields));
     }
     std::vector<qsizetype> widths(static_cast<std::size_t>(lines.front().size()), 0);
@@ -49,6 +48,28 @@ QByteArray Table(const std::vector<DeviceRecord>& records)
         text += row + QLatin1Char('\n');
     }
     return text.toUtf8();
+}
+
+// JSON as Qt writes it escapes C0 controls but leaves DEL and C1 as they are (C1 as two UTF-8 bytes,
+// 0xC2 then 0x80 to 0x9F), which a terminal may act on. Outside strings JSON text is plain ASCII, so
+// these bytes stand only for such characters in a string, and "\u00XX" is the same string.
+QByteArray EscapeDelAndC1(const QByteArray& json)
+{
+    QByteArray escaped;
+    escaped.reserve(json.size());
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(json[i]);
+        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0u;
+        if (byte == 0x7F) {
+            escaped += "\\u007f";
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            escaped += "\\u00" + QByteArray::number(next, 16);
+            ++i;
+        } else {
+            escaped += char(byte);
+        }
+    }
+    return escaped;
 }
 
 } // namespace
@@ -84,17 +105,13 @@ QByteArray FormatDeviceRecords(const std::vector<DeviceRecord>& records, CliForm
     switch (format) {
     case CliFormat::Table:
         return Table(records);
-    case CliFormat::Csv: {
-        QByteArray text = CsvLine(DeviceRecordTitles());
-        for (const DeviceRecord& record : records)
-            text += CsvLine(DeviceRecordFields(record));
-        return text;
-    }
+    case CliFormat::Csv:
+        return DeviceListCsv(records);
     case CliFormat::Json: {
         QJsonArray devices;
         for (const DeviceRecord& record : records)
             devices.append(DeviceRecordJson(record));
-        return QJsonDocument(devices).toJson(QJsonDocument::Indented);
+        return EscapeDelAndC1(QJsonDocument(devices).toJson(QJsonDocument::Indented));
     }
     }
     return {};

@@ -14,8 +14,8 @@ namespace Netrove {
 // (a port the model lacks is null).
 QJsonObject DeviceRecordJson(const DeviceRecord& record);
 
-// What `search` prints: a table with a title line and aligned columns, CSV with a title line, or a
-// JSON array of one object per device. UTF-8.
+// What `search` prints: a table with a title line and aligned columns (control characters as "?",
+// see TerminalText), the saved list's CSV, or a JSON array of one object per device. UTF-8.
 QByteArray FormatDeviceRecords(const std::vector<DeviceRecord>& records, CliFormat format);
 
 } // namespace Netrove

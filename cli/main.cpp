@@ -5,6 +5,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliExitCodes.h"
 #include "cli/CliSession.h"
+#include "cli/TerminalText.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -18,7 +19,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const CliParse parsed = ParseCliArguments(app.arguments().mid(1));
     if (!parsed.command) {
-        std::fprintf(stderr, "netrove-cli: %s\n", qPrintable(parsed.error));
+        // The refusal may quote an argument, which a script may have taken from a device's reply.
+        std::fprintf(stderr, "netrove-cli: %s\n", qPrintable(TerminalText(parsed.error)));
         return ExitRefused;
     }
     const CliCommand& command = *parsed.command;

@@ -1,5 +1,7 @@
 #include "devicelist/CsvWriter.h"
 
+#include "devicelist/SpreadsheetCell.h"
+
 namespace Netrove {
 
 namespace {
@@ -30,7 +32,7 @@ QByteArray CsvLine(const QStringList& fields)
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             line += ',';
-        const QString& field = fields[i];
+        const QString field = GuardSpreadsheetCell(fields[i]);
         if (NeedsQuotes(field)) {
             QString quoted = field;
             quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -47,7 +49,8 @@ QString TabSeparatedLine(const QStringList& fields)
 {
     QStringList cleaned;
     cleaned.reserve(fields.size());
-    for (QString field : fields) {
+    for (const QString& text : fields) {
+        QString field = GuardSpreadsheetCell(text);
         for (QChar& c : field) {
             if (BreaksTheRow(c))
                 c = QLatin1Char(' ');

@@ -18,6 +18,17 @@ QString RowNumberText(int number)
     return QStringLiteral("  %1").arg(number);
 }
 
+// What a cell's tooltip says: at a marked IP address, the other devices; elsewhere, the adapter.
+QString CellDescription(const DeviceListModel& rows, const QModelIndex& index)
+{
+    if (index.column() == ColumnIp) {
+        if (const QStringList others = rows.ConflictingMacs(index.row()); !others.isEmpty())
+            return AddressConflictText(others);
+    }
+    const DeviceEntry* entry = rows.EntryAt(index.row());
+    return entry ? ArrivalText(entry->arrival) : QString();
+}
+
 } // namespace
 
 DeviceListModel::DeviceListModel(QObject* parent)
@@ -52,13 +63,11 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        if (index.column() == ColumnIp) {
-            if (const QStringList others = ConflictingMacs(index.row()); !others.isEmpty())
-                return AddressConflictText(others);
-        }
-        const DeviceEntry* entry = EntryAt(index.row());
-        const QString adapter = entry ? ArrivalText(entry->arrival) : QString();
-        return adapter.isEmpty() ? QVariant() : QVariant(adapter);
+        const QString text = CellDescription(*this, index);
+        if (text.isEmpty())
+            return {};
+        // A screen reader is given the text itself; a tooltip, which Qt may take for markup, escaped.
+        return role == Qt::ToolTipRole ? PlainTooltip(text) : text;
     }
     default:
         return {};

@@ -16,4 +16,9 @@ QString AddressConflictText(const QStringList& otherMacs)
     return QStringLiteral("IP address also used by ") + otherMacs.join(QStringLiteral(", "));
 }
 
+QString PlainTooltip(const QString& text)
+{
+    return QStringLiteral("<qt>") + text.toHtmlEscaped() + QStringLiteral("</qt>");
+}
+
 } // namespace Netrove

@@ -4,9 +4,11 @@
 #include "devicelist/DeviceListExport.h"
 #include "devicelist/DeviceRecord.h"
 #include "devicelist/DeviceRowFromReply.h"
+#include "devicelist/SpreadsheetCell.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 #include "tests/devicelist/CsvReader.h"
+#include "tests/devicelist/TextsLeaveAsData.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,6 +125,8 @@ private slots:
     void csvQuoting();
     void garbageTextBytes();
     void clipboardRowStaysOneRow();
+    void hostileTextsStayData_data();
+    void hostileTextsStayData();
     void sameIpAddress_data();
     void sameIpAddress();
     void sameIpAddressIsCutAndCounted();
@@ -286,6 +290,12 @@ void TestDeviceRecord::csvQuoting_data()
     QTest::newRow("LF alone") << u"a\nb"_qs << QByteArray("\"a\nb\"");
     QTest::newRow("CR alone") << u"a\rb"_qs << QByteArray("\"a\rb\"");
     QTest::newRow("semicolon and tab need no quotes") << u"a;b\tc"_qs << QByteArray("a;b\tc");
+    QTest::newRow("a formula") << u"=HYPERLINK(\"http://x\",\"y\")"_qs
+                               << QByteArray("\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"");
+    QTest::newRow("tab first") << u"\tx"_qs << QByteArray("'\tx");
+    QTest::newRow("CR first") << u"\rx"_qs << QByteArray("\"'\rx\"");
+    QTest::newRow("a text mark before a formula") << u"'=1"_qs << QByteArray("''=1");
+    QTest::newRow("a text mark before text") << u"'a"_qs << QByteArray("'a");
     QTest::newRow("UTF-8") << u"Süd \u00ff"_qs
                            << QByteArray("S\xc3\xbc"
                                          "d \xc3\xbf");
@@ -302,6 +312,8 @@ void TestDeviceRecord::csvQuoting()
     QList<QStringList> records;
     QString error;
     QVERIFY2(ReadCsv(line, records, error), qPrintable(error));
+    QCOMPARE(records.size(), 1);
+    records[0][1] = UnguardSpreadsheetCell(records[0][1]); // as a reader of the list takes it back
     QCOMPARE(records, QList<QStringList>{fields});
 }
 
@@ -340,6 +352,38 @@ void TestDeviceRecord::clipboardRowStaysOneRow()
     const QString line =
         TabSeparatedLine({u"a\tb"_qs, u"c\r\nd"_qs, u"e\u2028f\u0085g"_qs, u"\"h\",i"_qs, {}});
     QCOMPARE(line, u"a b\tc  d\te f g\t\"h\",i\t"_qs);
+}
+
+void TestDeviceRecord::hostileTextsStayData_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<QByteArray>("alias");
+    QTest::addColumn<QByteArray>("mac");
+
+    QTest::newRow("markup") << QByteArray("<b>NC</b>") << QByteArray("<h1>x</h1>")
+                            << QByteArray("<img src=x>");
+    QTest::newRow("formulas") << QByteArray("-2+3") << QByteArray("=HYPERLINK(\"http://x\",\"y\")")
+                              << QByteArray("@x");
+    QTest::newRow("ESC, BEL and C1") << QByteArray("\x1b]0;x\x07\x9b") << QByteArray("\x1b[2J\x85")
+                                     << QByteArray("\x1b[31m");
+    QTest::newRow("a full alias field without NUL")
+        << QByteArray("NC") << QByteArray(80, '+') << QByteArray("+1");
+}
+
+void TestDeviceRecord::hostileTextsStayData()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(QByteArray, alias);
+    QFETCH(QByteArray, mac);
+    Reply hostile;
+    hostile.model = model.toStdString();
+    hostile.alias = alias.toStdString();
+    hostile.mac = mac.toStdString();
+    DeviceListModel rows;
+    rows.InsertDeviceRow(0, hostile.Row());
+    QCOMPARE(Netrove::Test::TextsLeaveAsData(rows), QString());
+    QCOMPARE(rows.index(1, ColumnIp).data(Qt::AccessibleDescriptionRole).toString(),
+             u"IP address also used by "_qs + QString::fromLatin1(mac));
 }
 
 void TestDeviceRecord::sameIpAddress_data()

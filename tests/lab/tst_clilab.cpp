@@ -2,6 +2,7 @@
 // sends (byte for byte what the setting dialogs send the same devices in tst_autosetlab and
 // tst_manualsetlab), every exit code, `open`, and the single-copy lock shared with the window.
 
+#include "tests/devicelist/CsvReader.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QCoreApplication>
@@ -32,8 +33,11 @@ const QString kDevices = QStringLiteral(
     "kind=camera mac=02:00:00:00:00:08 model=NC-8 ip=192.168.1.108 password=pw after=192.168.1.64\n"
     "kind=camera mac=02:00:00:00:00:09 model=NC-9 ip=192.168.1.109 password=pw after=none\n"
     "kind=recorder mac=02:00:00:00:00:0A model=NVR-2 ip=192.168.1.121 password=pw setting=0 "
-    "url=file:///etc\n");
-constexpr int kDeviceCount = 10;
+    "url=file:///etc\n"
+    // Texts a spreadsheet and a terminal would act on.
+    "kind=camera mac=02:00:00:00:00:0B model=\"NC\x1b[2J\" alias=\"=HYPERLINK(\\\"http://x\\\",\\\"y\\\")\" "
+    "ip=192.168.1.111\n");
+constexpr int kDeviceCount = 11;
 
 struct Run
 {
@@ -171,6 +175,7 @@ private slots:
         QCOMPARE(refusing[u"web_address"_qs].toString(), QString()); // not an address to open
 
         QCOMPARE(byMac[u"02:00:00:00:00:04"_qs][u"mode"_qs].toString(), u"PPPoE"_qs);
+        QCOMPARE(byMac[u"02:00:00:00:00:0B"_qs][u"model"_qs].toString(), u"NC\x1b[2J"_qs);
     }
 
     void searchNarrowed()
@@ -205,7 +210,8 @@ private slots:
             macs << line.mid(macColumn, 17);
         macs.sort();
         QCOMPARE(macs.first(), u"02:00:00:00:00:01"_qs);
-        QCOMPARE(macs.last(), u"02:00:00:00:00:0A"_qs);
+        QCOMPARE(macs.last(), u"02:00:00:00:00:0B"_qs);
+        QVERIFY2(!table.out.contains(u'\x1b') && table.out.contains(u"NC?[2J"_qs), qPrintable(table.out));
 
         const Run csv = Cli({u"search"_qs, u"--format"_qs, u"csv"_qs});
         QVERIFY2(csv.exitCode == 0, qPrintable(Describe(csv)));
@@ -221,6 +227,12 @@ private slots:
         QVERIFY(rows.contains(
             u"IP CAMERA,NC-2,N/A,Static,02:00:00:00:00:02,192.168.1.102,255.255.255.0,192.168.1.1,"
             "IPv4,http://192.168.1.102:80,80,10000,,,,,Yes,lab0,192.168.1.10,"_qs));
+        QList<QStringList> saved;
+        QString error;
+        QVERIFY2(Test::ReadCsv(csv.out.toUtf8(), saved, error), qPrintable(error));
+        QVERIFY(std::any_of(saved.begin(), saved.end(), [](const QStringList& fields) {
+            return fields.value(2) == u"'=HYPERLINK(\"http://x\",\"y\")"_qs;
+        }));
     }
 
     // The request each mode sends, as the dialogs send it to the same devices, and the check after it.
