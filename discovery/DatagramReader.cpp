@@ -108,6 +108,7 @@ void DatagramReader::Stop()
         s.waiting.clear();
         s.pendingError = 0;
         s.handedOver = false;
+        s.anyWaiting = false;
         // New sockets count their drops from 0.
         s.kernelDrops = 0;
         s.queueDrops = 0;
@@ -118,8 +119,12 @@ void DatagramReader::Taken(int slot)
 {
     if (slot < 0 || slot >= kSlots)
         return;
-    m_slots[static_cast<std::size_t>(slot)].handedOver = false;
-    Wake();
+    Slot& s = m_slots[static_cast<std::size_t>(slot)];
+    s.handedOver = false;
+    // The reader hands over what came meanwhile itself, unless it is waiting for this: answers that
+    // trickle in then cost no extra wake-up each.
+    if (s.anyWaiting)
+        Wake();
 }
 
 void DatagramReader::ForgetAdapters()
@@ -150,14 +155,17 @@ std::uint64_t DatagramReader::QueueDrops(int slot) const
 void DatagramReader::HandOver(int slot)
 {
     Slot& s = m_slots[static_cast<std::size_t>(slot)];
-    if (s.handedOver || (s.waiting.empty() && s.pendingError == 0))
+    s.anyWaiting = !s.waiting.empty() || s.pendingError != 0;
+    if (s.handedOver || !s.anyWaiting)
         return;
     const auto count = static_cast<std::ptrdiff_t>(std::min(s.waiting.size(), kBatchLimit));
     std::vector<ReceivedDatagram> batch(std::make_move_iterator(s.waiting.begin()),
                                         std::make_move_iterator(s.waiting.begin() + count));
     s.waiting.erase(s.waiting.begin(), s.waiting.begin() + count);
     s.handedOver = true;
-    m_deliver(slot, std::move(batch), std::exchange(s.pendingError, 0));
+    const int error = std::exchange(s.pendingError, 0);
+    s.anyWaiting = !s.waiting.empty();
+    m_deliver(slot, std::move(batch), error);
 }
 
 void DatagramReader::Run()

@@ -67,6 +67,7 @@ private:
         int fd = -1;
         std::size_t bufferSize = 0;
         std::atomic<bool> handedOver{false}; // a batch was delivered and not yet taken
+        std::atomic<bool> anyWaiting{false}; // what Taken needs to know of `waiting`
         std::atomic<std::uint32_t> kernelDrops{0};
         std::atomic<std::uint64_t> queueDrops{0};
         // Touched by the reader thread only, or while it does not run.
