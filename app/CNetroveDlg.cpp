@@ -20,6 +20,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -74,6 +75,7 @@ void CNetroveDlg::CreateControls()
     m_btnAutoSet = Named(new QPushButton(QStringLiteral("Auto Set"), this), "buttonAutoSet");
     m_btnManualSet = Named(new QPushButton(QStringLiteral("Manual Set"), this), "buttonManualSet");
     m_btnExit = Named(new QPushButton(QStringLiteral("Exit"), this), "buttonExit");
+    CreateFilterControls();
 
     m_staticStatus->setAlignment(Qt::AlignCenter);
     m_staticStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -94,7 +96,11 @@ void CNetroveDlg::CreateControls()
     };
     place(m_checkCamera, Anchor::TopLeft, 7, 7, 50, 10);
     place(m_checkNvr, Anchor::TopLeft, 63, 7, 30, 10);
-    place(m_list, Anchor::Grow, 7, 22, 483, 212);
+    // The filter row takes the list's width above it.
+    place(m_editFilter, Anchor::GrowWide, 7, 22, 290, 12);
+    place(m_checkSharedIp, Anchor::TopRight, 303, 23, 74, 10);
+    place(m_staticShown, Anchor::TopRight, 381, 23, 109, 10);
+    place(m_list, Anchor::Grow, 7, 38, 483, 196);
     place(m_staticStatus, Anchor::BottomRight, 6, 239, 197, 13);
     place(m_checkIPv4, Anchor::BottomRight, 213, 241, 29, 10);
     place(m_checkIPv6, Anchor::BottomRight, 243, 241, 29, 10);
@@ -107,8 +113,8 @@ void CNetroveDlg::CreateControls()
     resize(m_templateSize);
 
     // Tab order follows the template.
-    SetTabOrder({m_checkCamera, m_checkNvr, m_list, m_checkIPv4, m_checkIPv6, m_btnSearch, m_btnAutoSet,
-                 m_btnManualSet, m_btnExit});
+    SetTabOrder({m_checkCamera, m_checkNvr, m_editFilter, m_checkSharedIp, m_list, m_checkIPv4, m_checkIPv6,
+                 m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnExit});
 
     connect(m_checkIPv4, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv4);
     connect(m_checkIPv6, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv6);
@@ -121,7 +127,7 @@ void CNetroveDlg::CreateControls()
     connect(m_pHeader, &QHeaderView::sectionClicked, this, &CNetroveDlg::OnColumnClickList);
     connect(m_list, &CNetroveListCtrl::rowClicked, this, &CNetroveDlg::OnClickList);
     connect(m_list, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { OnDblClickList(this, *m_list, index.row()); });
+            [this](const QModelIndex& index) { OnDblClickList(this, *m_list, m_list->SourceRow(index)); });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CNetroveDlg::OnListSelectionChanged);
 }
@@ -248,7 +254,7 @@ void CNetroveDlg::TellSearchChoice()
 
 bool CNetroveDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (PreTranslateMessage(watched, event))
+    if (PreTranslateMessage(watched, event) || FilterKeyPressed(watched, event))
         return true;
     return QDialog::eventFilter(watched, event);
 }

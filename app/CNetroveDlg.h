@@ -19,6 +19,7 @@ class QAction;
 class QCheckBox;
 class QItemSelection;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace Netrove {
@@ -88,8 +89,9 @@ public:
     void SendRecorderPacket(std::span<std::uint8_t> packet) override;
     void DisableSettingButtons() override;
 
-    // "Save List..." (Ctrl+S): asks for a file and writes every listed device to it as CSV, in the
-    // list's order. Nothing is written unless the user chose a file.
+    // "Save List..." (Ctrl+S): asks for a file and writes every device shown to it as CSV, in the
+    // order shown: while a filter is active the rows it shows, else every row. Nothing is written
+    // unless the user chose a file.
     void OnSaveList();
     // Ctrl+C: the chosen row's record, tab-separated, to the clipboard; nothing without a chosen row.
     void OnCopyRow();
@@ -115,6 +117,15 @@ private:
     void DoDataExchange(bool saveAndValidate);
     void CreateControls();
     void CreateListActions();
+    // The filter field, "Shared IP only" and the count of the rows shown, with Ctrl+F.
+    void CreateFilterControls();
+    // The list shows what the filter field and "Shared IP only" let through.
+    void ApplyFilter();
+    // "12 of 10000 shown" while a filter is active; nothing otherwise.
+    void UpdateShownCount();
+    QString ShownCountText() const;
+    // Escape in the filter field empties it.
+    bool FilterKeyPressed(QObject* watched, QEvent* event);
     void ConnectEngine();
     // The engine learns what the four mode boxes select now.
     void TellSearchChoice();
@@ -148,6 +159,9 @@ private:
     QPushButton* m_btnExit;
     QAction* m_actionSaveList = nullptr;
     QAction* m_actionCopyRow = nullptr;
+    QLineEdit* m_editFilter = nullptr;
+    QCheckBox* m_checkSharedIp = nullptr;
+    QLabel* m_staticShown = nullptr;
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
     DeviceEngine* m_engine;

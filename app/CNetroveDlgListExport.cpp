@@ -35,13 +35,19 @@ void CNetroveDlg::CreateListActions()
 
 void CNetroveDlg::OnSaveList()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save List"),
-                                                      QDir::home().filePath(QStringLiteral("devices.csv")),
-                                                      QStringLiteral("CSV files (*.csv)"));
+    const QString count = ShownCountText();
+    const QString title =
+        count.isEmpty() ? QStringLiteral("Save List") : QStringLiteral("Save List (%1)").arg(count);
+    const QString path =
+        QFileDialog::getSaveFileName(this, title, QDir::home().filePath(QStringLiteral("devices.csv")),
+                                     QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
     // The rows as they are now: replies kept arriving while the file was chosen.
-    const QString failure = SaveDeviceListCsv(path, DeviceListRecords(m_list->Rows()));
+    const std::vector<DeviceRecord> records =
+        m_list->Shown().Filter().IsActive() ? DeviceListRecords(m_list->Rows(), m_list->Shown().ShownRows())
+                                            : DeviceListRecords(m_list->Rows());
+    const QString failure = SaveDeviceListCsv(path, records);
     if (!failure.isEmpty())
         ShowApplicationMessage(this,
                                QStringLiteral("The list could not be saved to %1:\n%2").arg(path, failure),

@@ -22,7 +22,7 @@ void CNetroveDlg::OnBnClickedSearch()
 void CNetroveDlg::HoldModeControls()
 {
     ClearSelectionMirror();
-    m_pHeader->SetSortIndicator(0, 0);
+    m_pHeader->SetSortIndicator(-1, 0);
     m_pHeader->setEnabled(false);
     for (QCheckBox* box : {m_checkIPv4, m_checkIPv6, m_checkNvr, m_checkCamera})
         box->setEnabled(false);

@@ -58,10 +58,11 @@ void CNetroveDlg::OnListSelectionChanged(const QItemSelection& selected, const Q
     for (const QItemSelection* change : {&deselected, &selected}) {
         int last = -1;
         for (const QModelIndex& index : change->indexes()) {
-            if (index.row() == last)
+            const int row = m_list->SourceRow(index);
+            if (row == last)
                 continue;
-            last = index.row();
-            OnItemChangedList(index.row(), true);
+            last = row;
+            OnItemChangedList(row, true);
         }
     }
     // A chosen row holds the list still.

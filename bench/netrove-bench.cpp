@@ -26,6 +26,7 @@
 
 #include "app/CNetroveDlg.h"
 #include "bench/BenchOutput.h"
+#include "bench/FilterBench.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DiscoveryChannels.h"
@@ -356,15 +357,18 @@ bool ParseBytes(const QString& text, int& bytes)
 
 int Usage(int code)
 {
-    std::fprintf(code == 0 ? stdout : stderr,
-                 "usage: tools/netlab run bench -- netrove-bench [--csv] [--sizes N,N,...] "
-                 "[--receive-buffer BYTES]\n"
-                 "  --csv             one header line and one comma-separated line per run; other lines "
-                 "start with #\n"
-                 "  --sizes           device counts to measure (default 100,1000,10000; each 1..20000)\n"
-                 "  --receive-buffer  what the camera receive sockets ask the system for (default %d)\n"
-                 "Runs only on the host side of a lab made by tools/netlab (exit code 77 elsewhere).\n",
-                 DiscoveryChannels::kCameraReceiveBuffer);
+    std::fprintf(
+        code == 0 ? stdout : stderr,
+        "usage: tools/netlab run bench -- netrove-bench [--csv] [--sizes N,N,...] "
+        "[--receive-buffer BYTES] [--filter]\n"
+        "  --csv             one header line and one comma-separated line per run; other lines "
+        "start with #\n"
+        "  --sizes           device counts to measure (default 100,1000,10000; each 1..20000)\n"
+        "  --receive-buffer  what the camera receive sockets ask the system for (default %d)\n"
+        "  --filter          instead: answers arriving with a filter typed, the filter typed key by key\n"
+        "                    and erased with every device listed, every column sorted\n"
+        "Runs only on the host side of a lab made by tools/netlab (exit code 77 elsewhere).\n",
+        DiscoveryChannels::kCameraReceiveBuffer);
     return code;
 }
 
@@ -387,6 +391,7 @@ void PrintMachine(int receiveBuffer)
 int main(int argc, char** argv)
 {
     QList<int> sizes{100, 1000, 10000};
+    bool filter = false;
     int receiveBuffer = DiscoveryChannels::kCameraReceiveBuffer;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -395,6 +400,8 @@ int main(int argc, char** argv)
             return Usage(0);
         if (arg == QLatin1String("--csv")) {
             Bench::SetCsv(true);
+        } else if (arg == QLatin1String("--filter")) {
+            filter = true;
         } else if (arg == QLatin1String("--sizes") && hasNext) {
             if (!ParseSizes(QString::fromLocal8Bit(argv[++i]), sizes))
                 return Usage(2);
@@ -427,6 +434,13 @@ int main(int argc, char** argv)
         while (wait.elapsed() < 200)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         PrintMachine(receiveBuffer);
+    }
+    if (filter) {
+        Bench::PrintFilterHeader();
+        for (const int n : sizes)
+            Bench::RunFilter(n);
+        Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
+        return 0;
     }
     PrintTableHeader();
     for (const int n : sizes) {

@@ -27,7 +27,7 @@ const QString kOverview = QStringLiteral(
 
 const QString kSearchHelp = QStringLiteral(
     "usage: netrove-cli search [--timeout MS] [--format table|csv|json] [--cameras|--recorders]\n"
-    "                          [--ipv4|--ipv6]\n"
+    "                          [--ipv4|--ipv6] [--filter TEXT] [--shared-ip]\n"
     "\n"
     "Searches once and prints every device that answered within the time, in the order they\n"
     "answered: kind, model, alias, mode, MAC, IP address, subnet mask, gateway, protocol, web\n"
@@ -38,7 +38,10 @@ const QString kSearchHelp = QStringLiteral(
     "  --format FORMAT  table (default), csv (RFC 4180, with a title line) or json (one object per\n"
     "                   device in an array; keys in doc/netrove-cli.md)\n"
     "  --cameras        IP cameras only; --recorders: recorders only\n"
-    "  --ipv4           IPv4 only; --ipv6: IPv6 only (cameras; recorders answer over IPv4 only)\n");
+    "  --ipv4           IPv4 only; --ipv6: IPv6 only (cameras; recorders answer over IPv4 only)\n"
+    "  --filter TEXT    only the devices the window's filter field shows for TEXT: every word of it\n"
+    "                   part of a column, case aside (a MAC with colons, dashes or no separator)\n"
+    "  --shared-ip      only the devices whose IP address another device reports too\n");
 
 const QString kSetHelp = QStringLiteral(
     "usage: netrove-cli set MAC --password P\n"
@@ -235,6 +238,13 @@ CliParse ParseCliArguments(const QStringList& arguments)
                 onlyIpv4 = true;
             } else if (option == QLatin1String("--ipv6")) {
                 onlyIpv6 = true;
+            } else if (option == QLatin1String("--filter")) {
+                const std::optional<QString> value = reader.Value();
+                if (!value)
+                    return missing();
+                command.filter = *value;
+            } else if (option == QLatin1String("--shared-ip")) {
+                command.sharedIpOnly = true;
             } else {
                 return Refuse(QStringLiteral("unknown option '%1' for search").arg(option));
             }

@@ -49,6 +49,9 @@ struct CliCommand
     bool recorders = true;
     bool ipv4 = true;
     bool ipv6 = true;
+    // The window's filter: its words, and "Shared IP only".
+    QString filter;
+    bool sharedIpOnly = false;
 
     // set and open
     QString mac;

@@ -154,8 +154,16 @@ void CliSession::OnSearchTimeout()
 
 void CliSession::PrintDevices()
 {
-    // The records the window's Save List writes, in the order the devices answered.
-    Write(stdout, FormatDeviceRecords(DeviceListRecords(m_engine.Rows()), m_command.format));
+    // The records the window's Save List writes, in the order the devices answered, of the devices
+    // the window's filter would show.
+    const DeviceListModel& rows = m_engine.Rows();
+    const DeviceFilter filter(m_command.filter, m_command.sharedIpOnly);
+    std::vector<int> shown;
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        if (rows.RowMatches(row, filter))
+            shown.push_back(row);
+    }
+    Write(stdout, FormatDeviceRecords(DeviceListRecords(rows, shown), m_command.format));
     Finish(ExitOk);
 }
 

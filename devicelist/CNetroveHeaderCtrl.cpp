@@ -58,7 +58,7 @@ void CNetroveHeaderCtrl::SetSortIndicator(int column, int ascending)
 {
     m_nSortColumn = column;
     m_bSortAscending = ascending;
-    if (column > 0) {
+    if (column >= 0) {
         if (m_ownerDrawn.size() <= static_cast<std::size_t>(column))
             m_ownerDrawn.resize(static_cast<std::size_t>(column) + 1, false);
         m_ownerDrawn[static_cast<std::size_t>(column)] = true;
@@ -68,7 +68,7 @@ void CNetroveHeaderCtrl::SetSortIndicator(int column, int ascending)
 
 bool CNetroveHeaderCtrl::IsOwnerDrawn(int column) const
 {
-    return column > 0 && static_cast<std::size_t>(column) < m_ownerDrawn.size() &&
+    return column >= 0 && static_cast<std::size_t>(column) < m_ownerDrawn.size() &&
            m_ownerDrawn[static_cast<std::size_t>(column)];
 }
 

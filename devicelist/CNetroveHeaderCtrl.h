@@ -25,8 +25,8 @@ public:
     explicit CNetroveHeaderCtrl(QWidget* parent = nullptr);
 
     // Records the column and direction the triangle shows and marks that column as drawn here for
-    // good. Column 0 is never marked, so SetSortIndicator(0, 0) takes the triangle away; -1 marks
-    // nothing.
+    // good. Every column sorts, the No column too: SetSortIndicator(-1, 0) takes the triangle away
+    // and marks nothing.
     void SetSortIndicator(int column, int ascending);
 
     bool IsOwnerDrawn(int column) const;

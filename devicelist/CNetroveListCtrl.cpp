@@ -16,11 +16,12 @@ namespace Netrove {
 CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
     : QTableView(parent)
     , m_rows(new DeviceListModel(this))
+    , m_shown(new DeviceFilterProxy(*m_rows, this))
     , m_header(new CNetroveHeaderCtrl(this))
     , m_repaints(viewport(), kRepaintIntervalMs)
 {
     setHorizontalHeader(m_header);
-    setModel(m_rows);
+    setModel(m_shown);
     // Rows are ordered only by ToggleSort; the view's own sorting would reorder on every insertion.
     setSortingEnabled(false);
     verticalHeader()->hide();
@@ -56,16 +57,31 @@ int CNetroveListCtrl::SelectedRow() const
         if (first < 0 || index.row() < first)
             first = index.row();
     }
-    return first;
+    return first < 0 ? -1 : SourceRow(m_shown->index(first, 0));
+}
+
+int CNetroveListCtrl::SourceRow(const QModelIndex& shown) const
+{
+    return shown.isValid() ? m_shown->mapToSource(shown).row() : -1;
+}
+
+QModelIndex CNetroveListCtrl::ShownIndex(int row, int column) const
+{
+    return m_shown->mapFromSource(m_rows->index(row, column));
+}
+
+void CNetroveListCtrl::SetFilter(DeviceFilter filter)
+{
+    m_shown->SetFilter(std::move(filter));
 }
 
 void CNetroveListCtrl::ScrollToLastRow()
 {
-    if (m_rows->rowCount() == 0)
+    if (m_shown->rowCount() == 0)
         return;
     // Only the vertical position follows new rows; the user's sideways scrolling stays.
     const int horizontal = horizontalScrollBar()->value();
-    scrollTo(m_rows->index(m_rows->rowCount() - 1, ColumnNo), QAbstractItemView::EnsureVisible);
+    scrollTo(m_shown->index(m_shown->rowCount() - 1, ColumnNo), QAbstractItemView::EnsureVisible);
     horizontalScrollBar()->setValue(horizontal);
 }
 
@@ -73,7 +89,7 @@ void CNetroveListCtrl::mouseReleaseEvent(QMouseEvent* event)
 {
     QTableView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
-        emit rowClicked(indexAt(event->position().toPoint()).row());
+        emit rowClicked(SourceRow(indexAt(event->position().toPoint())));
 }
 
 void CNetroveListCtrl::resizeEvent(QResizeEvent* event)

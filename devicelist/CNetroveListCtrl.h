@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelist/CNetroveHeaderCtrl.h"
+#include "devicelist/DeviceFilterProxy.h"
 #include "devicelist/DeviceListModel.h"
 
 #include "devicelist/RepaintLimiter.h"
@@ -13,8 +14,10 @@
 namespace Netrove {
 
 // The report list of the devices found: a plain, single-selection, whole-row table with grid lines
-// over the device rows. The rows live in the list's model; the list adds the sorting by column
-// click and the scrolling that follows new rows.
+// over the device rows. The rows live in the list's model, all of them; the view shows those the
+// filter lets through, in the rows' order. Rows are always named by their place in the model (the
+// "list's row"), whatever the view shows. The list adds the sorting by column click and the
+// scrolling that follows new rows.
 class CNetroveListCtrl final : public QTableView
 {
     Q_OBJECT
@@ -26,9 +29,17 @@ public:
     CNetroveHeaderCtrl& Header() { return *m_header; }
     DeviceListModel& Rows() { return *m_rows; }
     const DeviceListModel& Rows() const { return *m_rows; }
+    // The rows the filter shows.
+    const DeviceFilterProxy& Shown() const { return *m_shown; }
+    DeviceFilterProxy& Shown() { return *m_shown; }
+    void SetFilter(DeviceFilter filter);
 
     // The first selected row, -1 if none.
     int SelectedRow() const;
+    // The list's row of an index of the view; -1 for none. The view's index of a list's row and
+    // column; invalid while the row is hidden.
+    int SourceRow(const QModelIndex& shown) const;
+    QModelIndex ShownIndex(int row, int column) const;
     // Makes the last row visible without moving the list sideways.
     void ScrollToLastRow();
     // Called before rows are added: while batches follow each other closely, the list is drawn at
@@ -60,6 +71,7 @@ protected:
 
 private:
     DeviceListModel* m_rows;      // owned by the view
+    DeviceFilterProxy* m_shown;   // owned by the view
     CNetroveHeaderCtrl* m_header; // owned by the view
     RepaintLimiter m_repaints;
 };

@@ -20,6 +20,27 @@ std::vector<DeviceRecord> DeviceListRecords(const DeviceListModel& rows)
     return records;
 }
 
+std::vector<DeviceRecord> DeviceListRecords(const DeviceListModel& rows, const std::vector<int>& which)
+{
+    std::vector<DeviceRecord> all;
+    std::vector<int> recordOfRow(static_cast<std::size_t>(rows.rowCount()), -1);
+    all.reserve(recordOfRow.size());
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        if (const DeviceEntry* entry = rows.EntryAt(row)) {
+            recordOfRow[static_cast<std::size_t>(row)] = static_cast<int>(all.size());
+            all.push_back(MakeDeviceRecord(*entry));
+        }
+    }
+    FillSameIpAddress(all);
+    std::vector<DeviceRecord> records;
+    records.reserve(which.size());
+    for (const int row : which) {
+        if (row >= 0 && row < rows.rowCount() && recordOfRow[static_cast<std::size_t>(row)] >= 0)
+            records.push_back(all[static_cast<std::size_t>(recordOfRow[static_cast<std::size_t>(row)])]);
+    }
+    return records;
+}
+
 std::optional<DeviceRecord> DeviceListRecord(const DeviceListModel& rows, int row)
 {
     const DeviceEntry* entry = rows.EntryAt(row);

@@ -14,6 +14,9 @@ namespace Netrove {
 // The records of every listed device in the list's current order, each with the MACs of the other
 // listed devices that report its IP address.
 std::vector<DeviceRecord> DeviceListRecords(const DeviceListModel& rows);
+// The records of the given rows, in the order given; the MACs of the same address are those of
+// every listed device.
+std::vector<DeviceRecord> DeviceListRecords(const DeviceListModel& rows, const std::vector<int>& which);
 // The record of one row, with the MACs its row's marked address names; nothing for a row that is
 // not there.
 std::optional<DeviceRecord> DeviceListRecord(const DeviceListModel& rows, int row);

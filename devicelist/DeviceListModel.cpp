@@ -129,6 +129,19 @@ QString DeviceListModel::Text(int row, int column) const
     return QString::fromUtf8(text.data(), text.size());
 }
 
+bool DeviceListModel::RowMatches(int row, const DeviceFilter& filter) const
+{
+    if (row < 0 || row >= rowCount())
+        return false;
+    if (!filter.IsActive())
+        return true;
+    const Row& r = m_rows[static_cast<std::size_t>(row)];
+    std::array<QByteArrayView, ColumnCount - 1> columns;
+    for (int column = ColumnNo + 1; column < ColumnCount; ++column)
+        columns[std::size_t(column - 1)] = TextView(r, column);
+    return filter.Matches(columns, HasConflict(row));
+}
+
 bool DeviceListModel::HasConflict(int row) const
 {
     const Row& r = m_rows[static_cast<std::size_t>(row)];
@@ -327,17 +340,16 @@ const DeviceEntry* DeviceListModel::EntryAt(int row) const
 
 void DeviceListModel::SortRows(int column, int ascending)
 {
-    const auto field = SortFieldOfColumn(column);
-    if (!field || m_rows.empty())
+    if (!IsSortableColumn(column) || m_rows.empty())
         return;
 
     // Each key is read once, not once per comparison.
-    static const DeviceEntry kNoEntry;
     std::vector<std::string> keys;
     keys.reserve(m_rows.size());
     for (const Row& row : m_rows) {
-        const DeviceEntry& entry = row.entry ? *row.entry : kNoEntry;
-        keys.push_back(SortKey(entry.kind, entry.reply, *field));
+        const QByteArrayView text = column == ColumnNo ? QByteArrayView() : TextView(row, column);
+        keys.push_back(ColumnSortKey(column, row.entry.get(),
+                                     std::string_view(text.data(), std::size_t(text.size())), row.number));
     }
     std::vector<int> order(m_rows.size());
     std::iota(order.begin(), order.end(), 0);

@@ -2,6 +2,7 @@
 
 #include "devicelist/AddressIndex.h"
 #include "devicelist/DeviceEntry.h"
+#include "devicelist/DeviceFilter.h"
 #include "devicelist/DeviceListColumns.h"
 
 #include <QAbstractTableModel>
@@ -66,6 +67,9 @@ public:
     const DeviceEntry* EntryAt(int row) const;
     QString Text(int row, int column) const;
 
+    // Whether the filter shows the row; every row when it is not active.
+    bool RowMatches(int row, const DeviceFilter& filter) const;
+
     // The MAC texts of the other devices listed with the row's IP address text, in list order; empty
     // when the row's address is its own.
     QStringList ConflictingMacs(int row) const;
@@ -74,8 +78,8 @@ public:
     // colour of its own; until a view gives one, a marked address is told by its tooltip alone.
     void SetWarningForeground(const QVariant& brush);
 
-    // Orders the rows by the column's sort key (rows whose keys are equal keep their order) and
-    // numbers them anew from 1. Selections and other persistent indexes follow their rows.
+    // Orders the rows by the column's sort key (see ColumnSortKey; rows whose keys are equal keep their
+    // order) and numbers them anew from 1. Selections and other persistent indexes follow their rows.
     void SortRows(int column, int ascending);
 
 private:

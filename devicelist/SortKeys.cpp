@@ -4,26 +4,52 @@
 #include "discovery/PacketFields.h"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
 
 namespace Netrove {
 
-std::optional<PacketField> SortFieldOfColumn(int column)
+namespace {
+
+// A number of 0 to `limit` written in `base`, the whole text and nothing else.
+std::optional<unsigned> ReadNumber(std::string_view text, int base, unsigned limit)
 {
-    switch (column) {
-    case ColumnDeviceName:
-        return PacketField::ModelName;
-    case ColumnMac:
-        return PacketField::MacAddress;
-    case ColumnIp:
-        return PacketField::IpAddress;
-    default:
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > limit)
         return std::nullopt;
-    }
+    return value;
 }
+
+// The parts of `text` between `separator`s; nothing unless there are exactly `count`, each of
+// 0 to `limit`.
+std::optional<std::string> Numbers(std::string_view text, std::string_view separators, std::size_t count,
+                                   int base, unsigned limit)
+{
+    std::string bytes;
+    while (bytes.size() < count) {
+        const std::size_t end = text.find_first_of(separators);
+        const std::optional<unsigned> number = ReadNumber(text.substr(0, end), base, limit);
+        if (!number)
+            return std::nullopt;
+        bytes.push_back(static_cast<char>(*number));
+        if (end == std::string_view::npos)
+            return bytes.size() == count ? std::optional(bytes) : std::nullopt;
+        text.remove_prefix(end + 1);
+    }
+    return std::nullopt;
+}
+
+std::string ParsedOrText(const std::optional<std::string>& parsed, std::string_view text)
+{
+    return parsed ? '\0' + *parsed : '\1' + std::string(text);
+}
+
+} // namespace
 
 bool IsSortableColumn(int column)
 {
-    return SortFieldOfColumn(column).has_value();
+    return column >= 0 && column < ColumnCount;
 }
 
 std::string SortKey(PacketKind kind, std::span<const std::uint8_t> reply, PacketField field)
@@ -45,14 +71,23 @@ int CompareSortKeys(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : 1;
 }
 
-int CompareEntries(const DeviceEntry& a, const DeviceEntry& b, int column, int ascending)
+std::string ColumnSortKey(int column, const DeviceEntry* entry, std::string_view text, int number)
 {
-    const auto field = SortFieldOfColumn(column);
-    if (!field)
-        return 0;
-    const std::string keyA = SortKey(a.kind, a.reply, *field);
-    const std::string keyB = SortKey(b.kind, b.reply, *field);
-    return ascending ? CompareSortKeys(keyA, keyB) : CompareSortKeys(keyB, keyA);
+    switch (column) {
+    case ColumnNo: {
+        const auto value = static_cast<std::uint32_t>(number);
+        return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+                static_cast<char>(value)};
+    }
+    case ColumnDeviceName:
+        return entry ? SortKey(entry->kind, entry->reply, PacketField::ModelName) : std::string(text);
+    case ColumnIp:
+        return ParsedOrText(Numbers(text, ".", 4, 10, 255), text);
+    case ColumnMac:
+        return ParsedOrText(Numbers(text, ":-", 6, 16, 255), text);
+    default:
+        return std::string(text);
+    }
 }
 
 } // namespace Netrove

@@ -15,6 +15,10 @@ QRect AnchoredGeometry(const QRect& templateRect, Anchor anchor, const QSize& gr
         return templateRect.translated(dx, dy);
     case Anchor::Grow:
         return templateRect.adjusted(0, 0, dx, dy);
+    case Anchor::GrowWide:
+        return templateRect.adjusted(0, 0, dx, 0);
+    case Anchor::TopRight:
+        return templateRect.translated(dx, 0);
     }
     return templateRect;
 }

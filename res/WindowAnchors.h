@@ -11,6 +11,8 @@ enum class Anchor
     TopLeft,     // stays where the template puts it
     BottomRight, // keeps its distance to the window's bottom and right edges
     Grow,        // keeps its distances to all four edges: takes every pixel the window gains
+    GrowWide,    // keeps its place and height, and takes every pixel of width the window gains
+    TopRight,    // keeps its distance to the window's top and right edges
 };
 
 // Where a control with the template's rectangle goes when its window is `growth` larger than the

@@ -3,7 +3,10 @@
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "engine/DeviceEngine.h"
+#include "tests/AccessibleName.h"
+#include "tests/FileDialogAnswerer.h"
 #include "tests/app/MainWindowControls.h"
+#include "tests/devicelist/CsvReader.h"
 #include "tests/engine/FakeChannel.h"
 #include "tests/lab/BoxAnswerer.h"
 
@@ -12,8 +15,10 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -307,6 +312,82 @@ private slots:
         QCOMPARE(MainWindow::ExitButton(dlg)->geometry(), exit.translated(growth.width(), growth.height()));
         if (const QString path = qEnvironmentVariable("NETROVE_SCREENSHOT"); !path.isEmpty())
             QVERIFY(dlg.grab().save(path));
+    }
+
+    // The filter narrows the list as it is typed and as answers keep arriving; the status line counts
+    // every device heard, the label beside the filter those shown.
+    void filterNarrowsTheListAsAnswersArrive()
+    {
+        auto channel = Quiet();
+        FakeChannel* devices = channel.get();
+        CNetroveDlg dlg(std::move(channel));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        const auto answer = [&](const char* mac, const char* ip) {
+            std::vector<ReceivedDatagram> batch;
+            batch.push_back(FakeChannel::Datagram(DiscoveryChannel::Camera, dlg.Engine().Tag(), 11,
+                                                  QString::fromLatin1(mac), QString::fromLatin1(ip)));
+            devices->Deliver(DiscoveryChannel::Camera, std::move(batch));
+        };
+        answer("00:1A:2B:00:00:01", "192.168.1.64");
+        answer("00:1A:2B:00:00:02", "192.168.1.64");
+        answer("00:1A:2B:00:01:03", "192.168.1.103");
+        auto* filter = dlg.findChild<QLineEdit*>(u"editFilter"_qs);
+        auto* shown = dlg.findChild<QLabel*>(u"staticShown"_qs);
+        CNetroveListCtrl* list = MainWindow::List(dlg);
+        QCOMPARE(AccessibleName(filter), u"Filter"_qs);
+        QCOMPARE(filter->placeholderText(), u"Filter"_qs);
+        QVERIFY(shown->text().isEmpty());
+
+        QTest::keyClick(&dlg, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(filter->hasFocus());
+        QTest::keyClicks(filter, u"00-1a-2b-00-00"_qs);
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(shown->text(), u"2 of 3 shown"_qs);
+        QCOMPARE(AccessibleName(shown), shown->text());
+        answer("00:1A:2B:00:00:04", "192.168.1.104");
+        answer("00:1A:2B:00:02:05", "192.168.1.105");
+        QCOMPARE(shown->text(), u"3 of 5 shown"_qs);
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), u"Scan 5 Items"_qs);
+        QCOMPARE(list->Rows().Text(list->SourceRow(list->model()->index(2, 0)), ColumnMac),
+                 u"00:1A:2B:00:00:04"_qs);
+
+        // A chosen row that more typing hides is chosen no more.
+        const QModelIndex fourth =
+            list->ShownIndex(list->Rows().FindRowByMac(u"00:1A:2B:00:00:04"_qs), ColumnIp);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(fourth).center());
+        QVERIFY(MainWindow::AutoSetButton(dlg)->isEnabled());
+        QVERIFY(dlg.Engine().ListHeld());
+        QTest::keyClicks(filter, u"-01"_qs);
+        QCOMPARE(shown->text(), u"1 of 5 shown"_qs);
+        QCOMPARE(list->SelectedRow(), -1);
+        QVERIFY(!MainWindow::AutoSetButton(dlg)->isEnabled());
+        QVERIFY(!dlg.Engine().ListHeld());
+
+        // Escape empties the field and shows every row; the window stays.
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QVERIFY(filter->text().isEmpty());
+        QVERIFY(shown->text().isEmpty());
+        QCOMPARE(list->model()->rowCount(), 5);
+        QVERIFY(dlg.isVisible());
+
+        // The devices that still share their address, saved as shown.
+        dlg.findChild<QCheckBox*>(u"checkSharedIp"_qs)->click();
+        QCOMPARE(shown->text(), u"2 of 5 shown"_qs);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"shared.csv"_qs);
+        FileDialogAnswerer answerer(path);
+        dlg.OnSaveList();
+        QCOMPARE(answerer.Title(), u"Save List (2 of 5 shown)"_qs);
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QList<QStringList> records;
+        QString error;
+        QVERIFY2(Test::ReadCsv(saved.readAll(), records, error), qPrintable(error));
+        QCOMPARE(records.size(), 3);
+        const qsizetype mac = records[0].indexOf(u"MAC Address"_qs);
+        QCOMPARE(records[1][mac], u"00:1A:2B:00:00:01"_qs);
+        QCOMPARE(records[2][mac], u"00:1A:2B:00:00:02"_qs);
     }
 
 private:

@@ -25,6 +25,7 @@ private slots:
         QTest::newRow("both families") << u"search --cameras --recorders"_qs << u"exclude each other"_qs;
         QTest::newRow("both protocols") << u"search --ipv4 --ipv6"_qs << u"exclude each other"_qs;
         QTest::newRow("recorders over IPv6") << u"search --recorders --ipv6"_qs << u"IPv4 only"_qs;
+        QTest::newRow("filter without text") << u"search --filter"_qs << u"--filter"_qs;
         QTest::newRow("set without MAC") << u"set --password x --dhcp"_qs << u"MAC address is missing"_qs;
         QTest::newRow("set without mode") << u"set 02:00:00:00:00:01 --password x"_qs << u"choose one of"_qs;
         QTest::newRow("two modes") << u"set M --password x --dhcp --auto"_qs << u"choose one of"_qs;
@@ -70,12 +71,15 @@ private slots:
                 plain.command->ipv6);
 
         const CliParse narrow = ParseCliArguments({u"search"_qs, u"--cameras"_qs, u"--ipv6"_qs,
-                                                   u"--format"_qs, u"json"_qs, u"--timeout"_qs, u"1500"_qs});
+                                                   u"--format"_qs, u"json"_qs, u"--timeout"_qs, u"1500"_qs,
+                                                   u"--filter"_qs, u"gate 00-1a"_qs, u"--shared-ip"_qs});
         QVERIFY2(narrow.command, qPrintable(narrow.error));
         QCOMPARE(narrow.command->timeoutMs, 1500);
         QCOMPARE(narrow.command->format, CliFormat::Json);
         QVERIFY(narrow.command->cameras && !narrow.command->recorders);
         QVERIFY(!narrow.command->ipv4 && narrow.command->ipv6);
+        QCOMPARE(narrow.command->filter, u"gate 00-1a"_qs);
+        QVERIFY(narrow.command->sharedIpOnly && !plain.command->sharedIpOnly);
     }
 
     void setTakesItsOptions()

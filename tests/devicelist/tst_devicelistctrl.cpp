@@ -132,8 +132,7 @@ private slots:
     void toggleSort_data();
     void toggleSort();
     void searchResetKeepsTheListsSort();
-    void nonSortableColumnChangesNothingOnScreen();
-    void headerClickOnNonSortableColumnKeepsIndicator();
+    void headerClickSortsEveryColumn();
     void rowAfterSortIsAppendedWithNextNumber();
     void replacementByMacKeepsPosition();
     void findRowByMac_data();
@@ -165,19 +164,17 @@ void TestDeviceListCtrl::toggleSort_data()
     const QString b = QString::fromLatin1(kSecond.ip);
     const QString c = QString::fromLatin1(kThird.ip);
 
-    QTest::newRow("first click ascending") << QList<int>{5} << 5 << 1 << 5 << 1 << QStringList{b, a, c};
-    QTest::newRow("second click descending") << QList<int>{5, 5} << 5 << 0 << 5 << 0 << QStringList{c, a, b};
-    QTest::newRow("third click ascending") << QList<int>{5, 5, 5} << 5 << 1 << 5 << 1 << QStringList{b, a, c};
-    QTest::newRow("another sortable column starts ascending")
+    // IP addresses sort by their four numbers: 10.0.0.20, 10.0.0.100, 192.168.0.9.
+    QTest::newRow("first click ascending") << QList<int>{5} << 5 << 1 << 5 << 1 << QStringList{a, b, c};
+    QTest::newRow("second click descending") << QList<int>{5, 5} << 5 << 0 << 5 << 0 << QStringList{c, b, a};
+    QTest::newRow("third click ascending") << QList<int>{5, 5, 5} << 5 << 1 << 5 << 1 << QStringList{a, b, c};
+    QTest::newRow("another column starts ascending")
         << QList<int>{5, 5, 1} << 1 << 1 << 1 << 1 << QStringList{b, c, a};
     QTest::newRow("by MAC") << QList<int>{4} << 4 << 1 << 4 << 1 << QStringList{b, c, a};
-    QTest::newRow("non-sortable click is remembered")
-        << QList<int>{5, 3, 5} << 5 << 1 << 5 << 1 << QStringList{b, a, c};
-    QTest::newRow("non-sortable click keeps rows and header")
-        << QList<int>{5, 5, 7} << 7 << 1 << 5 << 0 << QStringList{c, a, b};
-    QTest::newRow("No column does not sort") << QList<int>{0} << 0 << 1 << -1 << 1 << QStringList{a, b, c};
-    QTest::newRow("second click on non-sortable flips only the state")
-        << QList<int>{2, 2} << 2 << 0 << -1 << 1 << QStringList{a, b, c};
+    QTest::newRow("equal texts keep their order")
+        << QList<int>{5, 5, 3} << 3 << 1 << 3 << 1 << QStringList{c, b, a};
+    QTest::newRow("No by number, then back")
+        << QList<int>{5, 5, 0, 0} << 0 << 0 << 0 << 0 << QStringList{a, b, c};
 }
 
 void TestDeviceListCtrl::toggleSort()
@@ -202,8 +199,7 @@ void TestDeviceListCtrl::toggleSort()
     // The entries travel with their rows.
     QCOMPARE(EntryIps(list), ips);
     QCOMPARE(ColumnTexts(list, ColumnNo), Numbers(3));
-    // Column 0 is never drawn with a triangle; -1 is no sort at all.
-    QCOMPARE(list.Header().SortTriangleColumn(), headerColumn > 0 ? headerColumn : -1);
+    QCOMPARE(list.Header().SortTriangleColumn(), headerColumn);
 }
 
 void TestDeviceListCtrl::searchResetKeepsTheListsSort()
@@ -212,7 +208,7 @@ void TestDeviceListCtrl::searchResetKeepsTheListsSort()
     AddThree(list);
     list.ToggleSort(ColumnIp);
 
-    list.Header().SetSortIndicator(0, 0);
+    list.Header().SetSortIndicator(-1, 0);
     QCOMPARE(list.Header().SortTriangleColumn(), -1);
     QCOMPARE(list.m_nSortColumn, int(ColumnIp));
     QCOMPARE(list.m_bSortAscending, 1);
@@ -220,31 +216,13 @@ void TestDeviceListCtrl::searchResetKeepsTheListsSort()
     list.ToggleSort(ColumnIp);
     QCOMPARE(list.m_bSortAscending, 0);
     QCOMPARE(ColumnTexts(list, ColumnIp),
-             (QStringList{QStringLiteral("192.168.0.9"), QStringLiteral("10.0.0.20"),
-                          QStringLiteral("10.0.0.100")}));
+             (QStringList{QStringLiteral("192.168.0.9"), QStringLiteral("10.0.0.100"),
+                          QStringLiteral("10.0.0.20")}));
     QCOMPARE(list.Header().SortTriangleColumn(), int(ColumnIp));
     QCOMPARE(list.Header().m_bSortAscending, 0);
 }
 
-void TestDeviceListCtrl::nonSortableColumnChangesNothingOnScreen()
-{
-    CNetroveListCtrl list;
-    // Numbers a sort would rewrite; a column that does not sort must leave them.
-    list.Rows().InsertDeviceRow(0, MakeRow(PacketKind::KindCamera, kThird, 7));
-    list.Rows().InsertDeviceRow(1, MakeRow(PacketKind::KindCamera, kFirst, 3));
-
-    for (int column : {0, 2, 3, 6, 7}) {
-        list.SortColumn(column, 1);
-        QCOMPARE(list.m_nSortColumn, column);
-        QCOMPARE(ColumnTexts(list, ColumnNo), (QStringList{QStringLiteral("  7"), QStringLiteral("  3")}));
-        QCOMPARE(ColumnTexts(list, ColumnIp),
-                 (QStringList{QString::fromLatin1(kThird.ip), QString::fromLatin1(kFirst.ip)}));
-        QCOMPARE(list.Header().m_nSortColumn, -1);
-        QCOMPARE(list.Header().SortTriangleColumn(), -1);
-    }
-}
-
-void TestDeviceListCtrl::headerClickOnNonSortableColumnKeepsIndicator()
+void TestDeviceListCtrl::headerClickSortsEveryColumn()
 {
     CNetroveListCtrl list;
     AddThree(list);
@@ -267,9 +245,9 @@ void TestDeviceListCtrl::headerClickOnNonSortableColumnKeepsIndicator()
     for (int column : {int(ColumnMode), int(ColumnNo)}) {
         click(column);
         QCOMPARE(list.m_nSortColumn, column);
-        QCOMPARE(header.SortTriangleColumn(), int(ColumnIp));
+        QCOMPARE(header.SortTriangleColumn(), column);
         QCOMPARE(header.m_bSortAscending, 1);
-        QVERIFY(!header.IsOwnerDrawn(column));
+        QVERIFY(header.IsOwnerDrawn(column));
     }
 
     click(ColumnIp);
@@ -301,10 +279,11 @@ void TestDeviceListCtrl::replacementByMacKeepsPosition()
 {
     CNetroveListCtrl list;
     AddThree(list);
-    list.ToggleSort(ColumnIp); // 10.0.0.100, 10.0.0.20, 192.168.0.9
+    list.ToggleSort(ColumnIp);
+    list.ToggleSort(ColumnIp); // 192.168.0.9, 10.0.0.100, 10.0.0.20
 
     // The device in the middle answers again with a new address.
-    const Device again{"b-cam", kFirst.mac, "10.0.0.55"};
+    const Device again{"C-nvr", kSecond.mac, "10.0.0.55"};
     const int position = list.Rows().FindRowByMac(QString::fromLatin1(again.mac));
     QCOMPARE(position, 1);
     list.Rows().RemoveDeviceRow(position);
@@ -312,12 +291,12 @@ void TestDeviceListCtrl::replacementByMacKeepsPosition()
     QCOMPARE(list.Rows().InsertDeviceRow(position, MakeRow(PacketKind::KindCamera, again, position + 1)),
              position);
 
-    const QStringList ips{QStringLiteral("10.0.0.100"), QStringLiteral("10.0.0.55"),
-                          QStringLiteral("192.168.0.9")};
+    const QStringList ips{QStringLiteral("192.168.0.9"), QStringLiteral("10.0.0.55"),
+                          QStringLiteral("10.0.0.20")};
     QCOMPARE(ColumnTexts(list, ColumnIp), ips);
     QCOMPARE(EntryIps(list), ips);
     QCOMPARE(ColumnTexts(list, ColumnNo), Numbers(3));
-    QCOMPARE(list.Rows().FindRowByMac(QString::fromLatin1(kFirst.mac)), 1);
+    QCOMPARE(list.Rows().FindRowByMac(QString::fromLatin1(kSecond.mac)), 1);
 }
 
 void TestDeviceListCtrl::findRowByMac_data()
@@ -483,7 +462,8 @@ void TestDeviceListCtrl::selectionFollowsItsDeviceAcrossSort()
     list.selectRow(0); // 10.0.0.20
     QCOMPARE(list.SelectedRow(), 0);
     list.ToggleSort(ColumnIp);
-    QCOMPARE(list.SelectedRow(), 1);
+    list.ToggleSort(ColumnIp); // 192.168.0.9, 10.0.0.100, 10.0.0.20
+    QCOMPARE(list.SelectedRow(), 2);
     QCOMPARE(list.Rows().Text(list.SelectedRow(), ColumnIp), QString::fromLatin1(kFirst.ip));
 
     list.clearSelection();

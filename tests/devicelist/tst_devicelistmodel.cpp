@@ -121,6 +121,8 @@ private slots:
     void conflictsFollowEveryChange();
     void markedCellsAreDrawnAgain();
     void tooltipsNameTheAdapter();
+    void filterShowsRowsOfEveryWord_data();
+    void filterShowsRowsOfEveryWord();
 };
 
 void TestDeviceListModel::batchesListAsOneReplyAtATime_data()
@@ -423,5 +425,65 @@ void TestDeviceListModel::tooltipsNameTheAdapter()
     QCOMPARE(model.index(1, ColumnNo).data(Qt::AccessibleDescriptionRole).toString(), u"lab1, 10.0.5.7"_qs);
 }
 
+void TestDeviceListModel::filterShowsRowsOfEveryWord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("sharedOnly");
+    QTest::addColumn<QStringList>("shown"); // the last two digits of the MACs shown
+
+    const auto row = [](const char* text, bool shared, QStringList shown) {
+        QTest::newRow(text) << QString::fromUtf8(text) << shared << shown;
+    };
+    row("", false, {u"05"_qs, u"06"_qs, u"07"_qs, u"01"_qs});
+    row("001a2b000005", false, {u"05"_qs});
+    row("00-1A-2B", false, {u"05"_qs, u"06"_qs, u"07"_qs});
+    row("2b:00:00:05", false, {u"05"_qs});
+    row("gate", false, {u"05"_qs});
+    row("  Gate   north ", false, {u"05"_qs});
+    row("192.168.1.7", false, {u"05"_qs});
+    row("nc-210 static", false, {u"05"_qs, u"01"_qs});
+    row("nc-210 roof", false, {});
+    row("dynamic", false, {u"06"_qs});
+    row("ipv6", false, {u"07"_qs});
+    row("https", false, {u"07"_qs});
+    row("GÄSTE", false, {u"01"_qs});
+    row("words across columns: 210gate", false, {});
+    row("", true, {u"06"_qs, u"07"_qs});
+    row("recorder", true, {u"06"_qs});
+    row("gate", true, {});
+}
+
+void TestDeviceListModel::filterShowsRowsOfEveryWord()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, sharedOnly);
+    QFETCH(QStringList, shown);
+    DeviceListModel model;
+    const auto add = [&model](QStringList texts) {
+        NewDeviceRow row = Reply(texts[3] + QLatin1Char('=') + texts[4]);
+        for (int column = ColumnDeviceName; column < ColumnCount; ++column)
+            row.texts[column] = texts[column - 1];
+        std::vector<NewDeviceRow> batch;
+        batch.push_back(std::move(row));
+        model.AddReplies(std::move(batch));
+    };
+    add({u"NC-210"_qs, u"Gate north"_qs, u"Static"_qs, u"00:1A:2B:00:00:05"_qs, u"192.168.1.70"_qs,
+         u"IPv4"_qs, u"http://192.168.1.70"_qs});
+    add({u"NR-1600"_qs, u"Main recorder"_qs, u"Dynamic"_qs, u"00:1A:2B:00:00:06"_qs, u"192.168.1.64"_qs,
+         u"IPv4"_qs, QString()});
+    add({u"NC-620"_qs, u"Roof"_qs, u"PPPoE"_qs, u"00:1A:2B:00:01:07"_qs, u"192.168.1.64"_qs, u"IPv6"_qs,
+         u"https://[fe80::7]"_qs});
+    add({u"NC-210"_qs, u"Gäste"_qs, u"Static"_qs, u"AA:BB:CC:00:00:01"_qs, u"10.0.0.7"_qs, u"IPv4"_qs,
+         QString()});
+    const DeviceFilter filter(text.startsWith(u"words across"_qs) ? u"210gate"_qs : text, sharedOnly);
+    QStringList matching;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.RowMatches(row, filter))
+            matching << model.Text(row, ColumnMac).right(2);
+    }
+    QCOMPARE(matching, shown);
+}
+
 QTEST_GUILESS_MAIN(TestDeviceListModel)
+
 #include "tst_devicelistmodel.moc"

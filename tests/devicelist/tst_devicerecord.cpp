@@ -466,9 +466,11 @@ void TestDeviceRecord::listRecordsFollowTheListOrder()
         QVERIFY(one);
         QCOMPARE(DeviceRecordFields(*one), DeviceRecordFields(records[row]));
     }
+    // Descending by address: the one without an address first, then 10.0.0.30, 10.0.0.4, 0.0.0.0.
+    QCOMPARE(records[0].sameIpAddressAs, QStringList{});
     QCOMPARE(records[1].sameIpAddressAs, (QStringList{u"02:00:00:00:00:0C"_qs, u"02:00:00:00:00:10"_qs}));
-    QCOMPARE(records[4].sameIpAddressAs, QStringList{u"02:00:00:00:00:0F"_qs});
-    QCOMPARE(records[6].sameIpAddressAs, QStringList{});
+    QCOMPARE(records[4].sameIpAddressAs, QStringList{});
+    QCOMPARE(records[5].sameIpAddressAs, QStringList{u"02:00:00:00:00:0F"_qs});
     QVERIFY(!DeviceListRecord(rows, rows.rowCount()));
     QVERIFY(!DeviceListRecord(rows, -1));
 }

@@ -298,7 +298,7 @@ void TestHeaderCtrl::longTitleEndsWithEllipsis()
 }
 
 // Marked columns stay drawn here, on the face with their title; only the sort column has a triangle,
-// and after a search (column 0) none has.
+// and after a search (no column) none has.
 void TestHeaderCtrl::onlyTheSortColumnShowsTheTriangle()
 {
     HeaderUnderTest under({{QStringLiteral("No"), Qt::AlignHCenter, 40},
@@ -307,7 +307,7 @@ void TestHeaderCtrl::onlyTheSortColumnShowsTheTriangle()
     under.header().SetSortIndicator(1, 1);
     under.header().SetSortIndicator(2, 0);
     const QImage sorted = under.Paint();
-    under.header().SetSortIndicator(0, 0);
+    under.header().SetSortIndicator(-1, 0);
     const QImage searched = under.Paint();
 
     const auto hasTriangle = [&under](const QImage& image, int column) {
@@ -398,7 +398,7 @@ void TestHeaderCtrl::unmarkedColumnsKeepThePlatformsDrawing()
                                       {QStringLiteral("Alias"), Qt::AlignHCenter, 100}};
     HeaderUnderTest under(columns);
     under.header().SetSortIndicator(1, 1);
-    under.header().SetSortIndicator(0, 0);
+    under.header().SetSortIndicator(-1, 0);
     const QImage image = under.Paint();
 
     // The same titles in a header of the platform's own, with the same settings.

@@ -22,14 +22,12 @@ std::string ToStd(const QByteArray& bytes)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-DeviceEntry MakeEntry(PacketKind kind, int column, const QByteArray& text)
+// The reply field the tables below put a column's text in.
+PacketField FieldOfColumn(int column)
 {
-    DeviceEntry entry;
-    entry.kind = kind;
-    entry.reply.assign(LongFormSize(kind), 0);
-    if (const auto field = SortFieldOfColumn(column))
-        WriteText(kind, entry.reply, *field, ToStd(text));
-    return entry;
+    return column == 1   ? PacketField::ModelName
+           : column == 4 ? PacketField::MacAddress
+                         : PacketField::IpAddress;
 }
 
 } // namespace
@@ -45,8 +43,9 @@ private slots:
     void keyIsReadInTheRowsLayout();
     void keysCompareAsUnsignedText_data();
     void keysCompareAsUnsignedText();
-    void entriesCompareByColumnAndDirection_data();
-    void entriesCompareByColumnAndDirection();
+    void columnKeys_data();
+    void columnKeys();
+    void numbersAndModels();
 };
 
 void TestSortKeys::sortableColumns_data()
@@ -55,14 +54,14 @@ void TestSortKeys::sortableColumns_data()
     QTest::addColumn<bool>("sortable");
 
     QTest::newRow("none") << -1 << false;
-    QTest::newRow("No") << 0 << false;
+    QTest::newRow("No") << 0 << true;
     QTest::newRow("Device Name") << 1 << true;
-    QTest::newRow("Alias") << 2 << false;
-    QTest::newRow("Mode") << 3 << false;
+    QTest::newRow("Alias") << 2 << true;
+    QTest::newRow("Mode") << 3 << true;
     QTest::newRow("MAC Address") << 4 << true;
     QTest::newRow("IP Address") << 5 << true;
-    QTest::newRow("Protocol") << 6 << false;
-    QTest::newRow("URL") << 7 << false;
+    QTest::newRow("Protocol") << 6 << true;
+    QTest::newRow("URL") << 7 << true;
     QTest::newRow("past the last column") << 8 << false;
 }
 
@@ -123,9 +122,7 @@ void TestSortKeys::keyIsReadInTheRowsLayout()
 
     std::vector<std::uint8_t> reply(LongFormSize(kind), 'B');
     std::copy(fieldBytes.begin(), fieldBytes.end(), reply.begin() + offset);
-    const auto field = SortFieldOfColumn(column);
-    QVERIFY(field.has_value());
-    QCOMPARE(QByteArray::fromStdString(SortKey(kind, reply, *field)), key);
+    QCOMPARE(QByteArray::fromStdString(SortKey(kind, reply, FieldOfColumn(column))), key);
 }
 
 void TestSortKeys::keysCompareAsUnsignedText_data()
@@ -134,10 +131,12 @@ void TestSortKeys::keysCompareAsUnsignedText_data()
     QTest::addColumn<QByteArray>("b");
     QTest::addColumn<int>("order");
 
-    QTest::newRow("IP as text: 100 before 20") << QByteArray("10.0.0.100") << QByteArray("10.0.0.20") << -1;
-    QTest::newRow("IP as text: .10 before .9")
+    QTest::newRow("digits as text: 100 before 20")
+        << QByteArray("10.0.0.100") << QByteArray("10.0.0.20") << -1;
+    QTest::newRow("digits as text: .10 before .9")
         << QByteArray("192.168.0.10") << QByteArray("192.168.0.9") << -1;
-    QTest::newRow("IP as text: dot before digit") << QByteArray("1.0.0.20") << QByteArray("10.0.0.2") << -1;
+    QTest::newRow("digits as text: dot before digit")
+        << QByteArray("1.0.0.20") << QByteArray("10.0.0.2") << -1;
     QTest::newRow("upper case before lower case") << QByteArray("IPC") << QByteArray("ipc") << -1;
     QTest::newRow("Z before a") << QByteArray("Z") << QByteArray("a") << -1;
     QTest::newRow("MAC digits before letters") << QByteArray("00:1A") << QByteArray("00:A1") << -1;
@@ -159,52 +158,52 @@ void TestSortKeys::keysCompareAsUnsignedText()
     QCOMPARE(Sign(CompareSortKeys(ToStd(b), ToStd(a))), -order);
 }
 
-void TestSortKeys::entriesCompareByColumnAndDirection_data()
+void TestSortKeys::columnKeys_data()
 {
-    QTest::addColumn<PacketKind>("kindA");
-    QTest::addColumn<QByteArray>("textA");
-    QTest::addColumn<PacketKind>("kindB");
-    QTest::addColumn<QByteArray>("textB");
     QTest::addColumn<int>("column");
-    QTest::addColumn<int>("ascending");
+    QTest::addColumn<QByteArray>("textA");
+    QTest::addColumn<QByteArray>("textB");
     QTest::addColumn<int>("order");
 
-    const auto cam = PacketKind::KindCamera;
-    const auto v6 = PacketKind::KindCameraIPv6;
-    const auto nvr = PacketKind::KindRecorder;
-
-    QTest::newRow("IP ascending") << cam << QByteArray("10.0.0.100") << cam << QByteArray("10.0.0.20") << 5
-                                  << 1 << -1;
-    QTest::newRow("IP descending swaps")
-        << cam << QByteArray("10.0.0.100") << cam << QByteArray("10.0.0.20") << 5 << 0 << 1;
-    QTest::newRow("model of IPv6 camera against camera")
-        << v6 << QByteArray("IPC-2") << cam << QByteArray("NVR-8") << 1 << 1 << -1;
-    QTest::newRow("model of recorder read in its own layout")
-        << nvr << QByteArray("Z") << cam << QByteArray("B") << 1 << 1 << 1;
-    QTest::newRow("MAC of recorder against IPv6 camera")
-        << nvr << QByteArray("00:0A") << v6 << QByteArray("00:0B") << 4 << 1 << -1;
-    QTest::newRow("MAC descending") << nvr << QByteArray("00:0A") << v6 << QByteArray("00:0B") << 4 << 0 << 1;
-    QTest::newRow("equal keys ascending")
-        << cam << QByteArray("1.1.1.1") << nvr << QByteArray("1.1.1.1") << 5 << 1 << 0;
-    QTest::newRow("equal keys descending")
-        << v6 << QByteArray("1.1.1.1") << nvr << QByteArray("1.1.1.1") << 5 << 0 << 0;
-    QTest::newRow("any non-zero direction is ascending")
-        << cam << QByteArray("A") << cam << QByteArray("B") << 1 << 7 << -1;
+    QTest::newRow("IP by numbers: .9 before .10")
+        << 5 << QByteArray("192.168.1.9") << QByteArray("192.168.1.10") << -1;
+    QTest::newRow("IP by numbers: 2 before 10") << 5 << QByteArray("2.0.0.0") << QByteArray("10.0.0.0") << -1;
+    QTest::newRow("IP with leading zeros")
+        << 5 << QByteArray("192.168.001.005") << QByteArray("192.168.1.5") << 0;
+    QTest::newRow("IP before a text that is none")
+        << 5 << QByteArray("255.255.255.255") << QByteArray("1.2.3") << -1;
+    QTest::newRow("IP out of range is text") << 5 << QByteArray("300.1.1.1") << QByteArray("9.9.9.9") << 1;
+    QTest::newRow("MAC by bytes, case aside")
+        << 4 << QByteArray("00:1a:2B:00:00:0A") << QByteArray("00:1A:2b:00:00:09") << 1;
+    QTest::newRow("MAC with dashes") << 4 << QByteArray("00-1A-2B-00-00-01")
+                                     << QByteArray("00:1A:2B:00:00:02") << -1;
+    QTest::newRow("MAC before one that is none")
+        << 4 << QByteArray("FF:FF:FF:FF:FF:FF") << QByteArray("00:1A") << -1;
+    QTest::newRow("Alias as text") << 2 << QByteArray("Gate") << QByteArray("gate") << -1;
+    QTest::newRow("Mode as text") << 3 << QByteArray("Dynamic") << QByteArray("Static") << -1;
 }
 
-void TestSortKeys::entriesCompareByColumnAndDirection()
+void TestSortKeys::columnKeys()
 {
-    QFETCH(PacketKind, kindA);
-    QFETCH(QByteArray, textA);
-    QFETCH(PacketKind, kindB);
-    QFETCH(QByteArray, textB);
     QFETCH(int, column);
-    QFETCH(int, ascending);
+    QFETCH(QByteArray, textA);
+    QFETCH(QByteArray, textB);
     QFETCH(int, order);
+    const std::string a = ColumnSortKey(column, nullptr, ToStd(textA), 0);
+    const std::string b = ColumnSortKey(column, nullptr, ToStd(textB), 0);
+    QCOMPARE(Sign(CompareSortKeys(a, b)), order);
+    QCOMPARE(Sign(CompareSortKeys(b, a)), -order);
+}
 
-    const DeviceEntry a = MakeEntry(kindA, column, textA);
-    const DeviceEntry b = MakeEntry(kindB, column, textB);
-    QCOMPARE(Sign(CompareEntries(a, b, column, ascending)), order);
+void TestSortKeys::numbersAndModels()
+{
+    // No by the row's number, not its text; Device Name by the reply's whole model field.
+    QCOMPARE(Sign(CompareSortKeys(ColumnSortKey(0, nullptr, {}, 9), ColumnSortKey(0, nullptr, {}, 10))), -1);
+    DeviceEntry a;
+    a.kind = PacketKind::KindRecorder;
+    a.reply.assign(LongFormSize(a.kind), 0);
+    WriteText(a.kind, a.reply, PacketField::ModelName, "NVR-1600-B");
+    QCOMPARE(ColumnSortKey(1, &a, "NVR-1600", 0), std::string("NVR-1600-B"));
 }
 
 QTEST_APPLESS_MAIN(TestSortKeys)
