@@ -2,57 +2,25 @@
 
 #include "discovery/NetworkAdapters.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
-#include <cstring>
 
 namespace Netrove {
 
 namespace {
 
-std::optional<Ipv4Octets> Ipv4OfText(const QString& text)
-{
-    in_addr address{};
-    if (::inet_pton(AF_INET, text.toLatin1().constData(), &address) != 1)
-        return std::nullopt;
-    Ipv4Octets octets{};
-    std::memcpy(octets.data(), &address.s_addr, octets.size());
-    return octets;
-}
-
-// The arrival adapter's addresses that can be a network of devices, on the adapter its setting
-// request leaves on.
-std::vector<const AdapterAddress*> AddressesOfAdapter(const ArrivalAdapter& arrival,
-                                                      std::span<const AdapterAddress> adapters)
-{
-    // Which adapter that is depends only on each address's adapter name and index.
-    std::vector<InterfaceAddress> named(adapters.size());
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        named[i].name = QString::fromStdString(adapters[i].name);
-        named[i].interfaceIndex = adapters[i].interfaceIndex;
-    }
-    const int index = AnsweringAdapterIndex(arrival, named);
-    std::vector<const AdapterAddress*> found;
-    for (const AdapterAddress& adapter : adapters) {
-        if (index > 0 && adapter.interfaceIndex == index && !IsLoopback(adapter.address))
-            found.push_back(&adapter);
-    }
-    return found;
-}
-
+// The address of the arrival adapter that is the devices' network (ArrivalIpv4Addresses): the
+// adapter its setting request leaves on.
 const AdapterAddress* ArrivalAddress(const ArrivalAdapter& arrival, std::span<const AdapterAddress> adapters)
 {
-    const std::vector<const AdapterAddress*> candidates = AddressesOfAdapter(arrival, adapters);
-    if (candidates.empty())
-        return nullptr;
-    if (const std::optional<Ipv4Octets> local = Ipv4OfText(arrival.localAddress)) {
-        for (const AdapterAddress* candidate : candidates) {
-            if (candidate->address == *local)
-                return candidate;
-        }
+    std::vector<InterfaceAddress> listed(adapters.size());
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+        listed[i].name = QString::fromStdString(adapters[i].name);
+        listed[i].interfaceIndex = adapters[i].interfaceIndex;
+        listed[i].family = AF_INET;
+        std::copy(adapters[i].address.begin(), adapters[i].address.end(), listed[i].address.begin());
     }
-    return candidates.front();
+    const std::vector<std::size_t> found = ArrivalIpv4Addresses(arrival, listed);
+    return found.empty() ? nullptr : &adapters[found.front()];
 }
 
 } // namespace

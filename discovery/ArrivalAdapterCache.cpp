@@ -1,5 +1,7 @@
 #include "discovery/ArrivalAdapterCache.h"
 
+#include "discovery/NetworkAdapters.h"
+
 #include <arpa/inet.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -65,8 +67,11 @@ QString SystemAdapterName(int interfaceIndex)
     return QString::fromLocal8Bit(name);
 }
 
-ArrivalAdapterCache::ArrivalAdapterCache(NameOfIndex names)
+ArrivalAdapterCache::ArrivalAdapterCache(NameOfIndex names, NetworksOf networks)
     : m_names(names ? std::move(names) : NameOfIndex(SystemAdapterName))
+    , m_networks(networks ? std::move(networks) : NetworksOf([](const ArrivalAdapter& adapter) {
+        return ArrivalIpv4Networks(adapter, SystemInterfaceAddresses());
+    }))
 {}
 
 const ArrivalAdapter& ArrivalAdapterCache::Find(const ArrivalKey& key)
@@ -83,6 +88,7 @@ const ArrivalAdapter& ArrivalAdapterCache::Find(const ArrivalKey& key)
     entry.adapter.interfaceIndex = key.interfaceIndex;
     entry.adapter.localAddress = AddressText(key);
     entry.adapter.name = m_names(key.interfaceIndex);
+    entry.adapter.ipv4Networks = m_networks(entry.adapter);
     m_entries.push_back(std::move(entry));
     return m_entries.back().adapter;
 }

@@ -28,16 +28,19 @@ std::optional<ArrivalKey> ReadArrivalKey(const msghdr& header);
 
 // Turns arrival keys into ArrivalAdapter values whose texts are shared: thousands of answers come in
 // on a handful of adapters, and each gets a copy of the same strings rather than strings of its own.
-// An index not seen before asks the system for the adapter's name. Used by one thread only.
+// A key not seen before asks the system for the adapter's name and its IPv4 networks. Used by one
+// thread only.
 class ArrivalAdapterCache final
 {
 public:
     using NameOfIndex = std::function<QString(int)>;
+    using NetworksOf = std::function<QList<Ipv4Network>(const ArrivalAdapter&)>;
     // Beyond this many adapter and address pairs the cache starts afresh.
     static constexpr std::size_t kLimit = 64;
 
-    // names: the adapter's name for an index; the system's by default.
-    explicit ArrivalAdapterCache(NameOfIndex names = {});
+    // names: the adapter's name for an index; networks: this computer's IPv4 networks on the adapter
+    // named so (ArrivalIpv4Networks). The system's by default.
+    explicit ArrivalAdapterCache(NameOfIndex names = {}, NetworksOf networks = {});
 
     const ArrivalAdapter& Find(const ArrivalKey& key);
     void Clear() { m_entries.clear(); }
@@ -51,6 +54,7 @@ private:
     };
 
     NameOfIndex m_names;
+    NetworksOf m_networks;
     std::vector<Entry> m_entries;
 };
 

@@ -1,5 +1,6 @@
 #include "discovery/NetworkAdapters.h"
 
+#include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -92,6 +93,40 @@ int AnsweringAdapterIndex(const ArrivalAdapter& arrival, std::span<const Interfa
     }
     // Gone, or without a name: its own index, and the system reports what became of it.
     return arrival.interfaceIndex;
+}
+
+std::vector<std::size_t> ArrivalIpv4Addresses(const ArrivalAdapter& arrival,
+                                              std::span<const InterfaceAddress> addresses)
+{
+    const int index = AnsweringAdapterIndex(arrival, addresses);
+    in_addr local{};
+    const bool haveLocal = ::inet_pton(AF_INET, arrival.localAddress.toLatin1().constData(), &local) == 1;
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        const InterfaceAddress& entry = addresses[i];
+        // The loopback network 127.0.0.0/8 is never the devices' network.
+        if (index <= 0 || entry.interfaceIndex != index || entry.family != AF_INET || entry.address[0] == 127)
+            continue;
+        if (haveLocal && std::memcmp(entry.address.data(), &local, 4) == 0)
+            found.insert(found.begin(), i);
+        else
+            found.push_back(i);
+    }
+    return found;
+}
+
+QList<Ipv4Network> ArrivalIpv4Networks(const ArrivalAdapter& arrival,
+                                       std::span<const InterfaceAddress> addresses)
+{
+    QList<Ipv4Network> networks;
+    for (const std::size_t i : ArrivalIpv4Addresses(arrival, addresses)) {
+        Ipv4Network network;
+        std::copy_n(addresses[i].address.begin(), network.address.size(), network.address.begin());
+        if (addresses[i].prefixLength > 0)
+            network.prefixLength = addresses[i].prefixLength;
+        networks.append(network);
+    }
+    return networks;
 }
 
 } // namespace Netrove

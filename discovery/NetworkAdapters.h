@@ -47,4 +47,13 @@ std::vector<SearchAdapter> SearchAdapters(std::span<const InterfaceAddress> addr
 // 0 when the answer's adapter is not known: the request then leaves as the system routes it.
 int AnsweringAdapterIndex(const ArrivalAdapter& arrival, std::span<const InterfaceAddress> addresses);
 
+// Where among `addresses` this computer's IPv4 addresses on the adapter a device answered on are
+// (AnsweringAdapterIndex), loopback aside: the one the answer was sent to first (arrival.localAddress),
+// then the others in the system's order. Empty when that adapter has none or is not known.
+std::vector<std::size_t> ArrivalIpv4Addresses(const ArrivalAdapter& arrival,
+                                              std::span<const InterfaceAddress> addresses);
+// Their networks, in the same order; an address without a mask counts as a network of its own (/32).
+QList<Ipv4Network> ArrivalIpv4Networks(const ArrivalAdapter& arrival,
+                                       std::span<const InterfaceAddress> addresses);
+
 } // namespace Netrove

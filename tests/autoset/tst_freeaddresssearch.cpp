@@ -317,7 +317,7 @@ void TestFreeAddressSearch::searchNetwork_data()
     const std::vector adapters{lo, lab0, lab1};
     const std::vector<Ipv4Octets> byName{{127, 0, 1, 1}, {192, 168, 1, 10}};
     const auto arrival = [](int index, const char* name, const char* address) {
-        return ArrivalAdapter{index, QString::fromLatin1(name), QString::fromLatin1(address)};
+        return ArrivalAdapter{index, QString::fromLatin1(name), QString::fromLatin1(address), {}};
     };
 
     QTest::newRow("the adapter the answer came in on")

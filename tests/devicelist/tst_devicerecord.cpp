@@ -200,7 +200,7 @@ void TestDeviceRecord::fields_data()
 
     Reply dhcp;
     dhcp.mode = 1;
-    dhcp.arrival = {3, u"lab0"_qs, u"192.168.1.10"_qs};
+    dhcp.arrival = {3, u"lab0"_qs, u"192.168.1.10"_qs, {}};
     expected = camera;
     expected[3] = u"Dynamic"_qs;
     QTest::newRow("camera: DHCP, adapter known")

@@ -1,5 +1,5 @@
-// Which adapters a search goes out on, and which one a setting request leaves on, from adapter
-// lists made up here; nothing is sent.
+// Which adapters a search goes out on, which one a setting request leaves on, and whether a device
+// lies in this computer's network on its adapter, from adapter lists made up here; nothing is sent.
 
 #include "discovery/NetworkAdapters.h"
 
@@ -14,7 +14,7 @@ namespace {
 
 constexpr unsigned kUp = IFF_UP | IFF_BROADCAST | IFF_RUNNING | IFF_MULTICAST;
 
-InterfaceAddress Address(const char* name, int index, unsigned flags, const char* address)
+InterfaceAddress Address(const char* name, int index, unsigned flags, const char* address, int prefix = 0)
 {
     InterfaceAddress entry;
     entry.name = QString::fromLatin1(name);
@@ -22,6 +22,7 @@ InterfaceAddress Address(const char* name, int index, unsigned flags, const char
     entry.flags = flags;
     entry.family = QByteArray(address).contains(':') ? AF_INET6 : AF_INET;
     ::inet_pton(entry.family, address, entry.address.data());
+    entry.prefixLength = prefix;
     return entry;
 }
 
@@ -30,14 +31,14 @@ InterfaceAddress Address(const char* name, int index, unsigned flags, const char
 const std::vector<InterfaceAddress> kLaptop{
     Address("lo", 1, IFF_UP | IFF_LOOPBACK | IFF_RUNNING, "127.0.0.1"),
     Address("lo", 1, IFF_UP | IFF_LOOPBACK | IFF_RUNNING, "::1"),
-    Address("eth0", 2, kUp, "192.168.1.10"),
-    Address("eth0", 2, kUp, "192.168.1.11"),
+    Address("eth0", 2, kUp, "192.168.1.10", 24),
+    Address("eth0", 2, kUp, "192.168.1.11", 24),
     Address("eth0", 2, kUp, "2001:db8::10"),
     Address("eth0", 2, kUp, "fe80::1"),
     Address("wlan0", 3, IFF_BROADCAST | IFF_MULTICAST, "10.1.1.5"),
     Address("wlan0", 3, IFF_BROADCAST | IFF_MULTICAST, "fe80::3"),
     Address("usb0", 4, kUp, "fe80::4"),
-    Address("usb0", 4, kUp, "10.0.5.7"),
+    Address("usb0", 4, kUp, "10.0.5.7", 16),
     Address("tun0", 5, IFF_UP | IFF_POINTOPOINT | IFF_RUNNING, "2001:db8:5::1"),
 };
 
@@ -120,6 +121,66 @@ private slots:
         arrival.interfaceIndex = arrivalIndex;
         arrival.name = arrivalName;
         QCOMPARE(AnsweringAdapterIndex(arrival, kLaptop), expected);
+    }
+
+    // The network rule: the device's address against the networks of the adapter it answered on.
+    void inNetwork_data()
+    {
+        QTest::addColumn<std::vector<InterfaceAddress>>("addresses");
+        QTest::addColumn<QString>("adapter");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("network");  // the one a marked row names
+        QTest::addColumn<QString>("expected"); // "yes", "no", or "" for no verdict
+
+        const auto row = [](const char* name, const std::vector<InterfaceAddress>& addresses,
+                            const char* adapter, const char* local, const char* ip, const char* network,
+                            const char* expected) {
+            QTest::newRow(name) << addresses << QString::fromLatin1(adapter) << QString::fromLatin1(local)
+                                << QString::fromLatin1(ip) << QString::fromLatin1(network)
+                                << QString::fromLatin1(expected);
+        };
+        row("in the prefix", kLaptop, "usb0", "10.0.5.7", "10.0.200.9", "10.0.5.7/16", "yes");
+        row("out of the prefix", kLaptop, "usb0", "10.0.5.7", "192.0.0.64", "10.0.5.7/16", "no");
+        row("in another adapter's network", kLaptop, "usb0", "10.0.5.7", "192.168.1.64", "10.0.5.7/16", "no");
+        // An answer over IPv6 is held against the adapter's IPv4 networks just the same.
+        row("answered over IPv6", kLaptop, "usb0", "fe80::4", "10.0.9.9", "10.0.5.7/16", "yes");
+        // Of two addresses the one the answer was sent to is named; either network holds the device.
+        row("second address", kLaptop, "eth0", "192.168.1.11", "192.168.1.64", "192.168.1.11/24", "yes");
+        row("network address", kLaptop, "usb0", "10.0.5.7", "10.0.0.0", "10.0.5.7/16", "no");
+        row("broadcast address", kLaptop, "usb0", "10.0.5.7", "10.0.255.255", "10.0.5.7/16", "no");
+        const std::vector<InterfaceAddress> p2p{Address("ptp0", 6, kUp, "10.9.0.0", 31)};
+        row("/31: both ends", p2p, "ptp0", "10.9.0.0", "10.9.0.1", "10.9.0.0/31", "yes");
+        row("/31: out", p2p, "ptp0", "10.9.0.0", "10.9.0.2", "10.9.0.0/31", "no");
+        const std::vector<InterfaceAddress> host{Address("vpn0", 7, kUp, "10.8.0.5", 32)};
+        row("/32", host, "vpn0", "10.8.0.5", "10.8.0.6", "10.8.0.5/32", "no");
+        const std::vector<InterfaceAddress> all{Address("big0", 8, kUp, "10.1.1.1", 1)};
+        row("0.0.0.0", all, "big0", "10.1.1.1", "0.0.0.0", "10.1.1.1/1", "no");
+        const std::vector<InterfaceAddress> linkLocal{Address("eth1", 9, kUp, "169.254.7.7", 16)};
+        row("169.254/16", linkLocal, "eth1", "169.254.7.7", "169.254.3.3", "169.254.7.7/16", "no");
+        row("adapter without IPv4", kLaptop, "tun0", "2001:db8:5::1", "0.0.0.0", "", "");
+        row("adapter not known", kLaptop, "", "", "192.0.0.64", "", "");
+        row("no address", kLaptop, "usb0", "10.0.5.7", "", "10.0.5.7/16", "");
+    }
+
+    void inNetwork()
+    {
+        QFETCH(std::vector<InterfaceAddress>, addresses);
+        QFETCH(QString, adapter);
+        QFETCH(QString, local);
+        QFETCH(QString, ip);
+        QFETCH(QString, network);
+        QFETCH(QString, expected);
+        ArrivalAdapter arrival;
+        for (const InterfaceAddress& a : addresses)
+            if (a.name == adapter)
+                arrival.interfaceIndex = a.interfaceIndex;
+        arrival.name = adapter;
+        arrival.localAddress = local;
+        const QList<Ipv4Network> networks = ArrivalIpv4Networks(arrival, addresses);
+        QCOMPARE(networks.isEmpty() ? QString() : networks.first().AddressText(), network);
+        const std::optional<bool> in = InIpv4Networks(ip.toStdString(), networks);
+        QCOMPARE(in ? QString::fromLatin1(*in ? "yes" : "no") : QString(), expected);
     }
 
     void systemList()
