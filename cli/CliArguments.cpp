@@ -27,12 +27,14 @@ const QString kOverview = QStringLiteral(
 
 const QString kSearchHelp = QStringLiteral(
     "usage: netrove-cli search [--timeout MS] [--format table|csv|json] [--cameras|--recorders]\n"
-    "                          [--ipv4|--ipv6] [--filter TEXT] [--shared-ip]\n"
+    "                          [--ipv4|--ipv6] [--filter TEXT] [--shared-ip] [--outside-network]\n"
     "\n"
     "Searches once and prints every device that answered within the time, in the order they\n"
     "answered: kind, model, alias, mode, MAC, IP address, subnet mask, gateway, protocol, web\n"
     "address, its service ports, whether it may be set, the adapter and local address it answered\n"
-    "on, and the MACs of other devices that report the same IP address.\n"
+    "on, the MACs of other devices that report the same IP address, and whether it lies in this\n"
+    "computer's network on that adapter. When nothing answered, a line on standard error says why\n"
+    "that may be.\n"
     "\n"
     "  --timeout MS     how long to listen (default 3000, at most 600000)\n"
     "  --format FORMAT  table (default), csv (RFC 4180, with a title line) or json (one object per\n"
@@ -41,7 +43,9 @@ const QString kSearchHelp = QStringLiteral(
     "  --ipv4           IPv4 only; --ipv6: IPv6 only (cameras; recorders answer over IPv4 only)\n"
     "  --filter TEXT    only the devices the window's filter field shows for TEXT: every word of it\n"
     "                   part of a column, case aside (a MAC with colons, dashes or no separator)\n"
-    "  --shared-ip      only the devices whose IP address another device reports too\n");
+    "  --shared-ip      only the devices whose IP address another device reports too\n"
+    "  --outside-network  only the devices outside this computer's network on their adapter, whose\n"
+    "                   web page will probably not open until they get an address in it\n");
 
 const QString kSetHelp = QStringLiteral(
     "usage: netrove-cli set MAC --password P\n"
@@ -77,8 +81,10 @@ const QString kOpenHelp = QStringLiteral(
     "usage: netrove-cli open MAC [--timeout MS]\n"
     "\n"
     "Searches and prints the web address a double-click on the device's row would open (for a\n"
-    "camera found over IPv6, its IPv6 address); opens nothing. Exit codes: 0 printed, 1 the device\n"
-    "has no address Netrove would open, 8 no device with that MAC address answered.\n");
+    "camera found over IPv6, its IPv6 address); opens nothing. A device outside this computer's\n"
+    "network on its adapter gets a warning on standard error, as the window asks before it opens\n"
+    "the page. Exit codes: 0 printed, 1 the device has no address Netrove would open, 8 no device\n"
+    "with that MAC address answered.\n");
 
 // A whole decimal number within the limits, or nothing.
 std::optional<int> Number(const QString& text, int lowest, int highest)
@@ -245,6 +251,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
                 command.filter = *value;
             } else if (option == QLatin1String("--shared-ip")) {
                 command.sharedIpOnly = true;
+            } else if (option == QLatin1String("--outside-network")) {
+                command.outsideNetworkOnly = true;
             } else {
                 return Refuse(QStringLiteral("unknown option '%1' for search").arg(option));
             }

@@ -49,9 +49,10 @@ struct CliCommand
     bool recorders = true;
     bool ipv4 = true;
     bool ipv6 = true;
-    // The window's filter: its words, and "Shared IP only".
+    // The window's filter: its words, "Shared IP only" and "Outside network only".
     QString filter;
     bool sharedIpOnly = false;
+    bool outsideNetworkOnly = false;
 
     // set and open
     QString mac;

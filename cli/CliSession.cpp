@@ -10,6 +10,7 @@
 #include "devicelist/DeviceListModel.h"
 #include "devicelist/DeviceRecord.h"
 #include "devicelist/RowMayBeSet.h"
+#include "devicelist/WebAddress.h"
 #include "engine/SettingResultText.h"
 
 #include <cstdio>
@@ -157,7 +158,7 @@ void CliSession::PrintDevices()
     // The records the window's Save List writes, in the order the devices answered, of the devices
     // the window's filter would show.
     const DeviceListModel& rows = m_engine.Rows();
-    const DeviceFilter filter(m_command.filter, m_command.sharedIpOnly);
+    const DeviceFilter filter(m_command.filter, m_command.sharedIpOnly, m_command.outsideNetworkOnly);
     std::vector<int> shown;
     for (int row = 0; row < rows.rowCount(); ++row) {
         if (rows.RowMatches(row, filter))
@@ -169,7 +170,8 @@ void CliSession::PrintDevices()
 
 void CliSession::PrintWebAddress()
 {
-    const std::optional<DeviceRecord> found = DeviceListRecord(m_engine.Rows(), RowOfMac());
+    const int row = RowOfMac();
+    const std::optional<DeviceRecord> found = DeviceListRecord(m_engine.Rows(), row);
     if (!found) {
         Fail(ExitUnknownDevice, QStringLiteral("No device with MAC address %1 answered").arg(m_command.mac));
         return;
@@ -181,6 +183,10 @@ void CliSession::PrintWebAddress()
                  .arg(record.mac));
         return;
     }
+    // The window asks before it opens such a page; here the address is printed all the same.
+    if (const QString warning = WebPageWarning(record.protocol, record.ip, m_engine.Rows().EntryAt(row));
+        !warning.isEmpty())
+        Write(stderr, (TerminalText(warning) + QLatin1Char('\n')).toUtf8());
     Say(record.webAddress);
     Finish(ExitOk);
 }

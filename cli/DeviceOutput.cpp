@@ -97,6 +97,8 @@ QJsonObject DeviceRecordJson(const DeviceRecord& record)
         {QStringLiteral("local_address"), record.localAddress},
         {QStringLiteral("same_ip_address_as"), QJsonArray::fromStringList(record.sameIpAddressAs)},
         {QStringLiteral("same_ip_address_count"), qint64(record.sameIpAddressCount)},
+        {QStringLiteral("in_network"),
+         record.inNetwork ? QJsonValue(*record.inNetwork) : QJsonValue(QJsonValue::Null)},
     };
 }
 

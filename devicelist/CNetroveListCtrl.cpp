@@ -4,6 +4,7 @@
 #include "devicelist/WarningColour.h"
 
 #include <QBrush>
+#include <QFont>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -41,6 +42,14 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
     for (int column = 0; column < ColumnCount; ++column)
         setColumnWidth(column, kDeviceListColumns[column].width);
     m_rows->SetWarningForeground(QBrush(WarningTextColour(palette())));
+    m_rows->SetOutsideNetworkFont(ItalicFont());
+}
+
+QFont CNetroveListCtrl::ItalicFont() const
+{
+    QFont italic = font();
+    italic.setItalic(true);
+    return italic;
 }
 
 void CNetroveListCtrl::changeEvent(QEvent* event)
@@ -48,6 +57,8 @@ void CNetroveListCtrl::changeEvent(QEvent* event)
     QTableView::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         m_rows->SetWarningForeground(QBrush(WarningTextColour(palette())));
+    if (event->type() == QEvent::FontChange)
+        m_rows->SetOutsideNetworkFont(ItalicFont());
 }
 
 int CNetroveListCtrl::SelectedRow() const

@@ -66,10 +66,13 @@ protected:
     // The "URL" column, the one whose texts run longest, takes the width the list gains or gives
     // back, never going below its own width.
     void resizeEvent(QResizeEvent* event) override;
-    // A new palette (a dark or light colour scheme) gets its own warning colour.
+    // A new palette (a dark or light colour scheme) gets its own warning colour, a new font its own
+    // italics for addresses outside this computer's network.
     void changeEvent(QEvent* event) override;
 
 private:
+    QFont ItalicFont() const;
+
     DeviceListModel* m_rows;      // owned by the view
     DeviceFilterProxy* m_shown;   // owned by the view
     CNetroveHeaderCtrl* m_header; // owned by the view

@@ -48,8 +48,9 @@ struct MacForms
 
 } // namespace
 
-DeviceFilter::DeviceFilter(const QString& text, bool sharedIpOnly)
+DeviceFilter::DeviceFilter(const QString& text, bool sharedIpOnly, bool outsideNetworkOnly)
     : m_bSharedIpOnly(sharedIpOnly)
+    , m_bOutsideNetworkOnly(outsideNetworkOnly)
 {
     for (const QString& part : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         Word word{part, {}};
@@ -83,9 +84,9 @@ bool DeviceFilter::ContainsInMac(QByteArrayView mac, const Word& word)
            QByteArrayView(forms.dashes.data(), forms.separatedSize).contains(needle);
 }
 
-bool DeviceFilter::Matches(std::span<const QByteArrayView> columns, bool sharedIp) const
+bool DeviceFilter::Matches(std::span<const QByteArrayView> columns, bool sharedIp, bool outsideNetwork) const
 {
-    if (m_bSharedIpOnly && !sharedIp)
+    if ((m_bSharedIpOnly && !sharedIp) || (m_bOutsideNetworkOnly && !outsideNetwork))
         return false;
     const std::size_t macColumn = ColumnMac - 1;
     for (const Word& word : m_words) {

@@ -10,7 +10,8 @@
 namespace Netrove {
 
 // What narrows a long list to the devices an installer looks for: words typed in the filter field,
-// and whether only devices that share their IP address with another are wanted. Each word must be
+// whether only devices that share their IP address with another are wanted, and whether only those
+// outside this computer's network on their adapter. Each word must be
 // part of some column's text of the row, case aside: Device Name, Alias, Mode, IP Address,
 // Protocol, URL, or the MAC address written with colons, with dashes or with no separator, so that
 // "001a2b000005", "00-1A-2B" and "2b:00:00:05" all find 00:1A:2B:00:00:05.
@@ -19,14 +20,15 @@ class DeviceFilter
 public:
     DeviceFilter() = default;
     // The words are the text split at spaces.
-    DeviceFilter(const QString& text, bool sharedIpOnly);
+    DeviceFilter(const QString& text, bool sharedIpOnly, bool outsideNetworkOnly = false);
 
     // False: every row is shown.
-    bool IsActive() const { return !m_words.empty() || m_bSharedIpOnly; }
+    bool IsActive() const { return !m_words.empty() || m_bSharedIpOnly || m_bOutsideNetworkOnly; }
 
     // `columns` holds the texts of columns 1 to 7 as UTF-8, in the list's order; `sharedIp` tells
-    // whether the row's IP address is marked as used by more than one device.
-    bool Matches(std::span<const QByteArrayView> columns, bool sharedIp) const;
+    // whether the row's IP address is marked as used by more than one device, `outsideNetwork`
+    // whether it is marked as outside this computer's network.
+    bool Matches(std::span<const QByteArrayView> columns, bool sharedIp, bool outsideNetwork) const;
 
 private:
     struct Word
@@ -39,6 +41,7 @@ private:
 
     std::vector<Word> m_words;
     bool m_bSharedIpOnly = false;
+    bool m_bOutsideNetworkOnly = false;
 };
 
 } // namespace Netrove

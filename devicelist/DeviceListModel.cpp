@@ -2,6 +2,7 @@
 
 #include "devicelist/RowTooltips.h"
 #include "devicelist/SortKeys.h"
+#include "discovery/Ipv4Network.h"
 #include "discovery/PacketLayout.h"
 #include "res/Strings.h"
 
@@ -18,14 +19,20 @@ QString RowNumberText(int number)
     return QStringLiteral("  %1").arg(number);
 }
 
-// What a cell's tooltip says: at a marked IP address, the other devices; elsewhere, the adapter.
+// What a cell's tooltip says: at a marked IP address, the other devices and that it lies outside
+// this computer's network, one line each; elsewhere, the adapter.
 QString CellDescription(const DeviceListModel& rows, const QModelIndex& index)
 {
-    if (index.column() == ColumnIp) {
-        if (const QStringList others = rows.ConflictingMacs(index.row()); !others.isEmpty())
-            return AddressConflictText(others);
-    }
     const DeviceEntry* entry = rows.EntryAt(index.row());
+    if (index.column() == ColumnIp) {
+        QStringList marks;
+        if (const QStringList others = rows.ConflictingMacs(index.row()); !others.isEmpty())
+            marks.append(AddressConflictText(others));
+        if (entry && rows.InNetwork(index.row()) == false)
+            marks.append(OutsideNetworkText(entry->arrival));
+        if (!marks.isEmpty())
+            return marks.join(QLatin1Char('\n'));
+    }
     return entry ? ArrivalText(entry->arrival) : QString();
 }
 
@@ -60,6 +67,10 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const
     case Qt::ForegroundRole:
         if (index.column() == ColumnIp && HasConflict(index.row()))
             return m_warningForeground;
+        return {};
+    case Qt::FontRole:
+        if (index.column() == ColumnIp && InNetwork(index.row()) == false)
+            return m_outsideNetworkFont;
         return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
@@ -139,7 +150,16 @@ bool DeviceListModel::RowMatches(int row, const DeviceFilter& filter) const
     std::array<QByteArrayView, ColumnCount - 1> columns;
     for (int column = ColumnNo + 1; column < ColumnCount; ++column)
         columns[std::size_t(column - 1)] = TextView(r, column);
-    return filter.Matches(columns, HasConflict(row));
+    return filter.Matches(columns, HasConflict(row), InNetwork(row) == false);
+}
+
+std::optional<bool> DeviceListModel::InNetwork(int row) const
+{
+    const DeviceEntry* entry = EntryAt(row);
+    if (entry == nullptr)
+        return std::nullopt;
+    const QByteArrayView ip = TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp);
+    return InIpv4Networks(std::string_view(ip.data(), std::size_t(ip.size())), entry->arrival.ipv4Networks);
 }
 
 bool DeviceListModel::HasConflict(int row) const
@@ -188,6 +208,15 @@ void DeviceListModel::SetWarningForeground(const QVariant& brush)
     m_warningForeground = brush;
     if (!m_rows.empty())
         emit dataChanged(index(0, ColumnIp), index(rowCount() - 1, ColumnIp), {Qt::ForegroundRole});
+}
+
+void DeviceListModel::SetOutsideNetworkFont(const QVariant& font)
+{
+    if (font == m_outsideNetworkFont)
+        return;
+    m_outsideNetworkFont = font;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, ColumnIp), index(rowCount() - 1, ColumnIp), {Qt::FontRole});
 }
 
 int DeviceListModel::IndexRow(int row)

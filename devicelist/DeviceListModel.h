@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Netrove {
@@ -35,7 +36,9 @@ struct NewDeviceRow
 // rows whose devices report one IP address between them. Such an address is marked in each of those
 // rows (the warning colour, and a tooltip naming the other devices), so that the installer sees which
 // devices still need an address of their own. Every row's tooltip names the adapter its device
-// answered on.
+// answered on. An address outside this computer's network on that adapter is marked too (in
+// italics, and a tooltip saying so), since the device's web page will not open until Auto Set gives
+// it one inside.
 class DeviceListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -69,6 +72,9 @@ public:
 
     // Whether the filter shows the row; every row when it is not active.
     bool RowMatches(int row, const DeviceFilter& filter) const;
+    // Whether the row's device lies in this computer's network on the adapter it answered on
+    // (InIpv4Networks); nothing when that cannot be told.
+    std::optional<bool> InNetwork(int row) const;
 
     // The MAC texts of the other devices listed with the row's IP address text, in list order; empty
     // when the row's address is its own.
@@ -77,6 +83,9 @@ public:
     // WarningTextColour). The rows are kept by programs without a window too, so the model holds no
     // colour of its own; until a view gives one, a marked address is told by its tooltip alone.
     void SetWarningForeground(const QVariant& brush);
+    // What IP addresses outside this computer's network are drawn in: the view's font in italics.
+    // Until a view gives one, such an address is told by its tooltip alone.
+    void SetOutsideNetworkFont(const QVariant& font);
 
     // Orders the rows by the column's sort key (see ColumnSortKey; rows whose keys are equal keep their
     // order) and numbers them anew from 1. Selections and other persistent indexes follow their rows.
@@ -108,6 +117,7 @@ private:
     QHash<QByteArray, int> m_rowOfMac;
     AddressIndex m_rowsOfIp;
     QVariant m_warningForeground;
+    QVariant m_outsideNetworkFont;
 };
 
 } // namespace Netrove

@@ -80,6 +80,11 @@ QString PortText(const std::optional<std::uint16_t>& port)
     return port ? QString::number(*port) : QString();
 }
 
+QString YesNo(bool yes)
+{
+    return yes ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
 } // namespace
 
 DeviceRecord MakeDeviceRecord(const DeviceEntry& entry, QStringList sameIpAddressAs)
@@ -103,6 +108,7 @@ DeviceRecord MakeDeviceRecord(const DeviceEntry& entry, QStringList sameIpAddres
     record.mayBeSet = RowMayBeSet(record.protocol, &entry);
     record.adapter = entry.arrival.name;
     record.localAddress = entry.arrival.localAddress;
+    record.inNetwork = InIpv4Networks(texts.ip, entry.arrival.ipv4Networks);
     SetSameIpAddress(record, std::move(sameIpAddressAs));
     return record;
 }
@@ -158,7 +164,8 @@ QStringList DeviceRecordTitles()
             QStringLiteral("TCP Port"),      QStringLiteral("UDP Port"),
             QStringLiteral("Upload Port"),   QStringLiteral("Multicast Port"),
             QStringLiteral("Can Be Set"),    QStringLiteral("Adapter"),
-            QStringLiteral("Local Address"), QStringLiteral("Same IP Address As")};
+            QStringLiteral("Local Address"), QStringLiteral("Same IP Address As"),
+            QStringLiteral("In Network")};
 }
 
 QStringList DeviceRecordFields(const DeviceRecord& record)
@@ -168,13 +175,14 @@ QStringList DeviceRecordFields(const DeviceRecord& record)
                           record.protocol, record.webAddress};
     for (const auto& port : record.ports)
         fields.append(PortText(port));
-    fields.append(record.mayBeSet ? QStringLiteral("Yes") : QStringLiteral("No"));
+    fields.append(YesNo(record.mayBeSet));
     fields.append(record.adapter);
     fields.append(record.localAddress);
     QString same = record.sameIpAddressAs.join(QLatin1Char(' '));
     if (const qsizetype more = record.sameIpAddressCount - record.sameIpAddressAs.size(); more > 0)
         same += QStringLiteral(" and %1 more").arg(more);
     fields.append(same);
+    fields.append(record.inNetwork ? YesNo(*record.inNetwork) : QString());
     return fields;
 }
 

@@ -49,6 +49,9 @@ struct DeviceRecord
     bool mayBeSet = false; // "Auto Set" and "Manual Set" are offered for it
     QString adapter;       // the adapter its answer came in on; empty while not known
     QString localAddress;  // this computer's address on that adapter
+    // Whether the device lies in this computer's network on that adapter (its web page opens without
+    // a router); nothing when the adapter has no IPv4 address or is not known.
+    std::optional<bool> inNetwork;
     // MACs of the other listed devices that report its IP address, in list order: the first 16 of
     // them, and how many there are in all.
     QStringList sameIpAddressAs;
@@ -69,8 +72,9 @@ bool ShareIpAddress(const QString& ip, const QString& mac, const QString& otherI
 void FillSameIpAddress(std::vector<DeviceRecord>& records);
 
 // The column titles and a record's texts in the same order: a port the model lacks is empty, ports
-// are decimal, mayBeSet is "Yes" or "No", the shared MACs are separated by spaces and end with
-// "and N more" when they were cut.
+// are decimal, mayBeSet and inNetwork are "Yes" or "No" (inNetwork empty when not known), the shared
+// MACs are separated by spaces and end with "and N more" when they were cut. "In Network" comes
+// last, so that the columns that were there before keep their places.
 QStringList DeviceRecordTitles();
 QStringList DeviceRecordFields(const DeviceRecord& record);
 

@@ -5,6 +5,7 @@
 #include "devicelist/DeviceListColumns.h"
 #include "devicelist/OpenInBrowser.h"
 #include "devicelist/WebAddress.h"
+#include "res/MessageBoxes.h"
 
 namespace Netrove {
 
@@ -19,6 +20,12 @@ void OnDblClickList(QWidget* owner, const CNetroveListCtrl& list, int row)
     case WebPageAction::Nothing:
         break;
     case WebPageAction::OpenAddress:
+        // A device outside this computer's network is asked about first: its page will probably not open.
+        if (const QString warning =
+                WebPageWarning(rows.Text(row, ColumnProtocol), rows.Text(row, ColumnIp), entry);
+            !warning.isEmpty() &&
+            !AskApplicationQuestion(owner, warning + QStringLiteral(" Open it anyway?")))
+            break;
         OpenInBrowser(choice.address);
         break;
     case WebPageAction::ChooseIPv6OrIPv4: {

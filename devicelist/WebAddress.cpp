@@ -83,4 +83,14 @@ WebPageChoice ChooseWebPage(const QString& protocolText, const DeviceEntry* entr
     return {};
 }
 
+QString WebPageWarning(const QString& protocolText, const QString& ipText, const DeviceEntry* entry)
+{
+    if (ChooseWebPage(protocolText, entry).action != WebPageAction::OpenAddress ||
+        InIpv4Networks(ipText.toStdString(), entry->arrival.ipv4Networks) != false)
+        return {};
+    return QStringLiteral(
+               "%1 is not in this computer's network (%2), so its web page will probably not open.")
+        .arg(ipText, entry->arrival.ipv4Networks.first().NetworkText());
+}
+
 } // namespace Netrove

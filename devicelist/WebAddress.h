@@ -50,4 +50,10 @@ struct WebPageChoice
 // text; a camera found over IPv6 asks which address.
 WebPageChoice ChooseWebPage(const QString& protocolText, const DeviceEntry* entry);
 
+// What is said before that page opens when the device lies outside this computer's network on the
+// adapter it answered on (InIpv4Networks over its IP address text): "192.0.0.64 is not in this
+// computer's network (10.0.5.0/16), so its web page will probably not open." Empty when it lies in
+// it, when that cannot be told, and for a camera found over IPv6, whose IPv6 address opens anyway.
+QString WebPageWarning(const QString& protocolText, const QString& ipText, const DeviceEntry* entry);
+
 } // namespace Netrove

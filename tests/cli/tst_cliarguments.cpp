@@ -70,9 +70,9 @@ private slots:
         QVERIFY(plain.command->cameras && plain.command->recorders && plain.command->ipv4 &&
                 plain.command->ipv6);
 
-        const CliParse narrow = ParseCliArguments({u"search"_qs, u"--cameras"_qs, u"--ipv6"_qs,
-                                                   u"--format"_qs, u"json"_qs, u"--timeout"_qs, u"1500"_qs,
-                                                   u"--filter"_qs, u"gate 00-1a"_qs, u"--shared-ip"_qs});
+        const CliParse narrow = ParseCliArguments(
+            {u"search"_qs, u"--cameras"_qs, u"--ipv6"_qs, u"--format"_qs, u"json"_qs, u"--timeout"_qs,
+             u"1500"_qs, u"--filter"_qs, u"gate 00-1a"_qs, u"--shared-ip"_qs, u"--outside-network"_qs});
         QVERIFY2(narrow.command, qPrintable(narrow.error));
         QCOMPARE(narrow.command->timeoutMs, 1500);
         QCOMPARE(narrow.command->format, CliFormat::Json);
@@ -80,6 +80,7 @@ private slots:
         QVERIFY(!narrow.command->ipv4 && narrow.command->ipv6);
         QCOMPARE(narrow.command->filter, u"gate 00-1a"_qs);
         QVERIFY(narrow.command->sharedIpOnly && !plain.command->sharedIpOnly);
+        QVERIFY(narrow.command->outsideNetworkOnly && !plain.command->outsideNetworkOnly);
     }
 
     void setTakesItsOptions()

@@ -58,7 +58,8 @@ private slots:
                                u"adapter"_qs,
                                u"local_address"_qs,
                                u"same_ip_address_as"_qs,
-                               u"same_ip_address_count"_qs};
+                               u"same_ip_address_count"_qs,
+                               u"in_network"_qs};
         QCOMPARE(json.keys().size(), keys.size());
         for (const QString& key : keys)
             QVERIFY2(json.contains(key), qPrintable(key));
@@ -66,6 +67,7 @@ private slots:
         QCOMPARE(json[u"may_be_set"_qs].toBool(), true);
         QCOMPARE(json[u"same_ip_address_as"_qs].toArray().size(), 1);
         QCOMPARE(json[u"same_ip_address_count"_qs].toInt(), 3);
+        QVERIFY(json[u"in_network"_qs].isNull()); // not known
         // A port the model lacks is there, as null.
         const QJsonObject ports = json[u"ports"_qs].toObject();
         QCOMPARE(ports.keys().size(), 6);

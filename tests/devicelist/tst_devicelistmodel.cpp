@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QBrush>
+#include <QFont>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -397,11 +398,15 @@ void TestDeviceListModel::tooltipsNameTheAdapter()
     };
     DeviceListModel model;
     std::vector<NewDeviceRow> rows;
-    rows.push_back(arriving(u"A=10.0.5.101"_qs, {3, u"lab1"_qs, u"10.0.5.7"_qs}));
-    rows.push_back(arriving(u"B=192.168.1.101"_qs, {2, u"lab0"_qs, u"fe80::1"_qs}));
-    rows.push_back(arriving(u"C=10.0.5.101"_qs, {2, u"lab0"_qs, QString()}));
+    const QList<Ipv4Network> lab0{{{192, 168, 1, 10}, 24}};
+    rows.push_back(arriving(u"A=10.0.5.101"_qs, {3, u"lab1"_qs, u"10.0.5.7"_qs, {{{10, 0, 5, 7}, 16}}}));
+    rows.push_back(arriving(u"B=192.168.1.101"_qs, {2, u"lab0"_qs, u"fe80::1"_qs, {}}));
+    rows.push_back(arriving(u"C=10.0.5.101"_qs, {2, u"lab0"_qs, QString(), lab0}));
     rows.push_back(Reply(u"D=1.2.3.4"_qs));
     model.AddReplies(std::move(rows));
+    QFont italic;
+    italic.setItalic(true);
+    model.SetOutsideNetworkFont(italic);
 
     for (const int role : {int(Qt::ToolTipRole), int(Qt::AccessibleDescriptionRole)}) {
         // A tooltip shows what is said, escaped.
@@ -414,12 +419,19 @@ void TestDeviceListModel::tooltipsNameTheAdapter()
         QCOMPARE(model.index(2, ColumnMac).data(role).toString(), said(u"lab0"_qs));
         // A shared address says so where the address is; the rest of the row still names its adapter.
         QCOMPARE(model.index(0, ColumnIp).data(role).toString(), said(u"IP address also used by C"_qs));
-        QCOMPARE(model.index(2, ColumnIp).data(role).toString(), said(u"IP address also used by A"_qs));
+        // C lies outside the network of the adapter it answered on too: both are said, in italics.
+        QCOMPARE(model.index(2, ColumnIp).data(role).toString(),
+                 said(u"IP address also used by A\nNot in this computer's network (lab0, 192.168.1.10/24): "
+                      "use Auto Set to give it an address there"_qs));
         QVERIFY(!model.index(3, ColumnMac).data(role).isValid());
     }
+    QCOMPARE(PlainTooltip(u"<a>\nb"_qs), u"<qt>&lt;a&gt;<br>b</qt>"_qs);
+    QCOMPARE(model.index(2, ColumnIp).data(Qt::FontRole), QVariant(italic));
+    QVERIFY(!model.index(0, ColumnIp).data(Qt::FontRole).isValid());
+    QVERIFY(!model.index(2, ColumnMac).data(Qt::FontRole).isValid());
     // The device's later answer on another adapter: one row, the adapter of that answer.
     std::vector<NewDeviceRow> again;
-    again.push_back(arriving(u"B=192.168.1.101"_qs, {3, u"lab1"_qs, u"10.0.5.7"_qs}));
+    again.push_back(arriving(u"B=192.168.1.101"_qs, {3, u"lab1"_qs, u"10.0.5.7"_qs, {}}));
     model.AddReplies(std::move(again));
     QCOMPARE(model.rowCount(), 4);
     QCOMPARE(model.index(1, ColumnNo).data(Qt::AccessibleDescriptionRole).toString(), u"lab1, 10.0.5.7"_qs);
@@ -430,9 +442,10 @@ void TestDeviceListModel::filterShowsRowsOfEveryWord_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("sharedOnly");
     QTest::addColumn<QStringList>("shown"); // the last two digits of the MACs shown
+    QTest::addColumn<bool>("outsideOnly");
 
-    const auto row = [](const char* text, bool shared, QStringList shown) {
-        QTest::newRow(text) << QString::fromUtf8(text) << shared << shown;
+    const auto row = [](const char* text, bool shared, QStringList shown, bool outside = false) {
+        QTest::newRow(text) << QString::fromUtf8(text) << shared << shown << outside;
     };
     row("", false, {u"05"_qs, u"06"_qs, u"07"_qs, u"01"_qs});
     row("001a2b000005", false, {u"05"_qs});
@@ -451,6 +464,9 @@ void TestDeviceListModel::filterShowsRowsOfEveryWord_data()
     row("", true, {u"06"_qs, u"07"_qs});
     row("recorder", true, {u"06"_qs});
     row("gate", true, {});
+    // Outside the network only: every device answered on an adapter in 192.168.1.0/24.
+    row("nc-210", false, {u"01"_qs}, true);
+    row("nc", true, {}, true);
 }
 
 void TestDeviceListModel::filterShowsRowsOfEveryWord()
@@ -458,9 +474,11 @@ void TestDeviceListModel::filterShowsRowsOfEveryWord()
     QFETCH(QString, text);
     QFETCH(bool, sharedOnly);
     QFETCH(QStringList, shown);
+    QFETCH(bool, outsideOnly);
     DeviceListModel model;
     const auto add = [&model](QStringList texts) {
         NewDeviceRow row = Reply(texts[3] + QLatin1Char('=') + texts[4]);
+        row.entry->arrival.ipv4Networks = {{{192, 168, 1, 10}, 24}};
         for (int column = ColumnDeviceName; column < ColumnCount; ++column)
             row.texts[column] = texts[column - 1];
         std::vector<NewDeviceRow> batch;
@@ -475,7 +493,8 @@ void TestDeviceListModel::filterShowsRowsOfEveryWord()
          u"https://[fe80::7]"_qs});
     add({u"NC-210"_qs, u"Gäste"_qs, u"Static"_qs, u"AA:BB:CC:00:00:01"_qs, u"10.0.0.7"_qs, u"IPv4"_qs,
          QString()});
-    const DeviceFilter filter(text.startsWith(u"words across"_qs) ? u"210gate"_qs : text, sharedOnly);
+    const DeviceFilter filter(text.startsWith(u"words across"_qs) ? u"210gate"_qs : text, sharedOnly,
+                              outsideOnly);
     QStringList matching;
     for (int row = 0; row < model.rowCount(); ++row) {
         if (model.RowMatches(row, filter))

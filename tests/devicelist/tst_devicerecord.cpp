@@ -107,7 +107,7 @@ QStringList SameIpTexts(const std::vector<DeviceRecord>& records)
 {
     QStringList texts;
     for (const DeviceRecord& record : records)
-        texts << DeviceRecordFields(record).last();
+        texts << DeviceRecordFields(record).at(DeviceRecordTitles().indexOf(u"Same IP Address As"_qs));
     return texts;
 }
 
@@ -140,9 +140,9 @@ void TestDeviceRecord::fields_data()
     QTest::addColumn<QStringList>("expected");
 
     // Kind, model, alias, mode, MAC, IP, mask, gateway, protocol, web address, the six ports,
-    // may be set, adapter, local address, same IP address as.
+    // may be set, adapter, local address, same IP address as, in network.
     const auto row = [](QStringList fields) {
-        while (fields.size() < 20)
+        while (fields.size() < 21)
             fields << QString();
         return fields;
     };
@@ -200,11 +200,16 @@ void TestDeviceRecord::fields_data()
 
     Reply dhcp;
     dhcp.mode = 1;
-    dhcp.arrival = {3, u"lab0"_qs, u"192.168.1.10"_qs, {}};
+    dhcp.arrival = {3, u"lab0"_qs, u"192.168.1.10"_qs, {{{192, 168, 1, 10}, 24}}};
     expected = camera;
     expected[3] = u"Dynamic"_qs;
     QTest::newRow("camera: DHCP, adapter known")
-        << dhcp.Entry() << row(expected + cameraPorts + QStringList{u"lab0"_qs, u"192.168.1.10"_qs});
+        << dhcp.Entry()
+        << row(expected + cameraPorts + QStringList{u"lab0"_qs, u"192.168.1.10"_qs, {}, u"Yes"_qs});
+    dhcp.arrival = {4, u"lab1"_qs, u"10.0.5.7"_qs, {{{10, 0, 5, 7}, 16}}};
+    QTest::newRow("camera: outside its adapter's network")
+        << dhcp.Entry()
+        << row(expected + cameraPorts + QStringList{u"lab1"_qs, u"10.0.5.7"_qs, {}, u"No"_qs});
 
     Reply unknownMode;
     unknownMode.mode = 3;

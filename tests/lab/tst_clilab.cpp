@@ -155,6 +155,7 @@ private slots:
             {u"local_address"_qs, u"192.168.1.10"_qs},
             {u"same_ip_address_as"_qs, QJsonArray()},
             {u"same_ip_address_count"_qs, 0},
+            {u"in_network"_qs, true},
         };
         QCOMPARE(camera, expected);
 
@@ -217,16 +218,17 @@ private slots:
         QVERIFY2(csv.exitCode == 0, qPrintable(Describe(csv)));
         const QStringList rows = csv.out.split(u"\r\n"_qs, Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), kDeviceCount + 1);
-        QCOMPARE(rows.first().split(u','),
-                 (QStringList{
-                     u"Device Type"_qs, u"Device Name"_qs, u"Alias"_qs,         u"Mode"_qs,
-                     u"MAC Address"_qs, u"IP Address"_qs,  u"Subnet Mask"_qs,   u"Gateway"_qs,
-                     u"Protocol"_qs,    u"Web Address"_qs, u"HTTP Port"_qs,     u"DLX Port"_qs,
-                     u"TCP Port"_qs,    u"UDP Port"_qs,    u"Upload Port"_qs,   u"Multicast Port"_qs,
-                     u"Can Be Set"_qs,  u"Adapter"_qs,     u"Local Address"_qs, u"Same IP Address As"_qs}));
+        QCOMPARE(
+            rows.first().split(u','),
+            (QStringList{u"Device Type"_qs, u"Device Name"_qs, u"Alias"_qs,         u"Mode"_qs,
+                         u"MAC Address"_qs, u"IP Address"_qs,  u"Subnet Mask"_qs,   u"Gateway"_qs,
+                         u"Protocol"_qs,    u"Web Address"_qs, u"HTTP Port"_qs,     u"DLX Port"_qs,
+                         u"TCP Port"_qs,    u"UDP Port"_qs,    u"Upload Port"_qs,   u"Multicast Port"_qs,
+                         u"Can Be Set"_qs,  u"Adapter"_qs,     u"Local Address"_qs, u"Same IP Address As"_qs,
+                         u"In Network"_qs}));
         QVERIFY(rows.contains(
             u"IP CAMERA,NC-2,N/A,Static,02:00:00:00:00:02,192.168.1.102,255.255.255.0,192.168.1.1,"
-            "IPv4,http://192.168.1.102:80,80,10000,,,,,Yes,lab0,192.168.1.10,"_qs));
+            "IPv4,http://192.168.1.102:80,80,10000,,,,,Yes,lab0,192.168.1.10,,Yes"_qs));
         QList<QStringList> saved;
         QString error;
         QVERIFY2(Test::ReadCsv(csv.out.toUtf8(), saved, error), qPrintable(error));
