@@ -1,6 +1,8 @@
-// Which adapters a search goes out on, which one a setting request leaves on, and whether a device
-// lies in this computer's network on its adapter, from adapter lists made up here; nothing is sent.
+// Which adapters a search goes out on, which one a setting request leaves on, whether a device lies
+// in this computer's network on its adapter, and what a search that heard nothing says, from adapter
+// lists and firewall findings made up here; nothing is sent.
 
+#include "discovery/EmptySearchHint.h"
 #include "discovery/NetworkAdapters.h"
 
 #include <QTest>
@@ -46,6 +48,7 @@ const std::vector<InterfaceAddress> kLaptop{
 
 Q_DECLARE_METATYPE(std::vector<Netrove::InterfaceAddress>)
 Q_DECLARE_METATYPE(std::vector<Netrove::SearchAdapter>)
+Q_DECLARE_METATYPE(Netrove::EmptySearchFindings)
 
 class TestNetworkAdapters final : public QObject
 {
@@ -181,6 +184,62 @@ private slots:
         QCOMPARE(networks.isEmpty() ? QString() : networks.first().AddressText(), network);
         const std::optional<bool> in = InIpv4Networks(ip.toStdString(), networks);
         QCOMPARE(in ? QString::fromLatin1(*in ? "yes" : "no") : QString(), expected);
+    }
+
+    // The first cause that applies, over what was found.
+    void emptySearchHint_data()
+    {
+        QTest::addColumn<EmptySearchFindings>("findings");
+        QTest::addColumn<QString>("expected");
+
+        const QString none = u"No network adapter is connected."_qs;
+        const QString firewalld =
+            u"Nothing answered, and this computer's firewall (firewalld) may drop the "
+            "answers on UDP 7711 and 7613. Allow them with: sudo firewall-cmd --permanent "
+            "--add-service=netrove && sudo firewall-cmd --reload"_qs;
+        const QString ufw =
+            u"Nothing answered, and this computer's firewall (ufw) may drop the answers on UDP "
+            "7711 and 7613. Allow them with: sudo ufw allow Netrove"_qs;
+        const QString lab = u"Nothing answered on lab0 (192.168.1.10), lab1 (10.0.5.7). Check the cable, the "
+                            "switch and that the devices are on."_qs;
+        const std::vector<InterfaceAddress> labs{
+            Address("lo", 1, IFF_UP | IFF_LOOPBACK | IFF_RUNNING, "127.0.0.1"),
+            Address("lab0", 2, kUp, "fe80::1"), Address("lab0", 2, kUp, "192.168.1.10", 24),
+            Address("lab1", 3, kUp, "10.0.5.7", 16), Address("lab1", 3, kUp, "10.0.5.8", 16)};
+        const auto row = [](const char* name, std::vector<InterfaceAddress> addresses, bool firewalld,
+                            std::optional<std::vector<FirewalldZone>> zones, const char* ufw,
+                            QString expected) {
+            QTest::newRow(name) << EmptySearchFindings{std::move(addresses), firewalld, std::move(zones),
+                                                       QByteArray(ufw)}
+                                << expected;
+        };
+        const FirewalldZone publicZone{u"default"_qs, {u"ssh"_qs, u"dhcpv6-client"_qs}, {u"8080/tcp"_qs}};
+        const FirewalldZone opened{u"default"_qs, {u"netrove"_qs}, {}};
+        const FirewalldZone ports{u"default"_qs, {}, {u"7700-7720/udp"_qs, u"7613/udp"_qs}};
+        const FirewalldZone onePort{u"default"_qs, {}, {u"7711/udp"_qs, u"7613/tcp"_qs}};
+        const FirewalldZone trusted{u"ACCEPT"_qs, {}, {}};
+
+        row("loopback only", {labs[0]}, true, {}, "ENABLED=yes", none);
+        row("no link", {Address("eth0", 2, IFF_UP | IFF_BROADCAST, "192.168.1.10", 24)}, false, {}, "", none);
+        row("nothing in the way", labs, false, {}, "", lab);
+        row("an adapter without IPv4", {Address("usb0", 4, kUp, "fe80::4")}, false, {}, "",
+            u"Nothing answered on usb0. Check the cable, the switch and that the devices are on."_qs);
+        row("firewalld: a zone without netrove", labs, true, std::vector{opened, publicZone}, "", firewalld);
+        row("firewalld: would not tell", labs, true, {}, "", firewalld);
+        row("firewalld: the service", labs, true, std::vector{opened, opened}, "", lab);
+        row("firewalld: both ports", labs, true, std::vector{ports, trusted}, "", lab);
+        row("firewalld: one port", labs, true, std::vector{onePort, opened}, "", firewalld);
+        row("firewalld before ufw", labs, true, {}, "ENABLED=yes", firewalld);
+        row("ufw enabled", labs, false, {}, "# ufw.conf\nENABLED=yes\nLOGLEVEL=low\n", ufw);
+        row("ufw disabled", labs, false, {}, "#ENABLED=yes\nENABLED=no\n", lab);
+        row("firewalld open, ufw enabled", labs, true, std::vector{opened, opened}, " ENABLED=\"yes\" ", ufw);
+    }
+
+    void emptySearchHint()
+    {
+        QFETCH(EmptySearchFindings, findings);
+        QFETCH(QString, expected);
+        QCOMPARE(EmptySearchHint(findings), expected);
     }
 
     void systemList()
