@@ -247,7 +247,7 @@ int DiscoveryChannels::InitIPv6Channel()
     ::freeaddrinfo(group);
     m_bHaveIPv6Group = true;
 
-    // The socket answers on the port the first search leaves from; left dual-stack, it would take
+    // Cameras answer to the port the search leaves from; left dual-stack, the socket would take
     // IPv4 datagrams sent to that port too and list their senders as IPv6 cameras.
     if (!SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_V6ONLY, 1) ||
         !SetIntOption(m_sockIPv6.get(), IPPROTO_IPV6, IPV6_MULTICAST_HOPS, kIPv6HopLimit)) {
@@ -255,6 +255,14 @@ int DiscoveryChannels::InitIPv6Channel()
         m_sockIPv6.reset();
         return 0;
     }
+    // The search leaves from the camera answer port, which a firewall opened for Netrove opens for
+    // IPv6 too; the system's pick of a port would change with every start and no rule could name it.
+    // Where another program holds that port the system still picks one, as it always did.
+    sockaddr_in6 local{};
+    local.sin6_family = AF_INET6;
+    local.sin6_addr = in6addr_any;
+    local.sin6_port = htons(kCameraReplyPort);
+    ::bind(m_sockIPv6.get(), reinterpret_cast<const sockaddr*>(&local), sizeof(local));
     SetIntOption(m_sockIPv6.get(), SOL_SOCKET, SO_RCVBUF, m_nCameraReceiveBuffer);
     if (!Watch(DiscoveryChannel::IPv6, m_sockIPv6.get())) {
         ReportSocketError(kNotifyFailure, errno);

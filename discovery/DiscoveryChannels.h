@@ -23,10 +23,10 @@ namespace Netrove {
 
 // The three UDP channels to the devices: cameras over IPv4 (broadcast to 7701, answers on 7711),
 // recorders (broadcast to 7603, answers on 7613) and cameras over IPv6 (multicast to ff02::1111
-// port 7701, answers on the sending socket). A reader thread drains the receive sockets as soon as
-// anything arrives and hands each batch to this object's thread in one queued event, from where it
-// goes to the receiver. Failures go to the receiver with their texts and error numbers, so that a
-// window can show them.
+// port 7701, answers on the sending socket, which takes port 7711 too where that is free). A reader thread
+// drains the receive sockets as soon as anything arrives and hands each batch to this object's thread in one
+// queued event, from where it goes to the receiver. Failures go to the receiver with their texts and error
+// numbers, so that a window can show them.
 class DiscoveryChannels final : public QObject, public DeviceChannel
 {
     Q_OBJECT
