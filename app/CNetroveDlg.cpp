@@ -75,11 +75,18 @@ void CNetroveDlg::CreateControls()
     m_btnAutoSet = Named(new QPushButton(QStringLiteral("Auto Set"), this), "buttonAutoSet");
     m_btnManualSet = Named(new QPushButton(QStringLiteral("Manual Set"), this), "buttonManualSet");
     m_btnExit = Named(new QPushButton(QStringLiteral("Exit"), this), "buttonExit");
+    m_staticHint = Named(new QLabel(this), "staticHint");
     CreateFilterControls();
 
     m_staticStatus->setAlignment(Qt::AlignCenter);
     m_staticStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_staticStatus->setTextFormat(Qt::PlainText);
+    // The hint may name a command to type: it can be selected and copied, also from the keyboard.
+    m_staticHint->setTextFormat(Qt::PlainText);
+    m_staticHint->setWordWrap(true);
+    m_staticHint->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_staticHint->setFocusPolicy(Qt::StrongFocus);
+    m_staticHint->hide();
     m_pHeader = &m_list->Header();
     m_statusRepaints = std::make_unique<RepaintLimiter>(m_staticStatus, CNetroveListCtrl::kRepaintIntervalMs);
 
@@ -97,10 +104,13 @@ void CNetroveDlg::CreateControls()
     place(m_checkCamera, Anchor::TopLeft, 7, 7, 50, 10);
     place(m_checkNvr, Anchor::TopLeft, 63, 7, 30, 10);
     // The filter row takes the list's width above it.
-    place(m_editFilter, Anchor::GrowWide, 7, 22, 290, 12);
-    place(m_checkSharedIp, Anchor::TopRight, 303, 23, 74, 10);
-    place(m_staticShown, Anchor::TopRight, 381, 23, 109, 10);
-    place(m_list, Anchor::Grow, 7, 38, 483, 196);
+    place(m_editFilter, Anchor::GrowWide, 7, 22, 196, 12);
+    place(m_checkSharedIp, Anchor::TopRight, 209, 23, 74, 10);
+    place(m_checkOutsideNetwork, Anchor::TopRight, 287, 23, 94, 10);
+    place(m_staticShown, Anchor::TopRight, 385, 23, 105, 10);
+    place(m_list, Anchor::Grow, 7, 38, 483, 176);
+    // Why an empty search heard nothing, under the list: two lines of text.
+    place(m_staticHint, Anchor::BottomWide, 7, 217, 483, 19);
     place(m_staticStatus, Anchor::BottomRight, 6, 239, 197, 13);
     place(m_checkIPv4, Anchor::BottomRight, 213, 241, 29, 10);
     place(m_checkIPv6, Anchor::BottomRight, 243, 241, 29, 10);
@@ -113,8 +123,9 @@ void CNetroveDlg::CreateControls()
     resize(m_templateSize);
 
     // Tab order follows the template.
-    SetTabOrder({m_checkCamera, m_checkNvr, m_editFilter, m_checkSharedIp, m_list, m_checkIPv4, m_checkIPv6,
-                 m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnExit});
+    SetTabOrder({m_checkCamera, m_checkNvr, m_editFilter, m_checkSharedIp, m_checkOutsideNetwork, m_list,
+                 m_staticHint, m_checkIPv4, m_checkIPv6, m_btnSearch, m_btnAutoSet, m_btnManualSet,
+                 m_btnExit});
 
     connect(m_checkIPv4, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv4);
     connect(m_checkIPv6, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv6);

@@ -117,9 +117,10 @@ private:
     void DoDataExchange(bool saveAndValidate);
     void CreateControls();
     void CreateListActions();
-    // The filter field, "Shared IP only" and the count of the rows shown, with Ctrl+F.
+    // The filter field, "Shared IP only", "Outside network only" and the count of the rows shown,
+    // with Ctrl+F.
     void CreateFilterControls();
-    // The list shows what the filter field and "Shared IP only" let through.
+    // The list shows what the filter field and the two check boxes let through.
     void ApplyFilter();
     // "12 of 10000 shown" while a filter is active; nothing otherwise.
     void UpdateShownCount();
@@ -127,6 +128,10 @@ private:
     // Escape in the filter field empties it.
     bool FilterKeyPressed(QObject* watched, QEvent* event);
     void ConnectEngine();
+    // A search ran its time and nothing answered: the line under the list names the likely cause.
+    void OnSearchFinished();
+    // The line under the list; hidden while it says nothing.
+    void SetHintText(const QString& text);
     // The engine learns what the four mode boxes select now.
     void TellSearchChoice();
     // What a search holds while it runs: the boxes, the header and its sort mark, the setting buttons.
@@ -161,7 +166,9 @@ private:
     QAction* m_actionCopyRow = nullptr;
     QLineEdit* m_editFilter = nullptr;
     QCheckBox* m_checkSharedIp = nullptr;
+    QCheckBox* m_checkOutsideNetwork = nullptr;
     QLabel* m_staticShown = nullptr;
+    QLabel* m_staticHint = nullptr;
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
     DeviceEngine* m_engine;

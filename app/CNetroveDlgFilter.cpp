@@ -1,5 +1,5 @@
 // The main window's filter: a field above the list whose words narrow it as they are typed,
-// "Shared IP only", and how many of the listed devices are shown.
+// "Shared IP only", "Outside network only", and how many of the listed devices are shown.
 
 #include "app/CNetroveDlg.h"
 
@@ -29,12 +29,15 @@ void CNetroveDlg::CreateFilterControls()
     m_editFilter = Named(new QLineEdit(this), "editFilter", kFilter);
     m_editFilter->setPlaceholderText(kFilter);
     m_checkSharedIp = Named(new QCheckBox(QStringLiteral("Shared IP only"), this), "checkSharedIp");
+    m_checkOutsideNetwork =
+        Named(new QCheckBox(QStringLiteral("Outside network only"), this), "checkOutsideNetwork");
     m_staticShown = Named(new QLabel(this), "staticShown");
     m_staticShown->setTextFormat(Qt::PlainText);
     m_staticShown->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     connect(m_editFilter, &QLineEdit::textChanged, this, &CNetroveDlg::ApplyFilter);
     connect(m_checkSharedIp, &QCheckBox::toggled, this, &CNetroveDlg::ApplyFilter);
+    connect(m_checkOutsideNetwork, &QCheckBox::toggled, this, &CNetroveDlg::ApplyFilter);
     // Ctrl+F, as in every program that finds things in a list.
     auto* find = new QAction(this);
     find->setObjectName(QStringLiteral("actionFilter"));
@@ -70,7 +73,8 @@ bool CNetroveDlg::FilterKeyPressed(QObject* watched, QEvent* event)
 
 void CNetroveDlg::ApplyFilter()
 {
-    const DeviceFilter filter(m_editFilter->text(), m_checkSharedIp->isChecked());
+    const DeviceFilter filter(m_editFilter->text(), m_checkSharedIp->isChecked(),
+                              m_checkOutsideNetwork->isChecked());
     // A chosen row that the filter hides is no longer chosen, and no other row is chosen for it.
     if (const int chosen = m_list->SelectedRow(); chosen >= 0 && !m_list->Rows().RowMatches(chosen, filter))
         m_list->selectionModel()->clear();

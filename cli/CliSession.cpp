@@ -11,6 +11,7 @@
 #include "devicelist/DeviceRecord.h"
 #include "devicelist/RowMayBeSet.h"
 #include "devicelist/WebAddress.h"
+#include "discovery/EmptySearchProbe.h"
 #include "engine/SettingResultText.h"
 
 #include <cstdio>
@@ -165,6 +166,9 @@ void CliSession::PrintDevices()
             shown.push_back(row);
     }
     Write(stdout, FormatDeviceRecords(DeviceListRecords(rows, shown), m_command.format));
+    // Nothing answered at all: the line the window shows under its list says why that may be.
+    if (rows.rowCount() == 0)
+        Write(stderr, (TerminalText(EmptySearchHint(ProbeEmptySearch())) + QLatin1Char('\n')).toUtf8());
     Finish(ExitOk);
 }
 

@@ -19,6 +19,8 @@ QRect AnchoredGeometry(const QRect& templateRect, Anchor anchor, const QSize& gr
         return templateRect.adjusted(0, 0, dx, 0);
     case Anchor::TopRight:
         return templateRect.translated(dx, 0);
+    case Anchor::BottomWide:
+        return templateRect.translated(0, dy).adjusted(0, 0, dx, 0);
     }
     return templateRect;
 }

@@ -13,6 +13,7 @@ enum class Anchor
     Grow,        // keeps its distances to all four edges: takes every pixel the window gains
     GrowWide,    // keeps its place and height, and takes every pixel of width the window gains
     TopRight,    // keeps its distance to the window's top and right edges
+    BottomWide,  // keeps its distance to the window's bottom edge, and takes every pixel of width it gains
 };
 
 // Where a control with the template's rectangle goes when its window is `growth` larger than the

@@ -338,6 +338,15 @@ private slots:
         QCOMPARE(AccessibleName(filter), u"Filter"_qs);
         QCOMPARE(filter->placeholderText(), u"Filter"_qs);
         QVERIFY(shown->text().isEmpty());
+        // The filter row's controls side by side, each as wide as it needs.
+        auto* outside = dlg.findChild<QCheckBox*>(u"checkOutsideNetwork"_qs);
+        auto* shared = dlg.findChild<QCheckBox*>(u"checkSharedIp"_qs);
+        QCOMPARE(AccessibleName(outside), u"Outside network only"_qs);
+        QVERIFY(filter->geometry().right() < shared->geometry().left() &&
+                shared->geometry().right() < outside->geometry().left() &&
+                outside->geometry().right() < shown->geometry().left());
+        for (QCheckBox* box : {shared, outside})
+            QVERIFY2(box->width() >= box->sizeHint().width(), qPrintable(box->text()));
 
         QTest::keyClick(&dlg, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(filter->hasFocus());

@@ -1,19 +1,24 @@
 // A computer on two links (lab0 192.168.1.10/24 and lab1 10.0.5.7/16) with simulated devices on
-// each: every adapter is searched, every row knows its adapter, and setting requests leave on the
-// adapter their device answered on.
+// each: every adapter is searched, every row knows its adapter, setting requests leave on the
+// adapter their device answered on, a device outside its adapter's network is marked, and a search
+// that heard nothing says why.
 
 #include "app/CNetroveDlg.h"
 #include "devicelist/CNetroveListCtrl.h"
+#include "devicelist/DeviceListExport.h"
 #include "devicelist/RowTooltips.h"
 #include "discovery/DiscoveryChannels.h"
 #include "discovery/PacketFields.h"
 #include "discovery/SearchRequests.h"
 #include "tests/app/MainWindowControls.h"
+#include "tests/devicelist/BrowserStandIn.h"
 #include "tests/lab/BoxAnswerer.h"
 #include "tests/lab/LabFixture.h"
+#include "tests/lab/LinkCapture.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFont>
 #include <QProcess>
 #include <QTest>
 
@@ -321,9 +326,15 @@ private slots:
         };
         QVERIFY(marked("00:1A:2B:00:00:01") && marked("00:1A:2B:00:00:02") && marked("00:1A:2B:00:00:03"));
         QVERIFY(!marked("00:1A:2B:00:00:09"));
+        // Fresh from the factory, they lie outside both networks too: a second line says so.
+        const auto outside = [](const char* network) {
+            return QStringLiteral(
+                       "Not in this computer's network (%1): use Auto Set to give it an address there")
+                .arg(QLatin1String(network));
+        };
         // Each names the other two, in list order (which answered first is not known here).
         const auto others = [&](const char* mac) {
-            QString text = tip(mac);
+            QString text = tip(mac).section(QLatin1Char('\n'), 0, 0);
             const QString prefix = QStringLiteral("IP address also used by ");
             if (!text.startsWith(prefix))
                 return QStringList{text};
@@ -350,8 +361,10 @@ private slots:
             5000);
         QVERIFY(!marked("00:1A:2B:00:00:02"));
         QCOMPARE(tip("00:1A:2B:00:00:02"), QStringLiteral("lab1, 10.0.5.7"));
-        QCOMPARE(tip("00:1A:2B:00:00:01"), QStringLiteral("IP address also used by 00:1A:2B:00:00:03"));
-        QCOMPARE(tip("00:1A:2B:00:00:03"), QStringLiteral("IP address also used by 00:1A:2B:00:00:01"));
+        QCOMPARE(tip("00:1A:2B:00:00:01"),
+                 u"IP address also used by 00:1A:2B:00:00:03\n"_qs + outside("lab0, 192.168.1.10/24"));
+        QCOMPARE(tip("00:1A:2B:00:00:03"),
+                 u"IP address also used by 00:1A:2B:00:00:01\n"_qs + outside("lab1, 10.0.5.7/16"));
 
         // And another: no address is shared any more.
         auto last = SettingRequest(QStringLiteral("00:1A:2B:00:00:03"), QStringLiteral("pw"), "10.0.5.103");
@@ -365,11 +378,84 @@ private slots:
         for (const char* mac :
              {"00:1A:2B:00:00:01", "00:1A:2B:00:00:02", "00:1A:2B:00:00:03", "00:1A:2B:00:00:09"})
             QVERIFY2(!marked(mac), mac);
-        QCOMPARE(tip("00:1A:2B:00:00:01"), QStringLiteral("lab0, 192.168.1.10"));
+        QCOMPARE(tip("00:1A:2B:00:00:01"), outside("lab0, 192.168.1.10/24"));
         // Both requests left on the second link only.
         QCOMPARE(OfKind(first.Received(), "setting").size(), 0);
         QCOMPARE(OfKind(second.Received(), "setting").size(), 2);
         QVERIFY2(answerer.Texts().isEmpty(), qPrintable(answerer.Texts().join(QLatin1Char('|'))));
+    }
+
+    // A camera at a factory address outside lab1's 10.0.5.0/16, next to one inside it.
+    void aDeviceOutsideTheNetworkIsMarked()
+    {
+        LabFixture second(LabFixture::Side::Devices2);
+        QVERIFY2(
+            second.Start(QStringLiteral("kind=camera mac=02:00:00:00:0C:01 ip=192.0.0.64 password=pw\n"
+                                        "kind=camera mac=02:00:00:00:0C:02 ip=10.0.5.101 password=pw\n")),
+            qPrintable(second.Error()));
+        BoxAnswerer answerer;
+        BrowserStandIn browser;
+        CNetroveDlg dlg;
+        dlg.show();
+        CNetroveListCtrl& list = *MainWindow::List(dlg);
+        QTRY_COMPARE(list.Rows().rowCount(), 2);
+        const int outside = RowOfMac(list, QStringLiteral("02:00:00:00:0C:01"));
+        const int inside = RowOfMac(list, QStringLiteral("02:00:00:00:0C:02"));
+        QCOMPARE(
+            CellTip(list, outside, ColumnIp),
+            QStringLiteral("Not in this computer's network (lab1, 10.0.5.7/16): use Auto Set to give it an "
+                           "address there"));
+        QVERIFY(list.Rows().index(outside, ColumnIp).data(Qt::FontRole).value<QFont>().italic());
+        QCOMPARE(CellTip(list, inside, ColumnIp), QStringLiteral("lab1, 10.0.5.7"));
+        QVERIFY(!list.Rows().index(inside, ColumnIp).data(Qt::FontRole).isValid());
+
+        // The question before the browser: "No" opens nothing, "Yes" opens the page.
+        const QPoint at = list.visualRect(list.ShownIndex(outside, ColumnDeviceName)).center();
+        answerer.Answer(QMessageBox::No);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(answerer.Texts(),
+                 QStringList{
+                     QStringLiteral("192.0.0.64 is not in this computer's network (10.0.0.0/16), so its web "
+                                    "page will probably not open. Open it anyway?")});
+        QVERIFY(browser.opened.isEmpty());
+        answerer.Answer(QMessageBox::Yes);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(browser.OpenedTexts(), QStringList{QStringLiteral("http://192.0.0.64:80")});
+
+        // "Outside network only" shows it alone; the saved list says "No" for it, "Yes" for the other.
+        dlg.findChild<QCheckBox*>(QStringLiteral("checkOutsideNetwork"))->click();
+        QCOMPARE(list.model()->rowCount(), 1);
+        const QStringList csv = QString::fromUtf8(DeviceListCsv(DeviceListRecords(list.Rows())))
+                                    .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QVERIFY2(csv[0].endsWith(QStringLiteral(",In Network")), qPrintable(csv[0]));
+        QVERIFY2(csv[1 + outside].endsWith(QStringLiteral(",No")), qPrintable(csv[1 + outside]));
+        QVERIFY2(csv[1 + inside].endsWith(QStringLiteral(",Yes")), qPrintable(csv[1 + inside]));
+    }
+
+    // Nobody answers: the status line keeps "Scan End", the line under the list names the adapters
+    // asked, and nothing but the searches left the computer.
+    void anEmptySearchSaysWhy()
+    {
+        LinkCapture capture;
+        const QString noCapture = capture.Start();
+        QVERIFY2(noCapture.isEmpty(), qPrintable(noCapture));
+        CNetroveDlg dlg;
+        dlg.show();
+        auto* hint = dlg.findChild<QLabel*>(QStringLiteral("staticHint"));
+        QTRY_VERIFY_WITH_TIMEOUT(!hint->text().isEmpty(), 5000);
+        QCOMPARE(hint->text(),
+                 QStringLiteral("Nothing answered on lab0 (192.168.1.10), lab1 (10.0.5.7). Check the "
+                                "cable, the switch and that the devices are on."));
+        QCOMPARE(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan End"));
+        QVERIFY(hint->isVisible() && hint->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+        QCOMPARE(AccessibleName(hint), hint->text());
+        // The camera, recorder and IPv6 searches on lab0, the IPv6 one from the port a firewall opens.
+        QCOMPARE(capture.Taken().Program(), 3);
+        QVERIFY(capture.IPv6SearchSender());
+        QCOMPARE(ntohs(capture.IPv6SearchSender()->sin6_port), 7711);
+        dlg.OnBnClickedSearch();
+        QVERIFY(hint->text().isEmpty() && !hint->isVisible());
     }
 };
 
