@@ -203,20 +203,21 @@ QStringList DeviceListModel::ConflictingMacs(int row) const
 
 void DeviceListModel::SetWarningForeground(const QVariant& brush)
 {
-    if (brush == m_warningForeground)
-        return;
-    m_warningForeground = brush;
-    if (!m_rows.empty())
-        emit dataChanged(index(0, ColumnIp), index(rowCount() - 1, ColumnIp), {Qt::ForegroundRole});
+    SetIpCellMark(m_warningForeground, brush, Qt::ForegroundRole);
 }
 
 void DeviceListModel::SetOutsideNetworkFont(const QVariant& font)
 {
-    if (font == m_outsideNetworkFont)
+    SetIpCellMark(m_outsideNetworkFont, font, Qt::FontRole);
+}
+
+void DeviceListModel::SetIpCellMark(QVariant& mark, const QVariant& look, int role)
+{
+    if (look == mark)
         return;
-    m_outsideNetworkFont = font;
+    mark = look;
     if (!m_rows.empty())
-        emit dataChanged(index(0, ColumnIp), index(rowCount() - 1, ColumnIp), {Qt::FontRole});
+        emit dataChanged(index(0, ColumnIp), index(rowCount() - 1, ColumnIp), {role});
 }
 
 int DeviceListModel::IndexRow(int row)

@@ -106,6 +106,8 @@ private:
     static QByteArrayView TextView(const Row& row, int column);
     static QByteArray MacKey(const Row& row);
     bool HasConflict(int row) const;
+    // A new look of the marked IP cells (their brush or font, as `role` says): every IP cell is drawn anew.
+    void SetIpCellMark(QVariant& mark, const QVariant& look, int role);
     void RebuildIndexes();
     // Gives how many rows have the row's IP address text now.
     int IndexRow(int row);

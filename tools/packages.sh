@@ -2,7 +2,8 @@
 NETROVE_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 NETROVE_LAB_PACKAGES=(iproute2 iputils-ping procps nftables)
 # Building the Debian package (dpkg-shlibdeps, dpkg-buildflags) and checking it.
-NETROVE_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils util-linux)
+# xmllint (libxml2-utils) reads the firewalld service file.
+NETROVE_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils util-linux libxml2-utils)
 NETROVE_DISPLAY_PACKAGES=(xvfb xauth imagemagick fonts-dejavu-core)
 
 # Installs whichever of the named packages are missing (as root, with apt-get).
