@@ -28,6 +28,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Netrove;
 using Netrove::Test::ReadCsv;
 using Netrove::Test::WaitFor;
@@ -64,17 +66,21 @@ const QStringList kAliasedCamera = {u"IP CAMERA"_qs,
                                     u"Yes"_qs,
                                     {},
                                     {},
+                                    {},
                                     {}};
 
 // The adapter an answer came in on and this computer's address there, once the reader tells them,
-// are the lab's host side; until then both are empty. The fields with that pair blanked.
+// are the lab's host side, and the camera lies in its network; until then all three are empty. The
+// fields with those three blanked.
 QStringList WithoutArrival(QStringList fields)
 {
     const qsizetype adapter = DeviceRecordTitles().indexOf(u"Adapter"_qs);
-    if (fields.size() > adapter + 1 && fields[adapter] == u"lab0"_qs &&
-        fields[adapter + 1] == u"192.168.1.10"_qs) {
+    const qsizetype inNetwork = DeviceRecordTitles().indexOf(u"In Network"_qs);
+    if (fields.size() > std::max(adapter + 1, inNetwork) && fields[adapter] == u"lab0"_qs &&
+        fields[adapter + 1] == u"192.168.1.10"_qs && fields[inNetwork] == u"Yes"_qs) {
         fields[adapter].clear();
         fields[adapter + 1].clear();
+        fields[inNetwork].clear();
     }
     return fields;
 }
