@@ -81,21 +81,9 @@ std::vector<CsvRecord> ReadCsvRecords(const QString& text, QString& error)
     return records;
 }
 
-// Exactly four dotted numbers of 0 to 255, as an address typed into a plan must be.
 std::optional<Ipv4Octets> ReadAddress(const QString& text)
 {
-    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    Ipv4Octets octets{};
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        const int value = parts[i].toInt(&ok);
-        if (!ok || parts[i].size() > 3 || value < 0 || value > 255)
-            return std::nullopt;
-        octets[std::size_t(i)] = std::uint8_t(value);
-    }
-    return octets;
+    return ParseTypedAddress(text.toStdString());
 }
 
 } // namespace

@@ -90,22 +90,10 @@ std::optional<int> Number(const QString& text, int lowest, int highest)
     return static_cast<int>(value);
 }
 
-// Exactly four dotted numbers of 0 to 255: a typed address is not read as leniently as a device's.
+// A typed address is not read as leniently as a device's.
 std::optional<Ipv4Octets> Address(const QString& text)
 {
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    Ipv4Octets octets{};
-    for (int i = 0; i < 4; ++i) {
-        if (parts[i].isEmpty() || parts[i].size() > 3)
-            return std::nullopt;
-        const std::optional<int> octet = Number(parts[i], 0, 255);
-        if (!octet)
-            return std::nullopt;
-        octets[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(*octet);
-    }
-    return octets;
+    return ParseTypedAddress(text.toStdString());
 }
 
 class Reader
