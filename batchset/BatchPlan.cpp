@@ -94,6 +94,16 @@ QString NetworkText(const SearchNetwork& network)
         .arg(prefix);
 }
 
+Ipv4Octets NetworkMask(const SearchNetwork& network)
+{
+    return Octets(MaskOf(PrefixOf(network)));
+}
+
+Ipv4Octets NetworkGateway(const SearchNetwork& network)
+{
+    return Octets((Number(network.localAddress) & MaskOf(PrefixOf(network))) + 1);
+}
+
 QString SameAdapterRefusal(const std::vector<BatchDevice>& devices)
 {
     QStringList adapters;
@@ -106,6 +116,31 @@ QString SameAdapterRefusal(const std::vector<BatchDevice>& devices)
         return {};
     return QStringLiteral("The devices answered on different adapters (%1): choose devices of one adapter")
         .arg(adapters.join(QStringLiteral(", ")));
+}
+
+std::optional<std::vector<Ipv4Octets>> ProbeRound(std::span<const Ipv4Octets> round, AddressProber& prober,
+                                                  std::set<Ipv4Octets>& inUse)
+{
+    const std::vector<AddressProber::Result> results = prober.Probe(round);
+    std::vector<Ipv4Octets> free;
+    for (std::size_t i = 0; i < round.size(); ++i) {
+        // A prober that gave fewer results than it was asked for has not shown the rest free.
+        const AddressProber::Result result = i < results.size() ? results[i] : AddressProber::Result::InUse;
+        if (result == AddressProber::Result::NoSocket)
+            return std::nullopt;
+        if (result == AddressProber::Result::InUse)
+            inUse.insert(round[i]);
+        else
+            free.push_back(round[i]);
+    }
+    return free;
+}
+
+QString NoProbeRefusal()
+{
+    FreeAddressProposal noSocket;
+    noSocket.outcome = FreeAddressOutcome::NoProbeSocket;
+    return QString::fromStdString(FreeAddressMessage(noSocket));
 }
 
 BatchAddresses ChooseBatchAddresses(const Ipv4Octets& first, std::size_t count, const BatchNetwork& network,
@@ -125,10 +160,12 @@ BatchAddresses ChooseBatchAddresses(const Ipv4Octets& first, std::size_t count, 
     const std::uint32_t last = Number(network.network.localAddress) | ~MaskOf(PrefixOf(network.network));
     std::uint32_t next = Number(first);
     while (chosen.addresses.size() < count) {
-        // A round: as many candidates as are still wanted and a few more, probed at once.
+        // A round: as many candidates as are still wanted and a few more, probed at once, but never
+        // more than the neighbour table has room for.
         const std::size_t wanted = count - chosen.addresses.size();
+        const std::size_t roundSize = std::min(wanted + wanted / 4 + 4, kLargestProbeRound);
         std::vector<Ipv4Octets> round;
-        while (round.size() < wanted + wanted / 4 + 4 && next <= last) {
+        while (round.size() < roundSize && next <= last) {
             const Ipv4Octets candidate = Octets(next++);
             if (NeverGivenReason(candidate, network).isEmpty())
                 round.push_back(candidate);
@@ -137,23 +174,14 @@ BatchAddresses ChooseBatchAddresses(const Ipv4Octets& first, std::size_t count, 
         }
         if (round.empty())
             return notEnough();
-        const std::vector<AddressProber::Result> results = prober.Probe(round);
-        for (std::size_t i = 0; i < round.size(); ++i) {
-            // A prober that gave fewer results than it was asked for has not shown the rest free.
-            const AddressProber::Result result =
-                i < results.size() ? results[i] : AddressProber::Result::InUse;
-            if (result == AddressProber::Result::NoSocket) {
-                FreeAddressProposal noSocket;
-                noSocket.outcome = FreeAddressOutcome::NoProbeSocket;
-                chosen.addresses.clear();
-                chosen.refusal = QString::fromStdString(FreeAddressMessage(noSocket));
-                return chosen;
-            }
-            if (result == AddressProber::Result::InUse)
-                inUse.insert(round[i]);
-            else if (chosen.addresses.size() < count)
-                chosen.addresses.push_back(round[i]);
+        const std::optional<std::vector<Ipv4Octets>> free = ProbeRound(round, prober, inUse);
+        if (!free) {
+            chosen.addresses.clear();
+            chosen.refusal = NoProbeRefusal();
+            return chosen;
         }
+        for (std::size_t i = 0; i < free->size() && chosen.addresses.size() < count; ++i)
+            chosen.addresses.push_back((*free)[i]);
         if (next > last && chosen.addresses.size() < count)
             return notEnough();
     }

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <set>
+#include <span>
 #include <vector>
 
 namespace Netrove {
@@ -51,6 +52,17 @@ struct BatchNetwork
 // did, else the message naming the adapters.
 QString SameAdapterRefusal(const std::vector<BatchDevice>& devices);
 
+// The candidates probed at once: those in use go to `inUse`, the free ones come back in their order.
+// Nothing when no probe could be sent; NoProbeRefusal() says so.
+std::optional<std::vector<Ipv4Octets>> ProbeRound(std::span<const Ipv4Octets> round, AddressProber& prober,
+                                                  std::set<Ipv4Octets>& inUse);
+QString NoProbeRefusal();
+
+// Each candidate pinged takes an entry of the computer's neighbour table while its hardware address
+// is asked for (about 3 s), and Linux holds 1024 by default for all adapters together: a ping that
+// finds no room is never sent, and would count as no answer. Larger batches are probed in rounds.
+constexpr std::size_t kLargestProbeRound = 256;
+
 // `count` addresses from `first` upwards, one per device, each inside the network, never one that is
 // never given out, and never one that answers a ping or whose hardware address the computer knows
 // (the prober tells; all candidates of a round are probed at once). `inUse` collects what the probes
@@ -75,5 +87,9 @@ BatchItem MakeBatchItem(const BatchDevice& device, const BatchSettings& settings
 
 // "192.168.1.0/24"
 QString NetworkText(const SearchNetwork& network);
+// What a batch sends where nobody chose a subnet mask or gateway: the mask of the adapter's network,
+// and the network's first address (its .1).
+Ipv4Octets NetworkMask(const SearchNetwork& network);
+Ipv4Octets NetworkGateway(const SearchNetwork& network);
 
 } // namespace Netrove

@@ -4,12 +4,19 @@
 
 namespace Netrove {
 
-BatchBook::BatchBook(std::vector<BatchItem> items)
+BatchBook::BatchBook(std::vector<BatchItem> items, int answerMs)
     : m_items(std::move(items))
     , m_entries(m_items.size())
+    , m_nAnswerMs(answerMs)
 {
     for (std::size_t i = 0; i < m_items.size(); ++i)
         m_entries[i].change = ReadSettingChange(m_items[i].request);
+}
+
+bool BatchBook::Confirmed(int index) const
+{
+    const Entry& entry = m_entries[std::size_t(index)];
+    return entry.step == BatchStep::Verified && entry.verdict && entry.verdict->Confirmed();
 }
 
 QString BatchBook::Text(int index) const
@@ -92,7 +99,7 @@ std::vector<int> BatchBook::Expire(qint64 nowMs)
     std::vector<int> expired;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         Entry& entry = m_entries[i];
-        if (entry.step == BatchStep::Sent && nowMs - entry.sentAtMs >= kAnswerMs) {
+        if (entry.step == BatchStep::Sent && nowMs - entry.sentAtMs >= m_nAnswerMs) {
             entry.step = BatchStep::NoResult;
             expired.push_back(int(i));
         }

@@ -46,10 +46,13 @@ public:
     static constexpr int kInFlight = 8;
     static constexpr int kAnswerMs = 10000;
 
-    explicit BatchBook(std::vector<BatchItem> items);
+    // Each request's result is awaited `answerMs` (the command line lets it be shorter or longer).
+    explicit BatchBook(std::vector<BatchItem> items, int answerMs = kAnswerMs);
 
     const std::vector<BatchItem>& Items() const { return m_items; }
     BatchStep Step(int index) const { return m_entries[std::size_t(index)].step; }
+    // The device answered the check as it was asked to ("now at ...").
+    bool Confirmed(int index) const;
     // What the device's "Result" cell says: empty while waiting or sent, then "Applied", the result's
     // text, "No result", "Not sent", or the check's verdict ("now at 192.168.1.101" ...).
     QString Text(int index) const;
@@ -88,6 +91,7 @@ private:
 
     std::vector<BatchItem> m_items;
     std::vector<Entry> m_entries;
+    int m_nAnswerMs = kAnswerMs;
     bool m_bStopped = false;
 };
 

@@ -407,7 +407,7 @@ void DeviceEngine::StartBatch(std::vector<BatchItem> items)
     m_requestedChange.reset();
     m_verifying.reset();
     m_verifyDeadline->Stop();
-    m_batch = std::make_unique<BatchBook>(std::move(items));
+    m_batch = std::make_unique<BatchBook>(std::move(items), m_nSettingAnswerMs);
     m_bBatchChecking = false;
     m_bBatchFinished = false;
     m_batchCheckDeadline->Stop();

@@ -49,7 +49,7 @@ public:
     // A search ends at its second refresh tick, 3 s after it started.
     static constexpr int kRefreshTicks = 2;
     static constexpr int kSearchMs = kRefreshPeriodMs * kRefreshTicks;
-    // How long after a setting request its results are acted on.
+    // How long after a setting request its results are acted on (each of a batch's too).
     static constexpr int kSettingAnswerMs = 10000;
     // How often a batch looks for requests whose wait ran out.
     static constexpr int kBatchTickMs = 100;

@@ -2,6 +2,7 @@
 // refused, and address plan files read back.
 
 #include "batchset/AddressPlanFile.h"
+#include "batchset/BatchDevices.h"
 #include "batchset/BatchPlan.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
@@ -32,9 +33,13 @@ public:
     QStringList answering;
     bool noSocket = false;
     int rounds = 0;
+    QStringList probed;
+    std::size_t largest = 0;
     std::vector<Result> Probe(std::span<const Ipv4Octets> candidates) override
     {
         ++rounds;
+        largest = std::max(largest, candidates.size());
+        probed << Quads(std::vector<Ipv4Octets>(candidates.begin(), candidates.end()));
         std::vector<Result> results;
         for (const Ipv4Octets& candidate : candidates) {
             const bool taken = answering.contains(QString::fromStdString(FormatDottedQuad(candidate)));
@@ -193,6 +198,32 @@ private slots:
         QCOMPARE(
             SameAdapterRefusal(devices),
             u"The devices answered on different adapters (lab0, lab1): choose devices of one adapter"_qs);
+    }
+
+    // A thousand devices in a /22: never more pinged at once than the neighbour table has room for.
+    void largeBatchesAreProbedInRounds()
+    {
+        FakeProber prober;
+        std::set<Ipv4Octets> inUse;
+        const BatchAddresses result =
+            ChooseBatchAddresses(Quad(u"192.168.0.2"_qs), 1000, LabNetwork(22), prober, inUse);
+        QVERIFY2(result.refusal.isEmpty(), qPrintable(result.refusal));
+        QCOMPARE(result.addresses.size(), std::size_t(1000));
+        QVERIFY(prober.largest <= kLargestProbeRound && prober.rounds == 4);
+    }
+
+    // A plan's addresses are pinged, but not a device's own: it would answer for itself.
+    void givenAddressesArePinged()
+    {
+        std::vector<BatchDevice> devices{Camera("A", "192.168.1.101"), Camera("B", "192.168.1.150"),
+                                         Camera("C", "10.0.0.5")};
+        devices[0].ip = u"192.168.1.101"_qs;
+        FakeProber prober;
+        prober.answering = QStringList{u"192.168.1.101"_qs, u"192.168.1.150"_qs};
+        std::set<Ipv4Octets> inUse;
+        QVERIFY(ProbeGivenAddresses(devices, LabNetwork(), prober, inUse).isEmpty());
+        QCOMPARE(prober.probed, QStringList{u"192.168.1.150"_qs});
+        QCOMPARE(inUse, (std::set<Ipv4Octets>{Quad(u"192.168.1.150"_qs)}));
     }
 
     void planFiles_data()
