@@ -5,8 +5,8 @@
 
 #include "app/AboutEntry.h"
 #include "autoset/IcmpProbe.h"
-#include "autoset/SearchNetwork.h"
 #include "batchset/AddressPlanFile.h"
+#include "batchset/BatchDevices.h"
 #include "batchset/CDlgBatchSet.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/RowMayBeSet.h"
@@ -16,8 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-
-#include <algorithm>
 
 namespace Netrove {
 
@@ -37,15 +35,9 @@ void CNetroveDlg::OnBnClickedBatchSet()
     const DeviceListModel& rows = m_list->Rows();
     std::vector<BatchDevice> devices;
     for (const int row : m_list->SelectedRows()) {
-        const DeviceEntry* entry = rows.EntryAt(row);
-        if (entry == nullptr || !RowMayBeSet(rows.Text(row, ColumnProtocol), entry))
-            continue;
-        BatchDevice device;
-        device.mac = rows.Text(row, ColumnMac);
-        device.model = rows.Text(row, ColumnDeviceName);
-        device.ip = rows.Text(row, ColumnIp);
-        device.entry = *entry;
-        devices.push_back(std::move(device));
+        std::optional<BatchDevice> device = BatchDeviceOfRow(rows, row);
+        if (device && RowMayBeSet(rows.Text(row, ColumnProtocol), &device->entry))
+            devices.push_back(std::move(*device));
     }
     if (devices.size() < 2)
         return;
@@ -84,24 +76,13 @@ void CNetroveDlg::OpenBatchDialog(std::vector<BatchDevice> devices)
         ShowMessage(refusal);
         return;
     }
-    const std::optional<SearchNetwork> network = SearchNetworkOf(devices.front().entry.arrival);
-    if (!network) {
+    std::optional<BatchNetwork> where = BatchNetworkOf(devices, m_list->Rows());
+    if (!where) {
         ShowMessage(QString::fromStdString(FreeAddressMessage({})));
         return;
     }
-    // The addresses of the listed devices that are not being set are never handed out.
-    BatchNetwork where{*network, {}};
-    const DeviceListModel& rows = m_list->Rows();
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        const QString mac = rows.Text(row, ColumnMac);
-        const bool set = std::any_of(devices.begin(), devices.end(),
-                                     [&mac](const BatchDevice& d) { return d.mac == mac; });
-        if (const std::optional<Ipv4Octets> ip = ParseDottedQuad(rows.Text(row, ColumnIp).toStdString());
-            ip && !set)
-            where.listed.push_back(*ip);
-    }
     IcmpProber prober;
-    CDlgBatchSet dialog(*m_engine, std::move(devices), std::move(where), prober, this);
+    CDlgBatchSet dialog(*m_engine, std::move(devices), std::move(*where), prober, this);
     dialog.FillAddresses();
     dialog.exec();
 }

@@ -1,6 +1,7 @@
 #include "batchset/CDlgBatchSet.h"
 
 #include "autoset/CIPAddressCtrl.h"
+#include "batchset/BatchDevices.h"
 #include "devicelist/CsvWriter.h"
 #include "engine/DeviceEngine.h"
 #include "res/ControlNames.h"
@@ -30,13 +31,6 @@ QString Quad(const Ipv4Octets& octets)
     return QString::fromStdString(FormatDottedQuad(octets));
 }
 
-// The adapter's network mask, and its .1 as the gateway, as Auto Set proposes them.
-Ipv4Octets PrefixMask(int prefix)
-{
-    const std::uint32_t mask = prefix <= 0 ? 0 : ~std::uint32_t(0) << (32 - std::min(prefix, 32));
-    return {std::uint8_t(mask >> 24), std::uint8_t(mask >> 16), std::uint8_t(mask >> 8), std::uint8_t(mask)};
-}
-
 QTableWidgetItem* Cell(const QString& text, bool editable = false)
 {
     auto* item = new QTableWidgetItem(text);
@@ -60,14 +54,11 @@ CDlgBatchSet::CDlgBatchSet(DeviceEngine& engine, std::vector<BatchDevice> device
     CreateControls();
 
     const SearchNetwork& where = m_network.network;
-    const int prefix = where.prefixLength == kPrefixUnknown ? 24 : where.prefixLength;
     Ipv4Octets first = where.localAddress;
     first[3] = 100;
     m_ipFirst->SetAddress(first);
-    m_ipSubnetMask->SetAddress(PrefixMask(prefix));
-    Ipv4Octets gateway = where.localAddress;
-    gateway[3] = 1;
-    m_ipGateway->SetAddress(gateway);
+    m_ipSubnetMask->SetAddress(NetworkMask(where));
+    m_ipGateway->SetAddress(NetworkGateway(where));
     m_radioStatic->setChecked(true);
     ShowNewAddresses();
 
@@ -234,22 +225,18 @@ void CDlgBatchSet::OnOK()
     std::vector<BatchDevice> devices;
     if (const QString why = ReadCells(devices); !why.isEmpty())
         return Refuse(why);
-    // Addresses typed into the cells are pinged too before anything is sent.
-    std::vector<Ipv4Octets> unprobed;
+    // Addresses a plan gave or a cell was edited to are pinged too before anything is sent.
+    std::vector<BatchDevice> given;
     for (const BatchDevice& device : devices) {
-        if (device.newIp && m_probedFree.count(*device.newIp) == 0 && m_inUse.count(*device.newIp) == 0)
-            unprobed.push_back(*device.newIp);
+        if (device.newIp && m_probedFree.count(*device.newIp) == 0)
+            given.push_back(device);
     }
-    if (!unprobed.empty()) {
+    if (!given.empty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const std::vector<AddressProber::Result> results = m_prober.Probe(unprobed);
+        const QString noProbe = ProbeGivenAddresses(given, m_network, m_prober, m_inUse);
         QApplication::restoreOverrideCursor();
-        for (std::size_t i = 0; i < unprobed.size(); ++i) {
-            if (i >= results.size() || results[i] != AddressProber::Result::Free)
-                m_inUse.insert(unprobed[i]);
-            else
-                m_probedFree.insert(unprobed[i]);
-        }
+        if (!noProbe.isEmpty())
+            return Refuse(noProbe);
     }
     const BatchSettings settings = Settings();
     if (const QString why = CheckBatch(devices, settings, m_network, m_inUse); !why.isEmpty())
