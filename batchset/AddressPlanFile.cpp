@@ -219,10 +219,11 @@ ResolvedPlan ResolveAddressPlan(const AddressPlan& plan, const DeviceListModel& 
         device.planMask = line.mask;
         device.planGateway = line.gateway;
         device.planDhcp = line.dhcp;
-        const bool dhcpNow = rows.Text(row, ColumnMode) == QLatin1String("Dynamic");
-        const bool sameMode = !line.dhcp || *line.dhcp == dhcpNow;
-        const bool sameAddress =
-            line.dhcp.value_or(false) ? dhcpNow : line.ip && ReadAddress(device.ip) == line.ip && !dhcpNow;
+        // A line without a mode keeps whatever mode the device has; with one, the mode must be it too.
+        const QString modeNow = rows.Text(row, ColumnMode);
+        const bool sameMode =
+            !line.dhcp || modeNow == (*line.dhcp ? QLatin1String("Dynamic") : QLatin1String("Static"));
+        const bool sameAddress = line.dhcp.value_or(false) || (line.ip && ReadAddress(device.ip) == line.ip);
         const ManualSetReported reported = ReadManualSetReply(device.entry.kind, device.entry.reply);
         const bool sameMask = !line.mask || line.mask == reported.subnetMask;
         const bool sameGateway = !line.gateway || line.gateway == reported.gateway;
