@@ -48,6 +48,7 @@ CNetroveDlg::CNetroveDlg(std::unique_ptr<DeviceChannel> channel, QWidget* parent
     m_aboutEntry = new AboutEntry(this, [this](unsigned int command) { return OnSysCommand(command); });
     CreateControls();
     CreateListActions();
+    CreateBatchActions();
 
     // The engine lists the devices in the list's own rows.
     m_engine = channel ? new DeviceEngine(std::move(channel), MakeSystemClock(), &m_list->Rows(), this)
@@ -74,6 +75,7 @@ void CNetroveDlg::CreateControls()
     m_btnSearch = Named(new QPushButton(QStringLiteral("Search"), this), "buttonSearch");
     m_btnAutoSet = Named(new QPushButton(QStringLiteral("Auto Set"), this), "buttonAutoSet");
     m_btnManualSet = Named(new QPushButton(QStringLiteral("Manual Set"), this), "buttonManualSet");
+    m_btnBatchSet = Named(new QPushButton(QStringLiteral("Batch Set"), this), "buttonBatchSet");
     m_btnExit = Named(new QPushButton(QStringLiteral("Exit"), this), "buttonExit");
     m_staticHint = Named(new QLabel(this), "staticHint");
     CreateFilterControls();
@@ -91,7 +93,7 @@ void CNetroveDlg::CreateControls()
     m_statusRepaints = std::make_unique<RepaintLimiter>(m_staticStatus, CNetroveListCtrl::kRepaintIntervalMs);
 
     // Enter must never press a button of this window, not even the one that has the focus.
-    ClearDefaultButtons({m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnExit});
+    ClearDefaultButtons({m_btnSearch, m_btnAutoSet, m_btnManualSet, m_btnBatchSet, m_btnExit});
 
     // The template's places. A window made larger gives the list all its new room; the row below
     // the list moves with the bottom right corner as one, so that its controls keep their order,
@@ -111,12 +113,14 @@ void CNetroveDlg::CreateControls()
     place(m_list, Anchor::Grow, 7, 38, 483, 176);
     // Why an empty search heard nothing, under the list: two lines of text.
     place(m_staticHint, Anchor::BottomWide, 7, 217, 483, 19);
-    place(m_staticStatus, Anchor::BottomRight, 6, 239, 197, 13);
-    place(m_checkIPv4, Anchor::BottomRight, 213, 241, 29, 10);
-    place(m_checkIPv6, Anchor::BottomRight, 243, 241, 29, 10);
-    place(m_btnSearch, Anchor::BottomRight, 276, 239, 50, 14);
-    place(m_btnAutoSet, Anchor::BottomRight, 331, 239, 50, 14);
-    place(m_btnManualSet, Anchor::BottomRight, 386, 239, 50, 14);
+    // "Batch Set" takes its place after "Manual Set": the status line and the boxes move left for it.
+    place(m_staticStatus, Anchor::BottomRight, 6, 239, 142, 13);
+    place(m_checkIPv4, Anchor::BottomRight, 156, 241, 29, 10);
+    place(m_checkIPv6, Anchor::BottomRight, 187, 241, 29, 10);
+    place(m_btnSearch, Anchor::BottomRight, 221, 239, 50, 14);
+    place(m_btnAutoSet, Anchor::BottomRight, 276, 239, 50, 14);
+    place(m_btnManualSet, Anchor::BottomRight, 331, 239, 50, 14);
+    place(m_btnBatchSet, Anchor::BottomRight, 386, 239, 50, 14);
     place(m_btnExit, Anchor::BottomRight, 440, 239, 50, 14);
     m_templateSize = QSize(units.ToPixelsX(497), units.ToPixelsY(258));
     setMinimumSize(m_templateSize);
@@ -125,7 +129,7 @@ void CNetroveDlg::CreateControls()
     // Tab order follows the template.
     SetTabOrder({m_checkCamera, m_checkNvr, m_editFilter, m_checkSharedIp, m_checkOutsideNetwork, m_list,
                  m_staticHint, m_checkIPv4, m_checkIPv6, m_btnSearch, m_btnAutoSet, m_btnManualSet,
-                 m_btnExit});
+                 m_btnBatchSet, m_btnExit});
 
     connect(m_checkIPv4, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv4);
     connect(m_checkIPv6, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv6);
@@ -135,6 +139,7 @@ void CNetroveDlg::CreateControls()
     connect(m_btnSearch, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedSearch);
     connect(m_btnAutoSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedAutoSet);
     connect(m_btnManualSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedManualSet);
+    connect(m_btnBatchSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedBatchSet);
     connect(m_pHeader, &QHeaderView::sectionClicked, this, &CNetroveDlg::OnColumnClickList);
     connect(m_list, &CNetroveListCtrl::rowClicked, this, &CNetroveDlg::OnClickList);
     connect(m_list, &QAbstractItemView::doubleClicked, this,

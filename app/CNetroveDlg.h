@@ -2,6 +2,7 @@
 
 #include "app/SelectionMirror.h"
 #include "autoset/SettingHost.h"
+#include "batchset/BatchPlan.h"
 #include "devicelist/DeviceListModel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
@@ -83,6 +84,11 @@ public:
     void OnBnClickedAutoSet();
     // "Manual Set": opens the Manual Setting dialog for the chosen row.
     void OnBnClickedManualSet();
+    // "Batch Set": opens the Batch Setting dialog for the chosen rows that may be set.
+    void OnBnClickedBatchSet();
+    // "Apply Address Plan...": asks for a plan file and opens the Batch Setting dialog with the
+    // devices it changes and their new addresses.
+    void OnApplyAddressPlan();
 
     // Setting requests from the setting dialogs.
     void SendCameraPacket(std::span<std::uint8_t> packet) override;
@@ -117,6 +123,7 @@ private:
     void DoDataExchange(bool saveAndValidate);
     void CreateControls();
     void CreateListActions();
+    void CreateBatchActions();
     // The filter field, "Shared IP only", "Outside network only" and the count of the rows shown,
     // with Ctrl+F.
     void CreateFilterControls();
@@ -148,6 +155,10 @@ private:
     void UpdateRowButtons(int row);
     void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void EnableSettingButtons(bool enabled);
+    // With two rows or more chosen, only "Batch Set": when at least two of them may be set.
+    void ApplyChoiceCount();
+    // The Batch Setting dialog for these devices (copies of their rows).
+    void OpenBatchDialog(std::vector<BatchDevice> devices);
     // The adapter the device a setting request names answered on.
     ArrivalAdapter RequestAdapter(std::span<const std::uint8_t> packet) const;
 
@@ -161,6 +172,7 @@ private:
     QPushButton* m_btnSearch;
     QPushButton* m_btnAutoSet;
     QPushButton* m_btnManualSet;
+    QPushButton* m_btnBatchSet;
     QPushButton* m_btnExit;
     QAction* m_actionSaveList = nullptr;
     QAction* m_actionCopyRow = nullptr;

@@ -56,10 +56,15 @@ void CNetroveDlg::OnSaveList()
 
 void CNetroveDlg::OnCopyRow()
 {
-    const std::optional<DeviceRecord> record = DeviceListRecord(m_list->Rows(), m_list->SelectedRow());
-    if (!record)
+    // Every chosen row, in the order shown, one line each.
+    QStringList lines;
+    for (const int row : m_list->SelectedRows()) {
+        if (const std::optional<DeviceRecord> record = DeviceListRecord(m_list->Rows(), row))
+            lines << DeviceRowClipboardText(*record);
+    }
+    if (lines.isEmpty())
         return;
-    QGuiApplication::clipboard()->setText(DeviceRowClipboardText(*record));
+    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
 }
 
 } // namespace Netrove

@@ -48,6 +48,7 @@ void CNetroveDlg::OnSettingApplied()
     // The engine empties the list and searches again.
     m_btnAutoSet->setEnabled(false);
     m_btnManualSet->setEnabled(false);
+    m_btnBatchSet->setEnabled(false);
 }
 
 void CNetroveDlg::HandleResult(ReplyAction action)

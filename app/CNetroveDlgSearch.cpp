@@ -27,6 +27,7 @@ void CNetroveDlg::HoldModeControls()
     for (QCheckBox* box : {m_checkIPv4, m_checkIPv6, m_checkNvr, m_checkCamera})
         box->setEnabled(false);
     EnableSettingButtons(false);
+    m_btnBatchSet->setEnabled(false);
 }
 
 void CNetroveDlg::GiveBackModeControls()

@@ -9,8 +9,10 @@
 #include "engine/DeviceEngine.h"
 
 #include <QCheckBox>
+
 #include <QItemSelection>
 #include <QPushButton>
+#include <algorithm>
 
 namespace Netrove {
 
@@ -41,6 +43,7 @@ void CNetroveDlg::OnClickList(int row)
         UpdateRowButtons(row);
     else
         EnableSettingButtons(false);
+    ApplyChoiceCount();
 }
 
 void CNetroveDlg::OnColumnClickList(int column)
@@ -65,8 +68,24 @@ void CNetroveDlg::OnListSelectionChanged(const QItemSelection& selected, const Q
             OnItemChangedList(row, true);
         }
     }
+    ApplyChoiceCount();
     // A chosen row holds the list still.
     m_engine->SetListHeld(m_list->SelectedRow() >= 0);
+}
+
+void CNetroveDlg::ApplyChoiceCount()
+{
+    const std::vector<int> chosen = m_list->SelectedRows();
+    if (chosen.size() < 2) {
+        m_btnBatchSet->setEnabled(false);
+        return;
+    }
+    EnableSettingButtons(false);
+    const DeviceListModel& rows = m_list->Rows();
+    const auto settable = std::count_if(chosen.begin(), chosen.end(), [&rows](int row) {
+        return RowMayBeSet(rows.Text(row, ColumnProtocol), rows.EntryAt(row));
+    });
+    m_btnBatchSet->setEnabled(settable >= 2);
 }
 
 void CNetroveDlg::FillSelectionMirror(int row)

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QGuiApplication>
 
+#include <algorithm>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -102,6 +104,55 @@ QString MachineText()
              QStringLiteral("debug"),
 #endif
              QGuiApplication::platformName());
+}
+
+namespace {
+
+constexpr qint64 kTickNs = 5'000'000;
+
+qint64 ThreadCpuNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+} // namespace
+
+StallMeter::StallMeter()
+{
+    m_tick.setTimerType(Qt::PreciseTimer);
+    m_tick.setInterval(5);
+    QObject::connect(&m_tick, &QTimer::timeout, &m_tick, [this] { Tick(); });
+}
+
+void StallMeter::Tick()
+{
+    const qint64 now = m_clock.nsecsElapsed();
+    const qint64 cpu = ThreadCpuNs();
+    if (now - m_lastTickNs - kTickNs > m_worstLateNs) {
+        m_worstLateNs = now - m_lastTickNs - kTickNs;
+        m_worstCpuNs = cpu - m_lastCpuNs;
+    }
+    m_lastTickNs = now;
+    m_lastCpuNs = cpu;
+}
+
+void StallMeter::Start()
+{
+    m_worstLateNs = 0;
+    m_worstCpuNs = 0;
+    m_clock.start();
+    m_lastTickNs = 0;
+    m_lastCpuNs = ThreadCpuNs();
+    m_tick.start();
+}
+
+void StallMeter::Stop()
+{
+    m_tick.stop();
+    // A run that ends before the timer is next due still counts its last stretch.
+    Tick();
 }
 
 } // namespace Netrove::Bench

@@ -3,7 +3,9 @@
 // What the benchmarks share: their start-up, the figures on standard output while the window's own
 // lines go to /dev/null, notes that a CSV reader can skip, and what machine the figures come from.
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -30,5 +32,28 @@ QString MachineText();
 QString LoadAverage();
 // A file's contents without surrounding white space; "?" when it cannot be read.
 QString ReadTrimmed(const char* path);
+
+// How late a timer due every 5 ms comes: the longest the event loop was busy elsewhere, which is how
+// long a click or a repaint would have waited. With it, the CPU time the thread spent in that
+// stretch: far less than the stall means the system ran other programs meanwhile.
+class StallMeter final
+{
+public:
+    StallMeter();
+    void Start();
+    void Stop();
+    double WorstMs() const { return double(m_worstLateNs) / 1e6; }
+    double WorstCpuMs() const { return double(m_worstCpuNs) / 1e6; }
+
+private:
+    void Tick();
+
+    QElapsedTimer m_clock;
+    QTimer m_tick;
+    qint64 m_lastTickNs = 0;
+    qint64 m_lastCpuNs = 0;
+    qint64 m_worstLateNs = 0;
+    qint64 m_worstCpuNs = 0;
+};
 
 } // namespace Netrove::Bench

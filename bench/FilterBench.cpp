@@ -65,27 +65,16 @@ void RunFilter(int devices)
     auto* field = dlg.findChild<QLineEdit*>(QStringLiteral("editFilter"));
     field->setText(kTyped);
 
-    // Answers arriving while the filter is active; a 5 ms timer's lateness is the event loop's stall.
-    QElapsedTimer clock;
-    qint64 lastTickNs = 0;
-    qint64 worstLateNs = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(5);
-    QObject::connect(&tick, &QTimer::timeout, &dlg, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        worstLateNs = std::max(worstLateNs, now - lastTickNs - 5'000'000);
-        lastTickNs = now;
-    });
+    // Answers arriving while the filter is active.
+    StallMeter stalls;
     ::malloc_trim(0);
     const long long rssBefore = ResidentBytes();
-    clock.start();
-    tick.start();
+    stalls.Start();
     MainWindow::SearchButton(dlg)->click();
     for (int waited = 0; waited < 10000 && MainWindow::Rows(dlg)->rowCount() < devices; waited += 50)
         Serve(50);
     Serve(300);
-    tick.stop();
+    stalls.Stop();
     const long long rssAfter = ResidentBytes();
     const QRegularExpressionMatch heard =
         QRegularExpression(QStringLiteral("^Scan (\\d+) Items?")).match(MainWindow::StatusLine(dlg)->text());
@@ -113,7 +102,7 @@ void RunFilter(int devices)
     }
 
     std::fprintf(Out(), "%d,filter,%d,%.2f,%.2f,%.2f,%.1f\n", devices, shown, sorted[sorted.size() / 2],
-                 sorted.back(), sortMs, double(worstLateNs) / 1e6);
+                 sorted.back(), sortMs, stalls.WorstMs());
     std::fflush(Out());
     Note(QStringLiteral("%1 filter: %2 heard (status line), %3 listed, %4 shown while \"%5\" was typed, "
                         "%6 bytes per row")

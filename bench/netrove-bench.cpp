@@ -25,6 +25,7 @@
 //   sort_ms            the slowest of the sortable columns, sorted once with all rows listed
 
 #include "app/CNetroveDlg.h"
+#include "bench/BatchBench.h"
 #include "bench/BenchOutput.h"
 #include "bench/FilterBench.h"
 #include "devicelist/CNetroveListCtrl.h"
@@ -360,22 +361,24 @@ int Usage(int code)
     std::fprintf(
         code == 0 ? stdout : stderr,
         "usage: tools/netlab run bench -- netrove-bench [--csv] [--sizes N,N,...] "
-        "[--receive-buffer BYTES] [--filter]\n"
+        "[--receive-buffer BYTES] [--filter | --batch]\n"
         "  --csv             one header line and one comma-separated line per run; other lines "
         "start with #\n"
         "  --sizes           device counts to measure (default 100,1000,10000; each 1..20000)\n"
         "  --receive-buffer  what the camera receive sockets ask the system for (default %d)\n"
         "  --filter          instead: answers arriving with a filter typed, the filter typed key by key\n"
         "                    and erased with every device listed, every column sorted\n"
+        "  --batch           instead: N factory-new cameras at one address given addresses at once and\n"
+        "                    checked (default sizes 100,1000; 1000 need the lab's --prefix 22), then\n"
+        "                    the first size again with 10 cameras that never answer the setting request\n"
         "Runs only on the host side of a lab made by tools/netlab (exit code 77 elsewhere).\n",
         DiscoveryChannels::kCameraReceiveBuffer);
     return code;
 }
 
-void PrintMachine(int receiveBuffer)
+void PrintMachine(int receiveBuffer, const QString& what)
 {
-    Note(QStringLiteral("netrove-bench: one search, N simulated cameras answering (lab %1)")
-             .arg(LabFixture::LabName()));
+    Note(QStringLiteral("netrove-bench: %1 (lab %2)").arg(what, LabFixture::LabName()));
     Note(QStringLiteral("machine: %1").arg(Bench::MachineText()));
     Note(QStringLiteral("net.core.rmem_default %1, net.core.rmem_max %2 (host side of the lab)")
              .arg(Bench::ReadTrimmed("/proc/sys/net/core/rmem_default"),
@@ -391,7 +394,9 @@ void PrintMachine(int receiveBuffer)
 int main(int argc, char** argv)
 {
     QList<int> sizes{100, 1000, 10000};
+    bool sizesGiven = false;
     bool filter = false;
+    bool batch = false;
     int receiveBuffer = DiscoveryChannels::kCameraReceiveBuffer;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -402,12 +407,16 @@ int main(int argc, char** argv)
             Bench::SetCsv(true);
         } else if (arg == QLatin1String("--filter")) {
             filter = true;
+        } else if (arg == QLatin1String("--batch")) {
+            batch = true;
         } else if (arg == QLatin1String("--sizes") && hasNext) {
             if (!ParseSizes(QString::fromLocal8Bit(argv[++i]), sizes))
                 return Usage(2);
+            sizesGiven = true;
         } else if (arg.startsWith(QLatin1String("--sizes="))) {
             if (!ParseSizes(arg.mid(8), sizes))
                 return Usage(2);
+            sizesGiven = true;
         } else if (arg == QLatin1String("--receive-buffer") && hasNext) {
             if (!ParseBytes(QString::fromLocal8Bit(argv[++i]), receiveBuffer))
                 return Usage(2);
@@ -418,6 +427,10 @@ int main(int argc, char** argv)
             return Usage(2);
         }
     }
+    if (filter && batch)
+        return Usage(2);
+    if (batch && !sizesGiven)
+        sizes = {100, 1000};
     if (const std::optional<int> exitCode = Bench::Start())
         return *exitCode;
 
@@ -433,12 +446,21 @@ int main(int argc, char** argv)
         wait.start();
         while (wait.elapsed() < 200)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
-        PrintMachine(receiveBuffer);
+        PrintMachine(receiveBuffer, batch ? QStringLiteral("N factory-new cameras given addresses at once")
+                                          : QStringLiteral("one search, N simulated cameras answering"));
     }
     if (filter) {
         Bench::PrintFilterHeader();
         for (const int n : sizes)
             Bench::RunFilter(n);
+        Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
+        return 0;
+    }
+    if (batch) {
+        Bench::PrintBatchHeader();
+        for (const int n : sizes)
+            Bench::RunBatch(n, 0);
+        Bench::RunBatch(sizes.first(), std::min(10, sizes.first()));
         Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
         return 0;
     }

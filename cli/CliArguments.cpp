@@ -19,11 +19,13 @@ const QString kOverview = QStringLiteral(
     "  search   list every device that answers a search\n"
     "  set      give one device new network settings and check that it comes back with them\n"
     "  open     print the web address a double-click on the device would open\n"
+    "  set-many give many devices addresses one after the other from a first one, and check them\n"
+    "  apply    give the devices of an address plan (a saved list, edited) their addresses\n"
     "\n"
-    "netrove-cli COMMAND --help tells more. Exit codes: 0 done, 1 failure, 2 refused arguments or\n"
-    "settings (nothing sent), 3 \"Invalid Password!\", 4 \"Port Mapping Error\", 5 \"Router Connect\n"
-    "Error!\", 6 no result in time, 7 the device did not come back with what it was sent, 8 no device\n"
-    "with that MAC address answered.\n");
+    "netrove-cli COMMAND --help tells more. Exit codes: 0 done, 1 failure, 2 refused arguments,\n"
+    "settings or plan (nothing sent), 3 \"Invalid Password!\", 4 \"Port Mapping Error\", 5 \"Router\n"
+    "Connect Error!\", 6 no result in time, 7 the device did not come back with what it was sent, 8 no\n"
+    "device with that MAC address answered, 9 a device of set-many or apply failed otherwise.\n");
 
 const QString kSearchHelp = QStringLiteral(
     "usage: netrove-cli search [--timeout MS] [--format table|csv|json] [--cameras|--recorders]\n"
@@ -86,6 +88,68 @@ const QString kOpenHelp = QStringLiteral(
     "the page. Exit codes: 0 printed, 1 the device has no address Netrove would open, 8 no device\n"
     "with that MAC address answered.\n");
 
+// What set-many and apply print and how they end; both help texts end with it.
+const QString kBatchOutcome = QStringLiteral(
+    "  --dry-run          pings and prints the plan (the result empty), sends nothing\n"
+    "  --format FORMAT    table (default), csv or json\n"
+    "  --timeout MS       how long the search listens before the plan is made (default 3000)\n"
+    "  --result-timeout MS  how long each device's result is awaited (default 10000)\n"
+    "\n"
+    "Devices that may not be set (a recorder that accepts no setting) are left out, said on standard\n"
+    "error. All devices must have answered on one adapter; the requests leave on it, at most 8\n"
+    "awaiting their results at once; after the first \"Invalid Password!\" nothing more is sent. Then\n"
+    "one search checks every device. One line per device: MAC address, model, IP address, new IP\n"
+    "address, and the result: \"now at 192.168.1.101\", \"answered with 192.168.1.64, not\n"
+    "192.168.1.101\", \"did not answer after the change\", \"Invalid Password!\", \"Port Mapping\n"
+    "Error\", \"Router Connect Error!\", \"Error!\", \"No result\", \"Not sent\" or \"unchanged\".\n"
+    "\n"
+    "Exit codes: 0 every device is at its new address (or unchanged), 1 failure, 2 the plan was\n"
+    "refused (the reason on standard error; nothing sent), 3 \"Invalid Password!\", 8 a MAC address that\n"
+    "no device answered with (nothing sent), 9 any device failed otherwise (its line says how).\n");
+
+const QString kSetManyHelp =
+    QStringLiteral(
+        "usage: netrove-cli set-many (MAC... | --all | --shared-ip | --filter TEXT)\n"
+        "                            --from A.B.C.D --password P [--mask M] [--gateway G] [--dhcp]\n"
+        "                            [--dry-run] [--format table|csv|json] [--timeout MS]\n"
+        "                            [--result-timeout MS]\n"
+        "\n"
+        "Searches, then gives the devices fixed addresses from the first one upwards, one each, in the\n"
+        "order of the MACs given or else in the order the devices answered, as the window's Batch Setting\n"
+        "dialog does: every candidate is pinged at once and skipped when it answers or this computer knows\n"
+        "its hardware address, as are this computer's addresses, the network and broadcast addresses of\n"
+        "the adapter's network, and the addresses the other devices report. Each device keeps its own\n"
+        "ports.\n"
+        "\n"
+        "  MAC...             the devices with these MAC addresses (letters in any case)\n"
+        "  --all              every device that answered\n"
+        "  --shared-ip        the devices whose IP address another device reports too\n"
+        "  --filter TEXT      the devices the window's filter field shows for TEXT (with --shared-ip: both)\n"
+        "  --from A.B.C.D     the first new address, in the network of the devices' adapter\n"
+        "  --password P       the devices' password (at most 19 characters, a recorder's 9)\n"
+        "  --mask M           the subnet mask sent (default: the mask of the adapter's network)\n"
+        "  --gateway G        the gateway sent (default: the first address of the adapter's network, .1)\n"
+        "  --dhcp             the address from a DHCP server instead (no --from, --mask or --gateway)\n") +
+    kBatchOutcome;
+
+const QString kApplyHelp =
+    QStringLiteral(
+        "usage: netrove-cli apply PLAN.csv --password P [--dry-run] [--format table|csv|json]\n"
+        "                         [--timeout MS] [--result-timeout MS]\n"
+        "\n"
+        "Searches, then gives each device of the address plan the address its line names. A plan is CSV\n"
+        "with the header of the window's Save List (and of search --format csv): the columns \"MAC\n"
+        "Address\" and \"IP Address\" are required, \"Subnet Mask\", \"Gateway\" and \"Mode\" (Static or\n"
+        "Dynamic) are used when present, every other column is ignored. A line whose address and mode are\n"
+        "the device's present ones is left alone (\"unchanged\"). Where a line gives no mask or gateway,\n"
+        "those of the adapter's network are sent (its mask, its first address). A line that cannot be\n"
+        "read, a MAC address that no device answered with, or two devices with one address is refused\n"
+        "with its line number, and a plan with an address that answers a ping is refused too (a device's\n"
+        "own present address is not pinged). Each device keeps its own ports.\n"
+        "\n"
+        "  --password P       the devices' password (at most 19 characters, a recorder's 9)\n") +
+    kBatchOutcome;
+
 // A whole decimal number within the limits, or nothing.
 std::optional<int> Number(const QString& text, int lowest, int highest)
 {
@@ -96,22 +160,10 @@ std::optional<int> Number(const QString& text, int lowest, int highest)
     return static_cast<int>(value);
 }
 
-// Exactly four dotted numbers of 0 to 255: a typed address is not read as leniently as a device's.
+// A typed address is not read as leniently as a device's.
 std::optional<Ipv4Octets> Address(const QString& text)
 {
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    Ipv4Octets octets{};
-    for (int i = 0; i < 4; ++i) {
-        if (parts[i].isEmpty() || parts[i].size() > 3)
-            return std::nullopt;
-        const std::optional<int> octet = Number(parts[i], 0, 255);
-        if (!octet)
-            return std::nullopt;
-        octets[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(*octet);
-    }
-    return octets;
+    return ParseTypedAddress(text.toStdString());
 }
 
 class Reader
@@ -167,6 +219,10 @@ QString CliHelpText(const QString& topic)
         return kSetHelp;
     if (topic == QLatin1String("open"))
         return kOpenHelp;
+    if (topic == QLatin1String("set-many"))
+        return kSetManyHelp;
+    if (topic == QLatin1String("apply"))
+        return kApplyHelp;
     return kOverview;
 }
 
@@ -174,7 +230,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
 {
     Reader reader(arguments);
     if (reader.AtEnd())
-        return Refuse(QStringLiteral("a command is missing (search, set or open; --help tells more)"));
+        return Refuse(
+            QStringLiteral("a command is missing (search, set, open, set-many or apply; --help tells more)"));
     const QString name = reader.Take();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help"))
         return Help(reader.AtEnd() ? QString() : reader.Take());
@@ -186,19 +243,30 @@ CliParse ParseCliArguments(const QStringList& arguments)
         command.kind = CliCommandKind::Set;
     else if (name == QLatin1String("open"))
         command.kind = CliCommandKind::Open;
+    else if (name == QLatin1String("set-many"))
+        command.kind = CliCommandKind::SetMany;
+    else if (name == QLatin1String("apply"))
+        command.kind = CliCommandKind::Apply;
     else
-        return Refuse(QStringLiteral("unknown command '%1' (search, set or open)").arg(name));
+        return Refuse(
+            QStringLiteral("unknown command '%1' (search, set, open, set-many or apply)").arg(name));
 
+    // Which commands take an option.
     const bool search = command.kind == CliCommandKind::Search;
     const bool set = command.kind == CliCommandKind::Set;
+    const bool setMany = command.kind == CliCommandKind::SetMany;
+    const bool apply = command.kind == CliCommandKind::Apply;
+    const bool listing = search || setMany || apply; // --format
+    const bool filtering = search || setMany;        // --filter, --shared-ip
+    const bool setting = set || setMany || apply;    // --password, --result-timeout
+    const bool addressing = set || setMany;          // --dhcp, --mask, --gateway
     bool onlyCameras = false;
     bool onlyRecorders = false;
     bool onlyIpv4 = false;
     bool onlyIpv6 = false;
-    bool haveMask = false;
-    bool haveGateway = false;
     bool haveIp = false;
     bool havePassword = false;
+    bool haveFilter = false;
 
     while (!reader.AtEnd()) {
         const QString option = reader.Take();
@@ -217,57 +285,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
             into = *ms;
             return std::nullopt;
         };
-
-        if (option == QLatin1String("--timeout")) {
-            if (std::optional<CliParse> refused = milliseconds(command.timeoutMs))
-                return *refused;
-            continue;
-        }
-        if (search) {
-            if (option == QLatin1String("--format")) {
-                const std::optional<QString> value = reader.Value();
-                if (!value)
-                    return missing();
-                if (*value == QLatin1String("table"))
-                    command.format = CliFormat::Table;
-                else if (*value == QLatin1String("csv"))
-                    command.format = CliFormat::Csv;
-                else if (*value == QLatin1String("json"))
-                    command.format = CliFormat::Json;
-                else
-                    return Refuse(QStringLiteral("--format is table, csv or json, not '%1'").arg(*value));
-            } else if (option == QLatin1String("--cameras")) {
-                onlyCameras = true;
-            } else if (option == QLatin1String("--recorders")) {
-                onlyRecorders = true;
-            } else if (option == QLatin1String("--ipv4")) {
-                onlyIpv4 = true;
-            } else if (option == QLatin1String("--ipv6")) {
-                onlyIpv6 = true;
-            } else if (option == QLatin1String("--filter")) {
-                const std::optional<QString> value = reader.Value();
-                if (!value)
-                    return missing();
-                command.filter = *value;
-            } else if (option == QLatin1String("--shared-ip")) {
-                command.sharedIpOnly = true;
-            } else if (option == QLatin1String("--outside-network")) {
-                command.outsideNetworkOnly = true;
-            } else {
-                return Refuse(QStringLiteral("unknown option '%1' for search").arg(option));
-            }
-            continue;
-        }
-        if (!option.startsWith(QLatin1String("--"))) {
-            if (!command.mac.isEmpty())
-                return Refuse(QStringLiteral("one MAC address only, not also '%1'").arg(option));
-            command.mac = option;
-            continue;
-        }
-        if (!set)
-            return Refuse(QStringLiteral("unknown option '%1' for open").arg(option));
-
-        const auto chooseMode = [&command, &option](CliSetMode mode) -> std::optional<CliParse> {
+        const auto chooseMode = [&command](CliSetMode mode) -> std::optional<CliParse> {
             if (command.mode && *command.mode != mode)
                 return Refuse(QStringLiteral("choose one of --auto, --static, --dhcp and --pppoe"));
             command.mode = mode;
@@ -285,32 +303,88 @@ CliParse ParseCliArguments(const QStringList& arguments)
             seen = true;
             return std::nullopt;
         };
-
-        std::optional<CliParse> refused;
-        const auto port = std::find(CliPortOptions().begin(), CliPortOptions().end(), option);
-        if (option == QLatin1String("--password")) {
+        const auto text = [&](QString& into) -> std::optional<CliParse> {
             const std::optional<QString> value = reader.Value();
             if (!value)
                 return missing();
-            command.password = *value;
+            into = *value;
+            return std::nullopt;
+        };
+
+        if (!option.startsWith(QLatin1String("--")) && !search) {
+            if (setMany) {
+                command.macs << option;
+            } else if (apply) {
+                if (!command.planPath.isEmpty())
+                    return Refuse(QStringLiteral("one address plan only, not also '%1'").arg(option));
+                command.planPath = option;
+            } else {
+                if (!command.mac.isEmpty())
+                    return Refuse(QStringLiteral("one MAC address only, not also '%1'").arg(option));
+                command.mac = option;
+            }
+            continue;
+        }
+
+        std::optional<CliParse> refused;
+        const auto port = std::find(CliPortOptions().begin(), CliPortOptions().end(), option);
+        if (option == QLatin1String("--timeout")) {
+            refused = milliseconds(command.timeoutMs);
+        } else if (listing && option == QLatin1String("--format")) {
+            const std::optional<QString> value = reader.Value();
+            if (!value)
+                return missing();
+            if (*value == QLatin1String("table"))
+                command.format = CliFormat::Table;
+            else if (*value == QLatin1String("csv"))
+                command.format = CliFormat::Csv;
+            else if (*value == QLatin1String("json"))
+                command.format = CliFormat::Json;
+            else
+                return Refuse(QStringLiteral("--format is table, csv or json, not '%1'").arg(*value));
+        } else if (search && option == QLatin1String("--cameras")) {
+            onlyCameras = true;
+        } else if (search && option == QLatin1String("--recorders")) {
+            onlyRecorders = true;
+        } else if (search && option == QLatin1String("--ipv4")) {
+            onlyIpv4 = true;
+        } else if (search && option == QLatin1String("--ipv6")) {
+            onlyIpv6 = true;
+        } else if (filtering && option == QLatin1String("--filter")) {
+            refused = text(command.filter);
+            haveFilter = true;
+        } else if (filtering && option == QLatin1String("--shared-ip")) {
+            command.sharedIpOnly = true;
+        } else if (search && option == QLatin1String("--outside-network")) {
+            command.outsideNetworkOnly = true;
+        } else if (setMany && option == QLatin1String("--all")) {
+            command.all = true;
+        } else if (setMany && option == QLatin1String("--from")) {
+            Ipv4Octets from{};
+            refused = address(from, haveIp);
+            command.from = from;
+        } else if ((setMany || apply) && option == QLatin1String("--dry-run")) {
+            command.dryRun = true;
+        } else if (setting && option == QLatin1String("--password")) {
+            refused = text(command.password);
             havePassword = true;
-        } else if (option == QLatin1String("--auto")) {
-            refused = chooseMode(CliSetMode::Auto);
-        } else if (option == QLatin1String("--dhcp")) {
+        } else if (setting && option == QLatin1String("--result-timeout")) {
+            refused = milliseconds(command.resultTimeoutMs);
+        } else if (addressing && option == QLatin1String("--dhcp")) {
             refused = chooseMode(CliSetMode::Dhcp);
-        } else if (option == QLatin1String("--pppoe")) {
+        } else if (addressing && option == QLatin1String("--mask")) {
+            refused = address(command.mask, command.maskGiven);
+        } else if (addressing && option == QLatin1String("--gateway")) {
+            refused = address(command.gateway, command.gatewayGiven);
+        } else if (set && option == QLatin1String("--auto")) {
+            refused = chooseMode(CliSetMode::Auto);
+        } else if (set && option == QLatin1String("--pppoe")) {
             refused = chooseMode(CliSetMode::Pppoe);
-        } else if (option == QLatin1String("--static")) {
+        } else if (set && option == QLatin1String("--static")) {
             refused = chooseMode(CliSetMode::Static);
             if (!refused)
                 refused = address(command.ip, haveIp);
-        } else if (option == QLatin1String("--mask")) {
-            refused = address(command.mask, haveMask);
-        } else if (option == QLatin1String("--gateway")) {
-            refused = address(command.gateway, haveGateway);
-        } else if (option == QLatin1String("--result-timeout")) {
-            refused = milliseconds(command.resultTimeoutMs);
-        } else if (port != CliPortOptions().end()) {
+        } else if (set && port != CliPortOptions().end()) {
             const std::optional<QString> value = reader.Value();
             // What a port field holds is checked as the dialog checks it; here only that it is a number.
             const std::optional<int> number =
@@ -319,7 +393,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
                 return Refuse(QStringLiteral("%1 takes a port number").arg(option));
             command.ports[static_cast<std::size_t>(port - CliPortOptions().begin())] = *number;
         } else {
-            return Refuse(QStringLiteral("unknown option '%1' for set").arg(option));
+            return Refuse(QStringLiteral("unknown option '%1' for %2").arg(option, name));
         }
         if (refused)
             return *refused;
@@ -342,6 +416,34 @@ CliParse ParseCliArguments(const QStringList& arguments)
         return {command, {}};
     }
 
+    const auto passwordMissing = [] {
+        return Refuse(QStringLiteral("--password is missing (an empty one is --password \"\")"));
+    };
+    if (setMany) {
+        const int choices = (command.macs.isEmpty() ? 0 : 1) + (command.all ? 1 : 0) +
+                            (haveFilter || command.sharedIpOnly ? 1 : 0);
+        if (choices == 0)
+            return Refuse(
+                QStringLiteral("choose the devices: MAC addresses, --all, --shared-ip or --filter"));
+        if (choices > 1)
+            return Refuse(QStringLiteral("choose the devices one way: MAC addresses, --all, or --shared-ip "
+                                         "and --filter"));
+        if (!havePassword)
+            return passwordMissing();
+        if (command.mode == CliSetMode::Dhcp && (command.from || command.maskGiven || command.gatewayGiven))
+            return Refuse(QStringLiteral("--from, --mask and --gateway go with fixed addresses, not --dhcp"));
+        if (command.mode != CliSetMode::Dhcp && !command.from)
+            return Refuse(QStringLiteral("--from is missing: the first new IP address (or --dhcp)"));
+        return {command, {}};
+    }
+    if (apply) {
+        if (command.planPath.isEmpty())
+            return Refuse(QStringLiteral("the address plan file is missing"));
+        if (!havePassword)
+            return passwordMissing();
+        return {command, {}};
+    }
+
     if (command.mac.isEmpty())
         return Refuse(QStringLiteral("the device's MAC address is missing"));
     if (!set)
@@ -350,11 +452,11 @@ CliParse ParseCliArguments(const QStringList& arguments)
     if (!command.mode)
         return Refuse(QStringLiteral("choose one of --auto, --static IP, --dhcp and --pppoe"));
     if (!havePassword)
-        return Refuse(QStringLiteral("--password is missing (an empty one is --password \"\")"));
+        return passwordMissing();
     const bool staticMode = *command.mode == CliSetMode::Static;
-    if (staticMode && (!haveMask || !haveGateway))
+    if (staticMode && (!command.maskGiven || !command.gatewayGiven))
         return Refuse(QStringLiteral("--static needs --mask and --gateway too"));
-    if (!staticMode && (haveMask || haveGateway))
+    if (!staticMode && (command.maskGiven || command.gatewayGiven))
         return Refuse(QStringLiteral("--mask and --gateway go with --static only"));
     if (*command.mode == CliSetMode::Auto) {
         for (std::size_t i = 0; i < command.ports.size(); ++i)

@@ -16,6 +16,8 @@ enum class CliCommandKind
     Search,
     Set,
     Open,
+    SetMany,
+    Apply,
 };
 
 enum class CliFormat
@@ -40,16 +42,16 @@ struct CliCommand
     static constexpr int kDefaultResultMs = 10000;
 
     CliCommandKind kind = CliCommandKind::Help;
-    QString helpTopic; // for Help: "", "search", "set" or "open"
+    QString helpTopic; // for Help: "", or a command's name
 
-    // search
+    // search (and the search that set, set-many, apply and open begin with)
     int timeoutMs = kDefaultSearchMs;
     CliFormat format = CliFormat::Table;
     bool cameras = true;
     bool recorders = true;
     bool ipv4 = true;
     bool ipv6 = true;
-    // The window's filter: its words, "Shared IP only" and "Outside network only".
+    // The window's filter: its words, "Shared IP only" and "Outside network only" (search, set-many).
     QString filter;
     bool sharedIpOnly = false;
     bool outsideNetworkOnly = false;
@@ -66,6 +68,18 @@ struct CliCommand
     // --http, --dlx, --tcp, --udp, --upload, --multicast, as typed (nothing when not given)
     std::array<std::optional<int>, 6> ports{};
     int resultTimeoutMs = kDefaultResultMs;
+
+    // set-many: the devices by their MACs, or every device (or those of the filter, above); the first
+    // new address (none with --dhcp). --mask and --gateway above, when given; else the adapter's.
+    QStringList macs;
+    bool all = false;
+    std::optional<Ipv4Octets> from;
+    bool maskGiven = false;
+    bool gatewayGiven = false;
+    // apply: the address plan file
+    QString planPath;
+    // set-many, apply: plan and print, send nothing
+    bool dryRun = false;
 };
 
 struct CliParse

@@ -1,6 +1,8 @@
 #include "cli/CliSession.h"
 
 #include "autoset/UsedPortTable.h"
+#include "batchset/AddressPlanFile.h"
+#include "cli/CliBatchRun.h"
 #include "cli/CliExitCodes.h"
 #include "cli/CliSetPlan.h"
 #include "cli/DeviceOutput.h"
@@ -19,12 +21,6 @@
 namespace Netrove {
 
 namespace {
-
-void Write(std::FILE* stream, const QByteArray& bytes)
-{
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
 
 int ExitCodeOf(ReplyAction action)
 {
@@ -51,18 +47,22 @@ CliSession::CliSession(CliCommand command, QObject* parent)
     choice.nvr = m_command.recorders;
     choice.ipv4 = m_command.ipv4;
     choice.ipv6 = m_command.ipv6;
-    if (m_command.kind == CliCommandKind::Set) {
+    const CliCommandKind kind = m_command.kind;
+    if (kind == CliCommandKind::Set || kind == CliCommandKind::SetMany || kind == CliCommandKind::Apply) {
         // Setting requests are IPv4 broadcasts: the device is looked for where the window could set it.
         choice.ipv6 = false;
+    }
+    if (kind == CliCommandKind::SetMany || kind == CliCommandKind::Apply) {
+        m_batchRun = std::make_unique<CliBatchRun>(m_command, m_engine);
+        connect(m_batchRun.get(), &CliBatchRun::finished, this, &CliSession::Finish);
     }
     m_engine.SetSearchChoice(choice);
 
     connect(&m_engine, &DeviceEngine::socketError, this, [this](const QString& text, int code) {
         Fail(ExitFailure, QStringLiteral("%1 : %2").arg(text).arg(code));
     });
-    connect(&m_engine, &DeviceEngine::ipv6Unsupported, this, [](const QString& text) {
-        Write(stderr, QStringLiteral("netrove-cli: %1\n").arg(text).toUtf8());
-    });
+    connect(&m_engine, &DeviceEngine::ipv6Unsupported, this,
+            [](const QString& text) { WriteLine(stderr, QStringLiteral("netrove-cli: %1").arg(text)); });
     connect(&m_engine, &DeviceEngine::rowsAdded, this, &CliSession::OnRowsAdded);
     connect(&m_engine, &DeviceEngine::settingApplied, this, &CliSession::OnSettingApplied);
     connect(&m_engine, &DeviceEngine::settingFailed, this, &CliSession::OnSettingFailed);
@@ -102,25 +102,13 @@ void CliSession::Fail(int exitCode, const QString& text)
 {
     if (m_bDone)
         return;
-    Write(stderr, (TerminalText(text) + QLatin1Char('\n')).toUtf8());
+    WriteLine(stderr, text);
     Finish(exitCode);
 }
 
 void CliSession::Say(const QString& text)
 {
-    Write(stdout, (TerminalText(text) + QLatin1Char('\n')).toUtf8());
-}
-
-int CliSession::RowOfMac() const
-{
-    const DeviceListModel& rows = m_engine.Rows();
-    const int exact = rows.FindRowByMac(m_command.mac);
-    if (exact >= 0)
-        return exact;
-    for (int row = 0; row < rows.rowCount(); ++row)
-        if (rows.Text(row, ColumnMac).compare(m_command.mac, Qt::CaseInsensitive) == 0)
-            return row;
-    return -1;
+    WriteLine(stdout, text);
 }
 
 void CliSession::OnRowsAdded()
@@ -128,7 +116,7 @@ void CliSession::OnRowsAdded()
     if (m_bDone || m_command.kind != CliCommandKind::Set || m_bSent)
         return;
     // The device is there: no need to wait for the rest of the search.
-    if (const int row = RowOfMac(); row >= 0)
+    if (const int row = ListedRowOfMac(m_engine.Rows(), m_command.mac); row >= 0)
         SendSetting(row);
 }
 
@@ -148,6 +136,10 @@ void CliSession::OnSearchTimeout()
             Fail(ExitUnknownDevice,
                  QStringLiteral("No device with MAC address %1 answered").arg(m_command.mac));
         return;
+    case CliCommandKind::SetMany:
+    case CliCommandKind::Apply:
+        m_batchRun->Start();
+        return;
     case CliCommandKind::Help:
         break;
     }
@@ -165,16 +157,16 @@ void CliSession::PrintDevices()
         if (rows.RowMatches(row, filter))
             shown.push_back(row);
     }
-    Write(stdout, FormatDeviceRecords(DeviceListRecords(rows, shown), m_command.format));
+    WriteOut(stdout, FormatDeviceRecords(DeviceListRecords(rows, shown), m_command.format));
     // Nothing answered at all: the line the window shows under its list says why that may be.
     if (rows.rowCount() == 0)
-        Write(stderr, (TerminalText(EmptySearchHint(ProbeEmptySearch())) + QLatin1Char('\n')).toUtf8());
+        WriteLine(stderr, EmptySearchHint(ProbeEmptySearch()));
     Finish(ExitOk);
 }
 
 void CliSession::PrintWebAddress()
 {
-    const int row = RowOfMac();
+    const int row = ListedRowOfMac(m_engine.Rows(), m_command.mac);
     const std::optional<DeviceRecord> found = DeviceListRecord(m_engine.Rows(), row);
     if (!found) {
         Fail(ExitUnknownDevice, QStringLiteral("No device with MAC address %1 answered").arg(m_command.mac));
@@ -190,7 +182,7 @@ void CliSession::PrintWebAddress()
     // The window asks before it opens such a page; here the address is printed all the same.
     if (const QString warning = WebPageWarning(record.protocol, record.ip, m_engine.Rows().EntryAt(row));
         !warning.isEmpty())
-        Write(stderr, (TerminalText(warning) + QLatin1Char('\n')).toUtf8());
+        WriteLine(stderr, warning);
     Say(record.webAddress);
     Finish(ExitOk);
 }

@@ -8,13 +8,17 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 namespace Netrove {
 
+class CliBatchRun;
+
 // One run of netrove-cli over the engine: a search that prints the devices, a setting of one device
-// followed to its check, or the web address of one device. finished() carries the exit code
-// (CliExitCode); what the user reads goes to standard output, failures to standard error.
+// followed to its check, the web address of one device, or many devices set at once (CliBatchRun).
+// finished() carries the exit code (CliExitCode); what the user reads goes to standard output,
+// failures to standard error.
 class CliSession final : public QObject
 {
     Q_OBJECT
@@ -37,8 +41,6 @@ private:
     void Fail(int exitCode, const QString& text);
     void Say(const QString& text);
     void OnSearchTimeout();
-    // The row of the command's MAC address: exactly as the device writes it, else ignoring case.
-    int RowOfMac() const;
     void OnRowsAdded();
     void SendSetting(int row);
     void OnSettingApplied();
@@ -52,7 +54,8 @@ private:
     QTimer m_searchTimer;
     bool m_bDone = false;
     bool m_bSent = false;
-    QString m_strMac; // the device's own MAC text, once found
+    QString m_strMac;                        // the device's own MAC text, once found
+    std::unique_ptr<CliBatchRun> m_batchRun; // set-many, apply
 };
 
 } // namespace Netrove

@@ -27,18 +27,11 @@ QString Quad(const Ipv4Octets& octets)
     return QString::fromStdString(FormatDottedQuad(octets));
 }
 
-// The password as the dialog's field takes it: single-byte characters, and no more than the device
-// takes (the field stops there; a longer one given here is refused rather than cut).
+// The password as the dialog's field takes it (a longer one given here is refused rather than cut).
 std::optional<QString> CheckPassword(const QString& password, PacketKind kind, CliSetPlan& refused)
 {
-    const int limit = IsCameraKind(kind) ? 19 : 9;
-    if (password.size() > limit) {
-        refused =
-            Refuse(QStringLiteral("The password is longer than the device takes (%1 characters)").arg(limit));
-        return std::nullopt;
-    }
-    if (QString::fromLatin1(password.toLatin1()) != password) {
-        refused = Refuse(QStringLiteral("The password may hold single-byte characters only"));
+    if (const std::optional<QString> why = PasswordRefusal(password, kind)) {
+        refused = Refuse(*why);
         return std::nullopt;
     }
     return password;

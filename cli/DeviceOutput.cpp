@@ -17,39 +17,6 @@ namespace {
 const std::array<const char*, DeviceRecord::PortCount> kPortKeys = {"http", "dlx",    "tcp",
                                                                     "udp",  "upload", "multicast"};
 
-QByteArray Table(const std::vector<DeviceRecord>& records)
-{
-    std::vector<QStringList> lines;
-    lines.reserve(records.size() + 1);
-    lines.push_back(DeviceRecordTitles());
-    for (const DeviceRecord& record : records) {
-        QStringList fields = DeviceRecordFields(record);
-        // A table line is one line of plain text whatever a device sent.
-        for (QString& field : fields)
-            field = TerminalText(std::move(field));
-        lines.push_back(std::move(fields));
-    }
-    std::vector<qsizetype> widths(static_cast<std::size_t>(lines.front().size()), 0);
-    for (const QStringList& line : lines)
-        for (qsizetype i = 0; i < line.size(); ++i)
-            widths[static_cast<std::size_t>(i)] =
-                std::max(widths[static_cast<std::size_t>(i)], line[i].size());
-    QString text;
-    for (const QStringList& line : lines) {
-        QString row;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (i > 0)
-                row += QStringLiteral("  ");
-            row += line[i].leftJustified(widths[static_cast<std::size_t>(i)]);
-        }
-        // Trailing blanks say nothing.
-        while (row.endsWith(QLatin1Char(' ')))
-            row.chop(1);
-        text += row + QLatin1Char('\n');
-    }
-    return text.toUtf8();
-}
-
 // JSON as Qt writes it escapes C0 controls but leaves DEL and C1 as they are (C1 as two UTF-8 bytes,
 // 0xC2 then 0x80 to 0x9F), which a terminal may act on. Outside strings JSON text is plain ASCII, so
 // these bytes stand only for such characters in a string, and "\u00XX" is the same string.
@@ -73,6 +40,44 @@ QByteArray EscapeDelAndC1(const QByteArray& json)
 }
 
 } // namespace
+
+QByteArray AlignedTable(const QStringList& titles, const std::vector<QStringList>& lines)
+{
+    std::vector<QStringList> all;
+    all.reserve(lines.size() + 1);
+    all.push_back(titles);
+    for (const QStringList& line : lines) {
+        QStringList fields = line;
+        // A table line is one line of plain text whatever a device sent.
+        for (QString& field : fields)
+            field = TerminalText(std::move(field));
+        all.push_back(std::move(fields));
+    }
+    std::vector<qsizetype> widths(static_cast<std::size_t>(titles.size()), 0);
+    for (const QStringList& line : all)
+        for (qsizetype i = 0; i < line.size(); ++i)
+            widths[static_cast<std::size_t>(i)] =
+                std::max(widths[static_cast<std::size_t>(i)], line[i].size());
+    QString text;
+    for (const QStringList& line : all) {
+        QString row;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (i > 0)
+                row += QStringLiteral("  ");
+            row += line[i].leftJustified(widths[static_cast<std::size_t>(i)]);
+        }
+        // Trailing blanks say nothing.
+        while (row.endsWith(QLatin1Char(' ')))
+            row.chop(1);
+        text += row + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QByteArray JsonText(const QJsonArray& array)
+{
+    return EscapeDelAndC1(QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
 
 QJsonObject DeviceRecordJson(const DeviceRecord& record)
 {
@@ -105,15 +110,20 @@ QJsonObject DeviceRecordJson(const DeviceRecord& record)
 QByteArray FormatDeviceRecords(const std::vector<DeviceRecord>& records, CliFormat format)
 {
     switch (format) {
-    case CliFormat::Table:
-        return Table(records);
+    case CliFormat::Table: {
+        std::vector<QStringList> lines;
+        lines.reserve(records.size());
+        for (const DeviceRecord& record : records)
+            lines.push_back(DeviceRecordFields(record));
+        return AlignedTable(DeviceRecordTitles(), lines);
+    }
     case CliFormat::Csv:
         return DeviceListCsv(records);
     case CliFormat::Json: {
         QJsonArray devices;
         for (const DeviceRecord& record : records)
             devices.append(DeviceRecordJson(record));
-        return EscapeDelAndC1(QJsonDocument(devices).toJson(QJsonDocument::Indented));
+        return JsonText(devices);
     }
     }
     return {};

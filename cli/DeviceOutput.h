@@ -4,11 +4,21 @@
 #include "devicelist/DeviceRecord.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <vector>
 
 namespace Netrove {
+
+// A title line and the lines below it, in aligned columns, every control character of a field
+// printed as "?" (TerminalText); no trailing blanks. UTF-8.
+QByteArray AlignedTable(const QStringList& titles, const std::vector<QStringList>& lines);
+
+// The array as indented JSON, with every control character of its texts escaped (DEL and C1 too,
+// which Qt would leave as they are). UTF-8.
+QByteArray JsonText(const QJsonArray& array);
 
 // One device as a JSON object, with the keys doc/netrove-cli.md lists; every key is always there
 // (a port the model lacks is null).

@@ -31,7 +31,7 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
@@ -69,6 +69,18 @@ int CNetroveListCtrl::SelectedRow() const
             first = index.row();
     }
     return first < 0 ? -1 : SourceRow(m_shown->index(first, 0));
+}
+
+std::vector<int> CNetroveListCtrl::SelectedRows() const
+{
+    QModelIndexList shown = selectionModel()->selectedRows();
+    std::sort(shown.begin(), shown.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<int> rows;
+    rows.reserve(std::size_t(shown.size()));
+    for (const QModelIndex& index : shown)
+        rows.push_back(SourceRow(index));
+    return rows;
 }
 
 int CNetroveListCtrl::SourceRow(const QModelIndex& shown) const

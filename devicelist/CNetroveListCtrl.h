@@ -13,7 +13,8 @@
 
 namespace Netrove {
 
-// The report list of the devices found: a plain, single-selection, whole-row table with grid lines
+// The report list of the devices found: a plain, whole-row table (several rows may be chosen with
+// Ctrl and Shift, every row shown with Ctrl+A) with grid lines
 // over the device rows. The rows live in the list's model, all of them; the view shows those the
 // filter lets through, in the rows' order. Rows are always named by their place in the model (the
 // "list's row"), whatever the view shows. The list adds the sorting by column click and the
@@ -36,6 +37,8 @@ public:
 
     // The first selected row, -1 if none.
     int SelectedRow() const;
+    // Every selected row, in the order shown.
+    std::vector<int> SelectedRows() const;
     // The list's row of an index of the view; -1 for none. The view's index of a list's row and
     // column; invalid while the row is hidden.
     int SourceRow(const QModelIndex& shown) const;

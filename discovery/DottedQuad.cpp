@@ -50,6 +50,33 @@ std::optional<Ipv4Octets> ParseDottedQuad(std::string_view text)
     return octets;
 }
 
+std::optional<Ipv4Octets> ParseTypedAddress(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    Ipv4Octets octets{};
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        std::size_t digits = 0;
+        unsigned value = 0;
+        while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])))
+            value = value * 10u + unsigned(text[digits++] - '0');
+        if (digits == 0 || digits > 3 || value > 255)
+            return std::nullopt;
+        octets[i] = static_cast<std::uint8_t>(value);
+        text.remove_prefix(digits);
+        if (i + 1 < octets.size()) {
+            if (text.empty() || text.front() != '.')
+                return std::nullopt;
+            text.remove_prefix(1);
+        }
+    }
+    if (!text.empty())
+        return std::nullopt;
+    return octets;
+}
+
 std::string FormatDottedQuad(const Ipv4Octets& octets)
 {
     char text[16] = {};

@@ -17,6 +17,10 @@ using Ipv4Octets = std::array<std::uint8_t, 4>;
 // dotted numbers.
 std::optional<Ipv4Octets> ParseDottedQuad(std::string_view text);
 
+// An address a person typed (an option, a plan file, a table's cell), read strictly: exactly four
+// dotted numbers of 0 to 255, of at most three digits each, blanks around the whole aside.
+std::optional<Ipv4Octets> ParseTypedAddress(std::string_view text);
+
 // "%d.%d.%d.%d".
 std::string FormatDottedQuad(const Ipv4Octets& octets);
 

@@ -53,18 +53,22 @@ ChangeVerdict NoAnswerVerdict(const SettingChange& change)
     return {ChangeOutcome::NoAnswer, change.mac, change.ipAddress, {}};
 }
 
-QString ChangeVerdictText(const ChangeVerdict& verdict)
+QString ChangeOutcomeText(const ChangeVerdict& verdict)
 {
     switch (verdict.outcome) {
     case ChangeOutcome::NowAt:
-        return QStringLiteral("%1 now at %2").arg(verdict.mac, verdict.reportedAddress);
+        return QStringLiteral("now at %1").arg(verdict.reportedAddress);
     case ChangeOutcome::AnsweredWithOther:
-        return QStringLiteral("%1 answered with %2, not %3")
-            .arg(verdict.mac, verdict.reportedAddress, verdict.sentAddress);
+        return QStringLiteral("answered with %1, not %2").arg(verdict.reportedAddress, verdict.sentAddress);
     case ChangeOutcome::NoAnswer:
         break;
     }
-    return QStringLiteral("%1 did not answer after the change").arg(verdict.mac);
+    return QStringLiteral("did not answer after the change");
+}
+
+QString ChangeVerdictText(const ChangeVerdict& verdict)
+{
+    return verdict.mac + QLatin1Char(' ') + ChangeOutcomeText(verdict);
 }
 
 } // namespace Netrove

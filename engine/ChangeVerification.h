@@ -51,5 +51,7 @@ ChangeVerdict NoAnswerVerdict(const SettingChange& change);
 // "00:1A:2B:00:00:01 now at 192.168.1.252", "00:1A:2B:00:00:01 answered with 192.168.1.64, not
 // 192.168.1.252", "00:1A:2B:00:00:01 did not answer after the change".
 QString ChangeVerdictText(const ChangeVerdict& verdict);
+// The same without the MAC: "now at 192.168.1.252", as a device's line of a batch says it.
+QString ChangeOutcomeText(const ChangeVerdict& verdict);
 
 } // namespace Netrove

@@ -57,6 +57,11 @@ DeviceEngine::DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_p
             emit settingUnanswered();
     });
     m_verifyDeadline = m_clock->MakeTimer(false, [this] { OnVerifyDeadline(); });
+    m_batchTick = m_clock->MakeTimer(true, [this] { OnBatchTick(); });
+    m_batchCheckDeadline = m_clock->MakeTimer(false, [this] {
+        TellBatch(m_batch->NoAnswer());
+        FinishBatch();
+    });
 }
 
 DeviceEngine::~DeviceEngine()
@@ -198,7 +203,7 @@ ReplyFilter DeviceEngine::CurrentReplyFilter() const
     filter.ipv6 = m_choice.ipv6;
     filter.rowSelected = m_bListHeld;
     filter.ownTag = m_clientTag;
-    filter.settingOutstanding = SettingRequestOutstanding();
+    filter.settingOutstanding = SettingRequestOutstanding() || (BatchRunning() && !m_bBatchChecking);
     return filter;
 }
 
@@ -263,6 +268,8 @@ void DeviceEngine::RecvData(ReplyChannel channel, ReceivedDatagram& datagram, st
                                      std::move(datagram.arrival)));
         return;
     default:
+        if (TakeBatchResult(channel, datagram.buffer, action))
+            return;
         // Rows that came before a result are listed before it is acted on, as if each datagram had
         // been handled on its own: a success empties the list and searches again.
         AddDeviceRows(rows);
@@ -282,19 +289,40 @@ void DeviceEngine::AddDeviceRows(std::vector<NewDeviceRow>& rows)
     ShowScanCount();
 }
 
+std::optional<std::pair<QString, QString>> DeviceEngine::OwnSearchAnswer(ReplyChannel channel,
+                                                                         std::span<const std::uint8_t> buffer,
+                                                                         std::size_t received,
+                                                                         int senderFamily) const
+{
+    const PacketKind kind = ChannelKind(channel);
+    if (senderFamily != ChannelFamily(channel) || received < FieldOf(kind, PacketField::ClientTag)->end())
+        return std::nullopt;
+    if (ReadByte(kind, buffer, PacketField::Opcode) != static_cast<std::uint8_t>(PacketOpcode::SearchReply) ||
+        IsForeignPacket(m_clientTag, FieldBytes(kind, buffer, PacketField::ClientTag)))
+        return std::nullopt;
+    return std::pair(QString::fromLatin1(ReadText(kind, buffer, PacketField::MacAddress)),
+                     QString::fromLatin1(ReadText(kind, buffer, PacketField::IpAddress)));
+}
+
 void DeviceEngine::CheckChange(ReplyChannel channel, std::span<const std::uint8_t> buffer,
                                std::size_t received, int senderFamily)
 {
-    if (!m_verifying)
+    if (!m_verifying && !m_bBatchChecking)
         return;
-    const PacketKind kind = ChannelKind(channel);
-    if (senderFamily != ChannelFamily(channel) || received < FieldOf(kind, PacketField::ClientTag)->end())
+    const std::optional<std::pair<QString, QString>> answer =
+        OwnSearchAnswer(channel, buffer, received, senderFamily);
+    if (!answer)
         return;
-    if (ReadByte(kind, buffer, PacketField::Opcode) != static_cast<std::uint8_t>(PacketOpcode::SearchReply) ||
-        IsForeignPacket(m_clientTag, FieldBytes(kind, buffer, PacketField::ClientTag)))
+    const auto& [mac, address] = *answer;
+    if (m_bBatchChecking) {
+        if (const int index = m_batch->OnAnswer(mac, address); index >= 0) {
+            TellBatch({index});
+            // The check ends as soon as every device has answered.
+            if (!m_batch->AnyApplied())
+                FinishBatch();
+        }
         return;
-    const QString mac = QString::fromLatin1(ReadText(kind, buffer, PacketField::MacAddress));
-    const QString address = QString::fromLatin1(ReadText(kind, buffer, PacketField::IpAddress));
+    }
     const std::optional<ChangeVerdict> verdict = CheckAnswer(*m_verifying, mac, address);
     if (!verdict)
         return;
@@ -360,9 +388,114 @@ void DeviceEngine::SendSetting(DiscoveryChannel channel, std::span<std::uint8_t>
     m_requestedChange = ReadSettingChange(packet);
     m_verifying.reset();
     m_verifyDeadline->Stop();
+    SendRequest(channel, packet, adapter);
+}
+
+void DeviceEngine::SendRequest(DiscoveryChannel channel, std::span<std::uint8_t> packet,
+                               const ArrivalAdapter& adapter)
+{
     // Setting requests to recorders are laid out as camera packets too.
     WriteClientTag(PacketKind::KindCamera, packet, m_clientTag);
     m_channel->SendSetting(channel, packet, adapter);
+}
+
+void DeviceEngine::StartBatch(std::vector<BatchItem> items)
+{
+    // A single request's results no longer count: the batch's are its own.
+    m_bSettingOutstanding = false;
+    m_settingDeadline->Stop();
+    m_requestedChange.reset();
+    m_verifying.reset();
+    m_verifyDeadline->Stop();
+    m_batch = std::make_unique<BatchBook>(std::move(items), m_nSettingAnswerMs);
+    m_bBatchChecking = false;
+    m_bBatchFinished = false;
+    m_batchCheckDeadline->Stop();
+    m_batchTick->Start(kBatchTickMs);
+    SendBatch();
+    AdvanceBatch();
+}
+
+void DeviceEngine::CancelBatch()
+{
+    if (!BatchRunning() || m_bBatchChecking)
+        return;
+    TellBatch(m_batch->Cancel());
+    AdvanceBatch();
+}
+
+void DeviceEngine::SendBatch()
+{
+    for (const int index : m_batch->TakeSendable(m_clock->NowMs())) {
+        const BatchItem& item = m_batch->Items()[std::size_t(index)];
+        std::vector<std::uint8_t> packet = item.request;
+        SendRequest(item.camera ? DiscoveryChannel::Camera : DiscoveryChannel::Recorder, packet,
+                    item.adapter);
+    }
+}
+
+bool DeviceEngine::TakeBatchResult(ReplyChannel channel, std::span<const std::uint8_t> buffer,
+                                   ReplyAction action)
+{
+    if (!BatchRunning() || m_bBatchChecking)
+        return false;
+    const QString mac = QString::fromLatin1(ReadText(ChannelKind(channel), buffer, PacketField::MacAddress));
+    const int index = m_batch->OnResult(mac, action);
+    if (index < 0) {
+        qCDebug(lcResults, "result %d for %s dropped: no request of the batch awaits one", int(action),
+                qPrintable(mac));
+        return true;
+    }
+    std::vector<int> changed{index};
+    if (action == ReplyAction::InvalidPassword) {
+        for (int i = 0; i < int(m_batch->Items().size()); ++i) {
+            if (m_batch->Step(i) == BatchStep::NotSent)
+                changed.push_back(i);
+        }
+    }
+    TellBatch(changed);
+    SendBatch();
+    AdvanceBatch();
+    return true;
+}
+
+void DeviceEngine::OnBatchTick()
+{
+    if (!m_batch)
+        return;
+    TellBatch(m_batch->Expire(m_clock->NowMs()));
+    SendBatch();
+    AdvanceBatch();
+}
+
+void DeviceEngine::AdvanceBatch()
+{
+    if (!BatchRunning() || m_bBatchChecking || !m_batch->ResultsIn())
+        return;
+    m_batchTick->Stop();
+    if (!m_batch->AnyApplied()) {
+        FinishBatch();
+        return;
+    }
+    // One search checks every device that applied its settings.
+    m_bBatchChecking = true;
+    StartSearch();
+    m_batchCheckDeadline->Start(kSearchMs);
+}
+
+void DeviceEngine::FinishBatch()
+{
+    m_bBatchChecking = false;
+    m_bBatchFinished = true;
+    m_batchTick->Stop();
+    m_batchCheckDeadline->Stop();
+    emit batchFinished();
+}
+
+void DeviceEngine::TellBatch(const std::vector<int>& indexes)
+{
+    for (const int index : indexes)
+        emit batchChanged(index);
 }
 
 void DeviceEngine::SendCameraPacket(std::span<std::uint8_t> packet, const ArrivalAdapter& adapter)

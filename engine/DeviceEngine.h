@@ -5,6 +5,7 @@
 #include "discovery/DeviceChannel.h"
 #include "discovery/PacketTypes.h"
 #include "discovery/ReplyHandling.h"
+#include "engine/BatchBook.h"
 #include "engine/ChangeVerification.h"
 #include "engine/EngineClock.h"
 
@@ -48,8 +49,10 @@ public:
     // A search ends at its second refresh tick, 3 s after it started.
     static constexpr int kRefreshTicks = 2;
     static constexpr int kSearchMs = kRefreshPeriodMs * kRefreshTicks;
-    // How long after a setting request its results are acted on.
+    // How long after a setting request its results are acted on (each of a batch's too).
     static constexpr int kSettingAnswerMs = 10000;
+    // How often a batch looks for requests whose wait ran out.
+    static constexpr int kBatchTickMs = 100;
 
     // The devices over the computer's sockets, in the system's time. The engine fills `rows` (a
     // window's list) or, without one, rows of its own.
@@ -107,6 +110,17 @@ public:
     int SettingAnswerMs() const { return m_nSettingAnswerMs; }
     void SetSettingAnswerMs(int ms) { m_nSettingAnswerMs = ms; }
 
+    // Many devices at once (see BatchBook): the requests leave as results come back, every result
+    // found by the MAC it carries; once all are in, one search checks the devices that applied
+    // theirs, and ends as soon as every one of them answered. Each device's change of state is told
+    // by batchChanged, the end by batchFinished. A single request's wait ends with the start.
+    void StartBatch(std::vector<BatchItem> items);
+    // Nothing more is sent; results still awaited are taken as they come.
+    void CancelBatch();
+    bool BatchRunning() const { return m_batch != nullptr && !m_bBatchFinished; }
+    // The last batch, while it runs and after; nothing before the first.
+    const BatchBook* Batch() const { return m_batch.get(); }
+
 signals:
     void socketError(const QString& text, int code);
     // IPv6 cannot be used on this computer; the text is what the user is told.
@@ -133,6 +147,9 @@ signals:
     void settingUnanswered();
     // The device of the last success answered the search after it, or that search ended without it.
     void changeVerified(const Netrove::ChangeVerdict& verdict);
+    // A device of the batch moved on: its "Result" text is BatchBook::Text(index).
+    void batchChanged(int index);
+    void batchFinished();
 
 private:
     // A batch of the camera and IPv6 sockets, and one of the recorder socket.
@@ -160,6 +177,20 @@ private:
     void OnSettleTick();
     void OnVerifyDeadline();
     ReplyFilter CurrentReplyFilter() const;
+    // The request with the tag written into it, out on its device's adapter.
+    void SendRequest(DiscoveryChannel channel, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter);
+    // A search reply with this instance's tag: the device's MAC and address texts.
+    std::optional<std::pair<QString, QString>> OwnSearchAnswer(ReplyChannel channel,
+                                                               std::span<const std::uint8_t> buffer,
+                                                               std::size_t received, int senderFamily) const;
+    // A batch's result; false when the result is none of the batch's.
+    bool TakeBatchResult(ReplyChannel channel, std::span<const std::uint8_t> buffer, ReplyAction action);
+    void SendBatch();
+    void OnBatchTick();
+    // Checks the devices once every result is in, or ends the batch.
+    void AdvanceBatch();
+    void FinishBatch();
+    void TellBatch(const std::vector<int>& indexes);
 
     std::unique_ptr<EngineClock> m_clock;
     std::unique_ptr<DeviceChannel> m_channel;
@@ -190,6 +221,12 @@ private:
     std::optional<SettingChange> m_requestedChange;
     std::optional<SettingChange> m_verifying;
     std::unique_ptr<EngineTimer> m_verifyDeadline;
+
+    std::unique_ptr<BatchBook> m_batch;
+    bool m_bBatchChecking = false;
+    bool m_bBatchFinished = false;
+    std::unique_ptr<EngineTimer> m_batchTick;
+    std::unique_ptr<EngineTimer> m_batchCheckDeadline;
 };
 
 } // namespace Netrove

@@ -36,4 +36,14 @@ std::optional<std::string> ValidateManualSetInput(PacketKind kind, PortGroup gro
     return ValidateManualSettings(values);
 }
 
+std::optional<QString> PasswordRefusal(const QString& password, PacketKind kind)
+{
+    const int limit = ManualSetPasswordLimit(kind);
+    if (password.size() > limit)
+        return QStringLiteral("The password is longer than the device takes (%1 characters)").arg(limit);
+    if (QString::fromLatin1(password.toLatin1()) != password)
+        return QStringLiteral("The password may hold single-byte characters only");
+    return std::nullopt;
+}
+
 } // namespace Netrove

@@ -4,6 +4,8 @@
 #include "manualset/ManualSetRequest.h"
 #include "manualset/PortGroup.h"
 
+#include <QString>
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -27,5 +29,9 @@ PortFieldLayout ManualSetPortFields(PacketKind kind, PortGroup group);
 // first two port fields. The message of the first rule that fails; nothing when all pass.
 std::optional<std::string> ValidateManualSetInput(PacketKind kind, PortGroup group,
                                                   const ManualSetInput& input);
+
+// Why a password given outside the dialog cannot go to the device: longer than the device takes
+// (where the dialog's field stops taking characters), or not single-byte. Nothing when it can.
+std::optional<QString> PasswordRefusal(const QString& password, PacketKind kind);
 
 } // namespace Netrove

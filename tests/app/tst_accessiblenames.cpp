@@ -5,9 +5,11 @@
 #include "app/CNetroveDlg.h"
 #include "autoset/CDlgAutoSet.h"
 #include "autoset/CIPAddressCtrl.h"
+#include "batchset/CDlgBatchSet.h"
 #include "devicelist/CDlgIPv6Info.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
+#include "engine/DeviceEngine.h"
 #include "manualset/CDlgManualSet.h"
 #include "manualset/CUpDownCtrl.h"
 #include "tests/AccessibleName.h"
@@ -110,6 +112,19 @@ private slots:
         QVERIFY2(NamingFaults(automatic).isEmpty(), qPrintable(NamingFaults(automatic).join(u'\n')));
         CDlgIPv6Info ipv6;
         QVERIFY2(NamingFaults(ipv6).isEmpty(), qPrintable(NamingFaults(ipv6).join(u'\n')));
+        struct NoPings final : AddressProber
+        {
+            std::vector<Result> Probe(std::span<const Ipv4Octets> candidates) override
+            {
+                return std::vector<Result>(candidates.size(), Result::Free);
+            }
+        } prober;
+        DeviceEngine engine(std::make_unique<FakeChannel>(), MakeSystemClock());
+        std::vector<BatchDevice> devices(2);
+        for (BatchDevice& device : devices)
+            device.entry = Device(PacketKind::KindCamera, "QMX-1000");
+        CDlgBatchSet batch(engine, devices, BatchNetwork{}, prober);
+        QVERIFY2(NamingFaults(batch).isEmpty(), qPrintable(NamingFaults(batch).join(u'\n')));
         CAboutDlg about;
         QVERIFY2(NamingFaults(about).isEmpty(), qPrintable(NamingFaults(about).join(u'\n')));
     }

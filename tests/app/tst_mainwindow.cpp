@@ -78,7 +78,7 @@ private slots:
         };
         QVERIFY(alignment(7) & Qt::AlignLeft);
         QVERIFY(alignment(4) & Qt::AlignHCenter);
-        QCOMPARE(MainWindow::List(dlg)->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(MainWindow::List(dlg)->selectionMode(), QAbstractItemView::ExtendedSelection);
     }
 
     void initialState()

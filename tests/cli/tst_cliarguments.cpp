@@ -50,6 +50,20 @@ private slots:
         QTest::newRow("two MACs") << u"open M N"_qs << u"one MAC address only"_qs;
         QTest::newRow("set option for open")
             << u"open M --password x"_qs << u"unknown option '--password'"_qs;
+        QTest::newRow("set-many without devices")
+            << u"set-many --from 192.168.1.100 --password x"_qs << u"choose the devices"_qs;
+        QTest::newRow("set-many, devices two ways")
+            << u"set-many M --all --from 192.168.1.100 --password x"_qs << u"choose the devices one way"_qs;
+        QTest::newRow("set-many without --from")
+            << u"set-many --all --password x"_qs << u"--from is missing"_qs;
+        QTest::newRow("set-many, DHCP from an address")
+            << u"set-many --all --password x --dhcp --from 192.168.1.100"_qs << u"not --dhcp"_qs;
+        QTest::newRow("set-many takes no ports")
+            << u"set-many --all --password x --from 192.168.1.100 --http 80"_qs
+            << u"unknown option '--http' for set-many"_qs;
+        QTest::newRow("apply without plan") << u"apply --password x"_qs << u"plan file is missing"_qs;
+        QTest::newRow("apply takes no mask")
+            << u"apply p.csv --password x --mask 255.255.255.0"_qs << u"unknown option '--mask' for apply"_qs;
     }
 
     void refused()
@@ -106,6 +120,23 @@ private slots:
         QCOMPARE(set.timeoutMs, 3000);
     }
 
+    void setManyAndApplyTakeTheirOptions()
+    {
+        const CliParse many = ParseCliArguments(
+            {u"set-many"_qs, u"M"_qs, u"N"_qs, u"--from"_qs, u"10.0.5.100"_qs, u"--password"_qs, u"x"_qs,
+             u"--mask"_qs, u"255.255.0.0"_qs, u"--dry-run"_qs, u"--format"_qs, u"csv"_qs});
+        QVERIFY2(many.command, qPrintable(many.error));
+        QCOMPARE(many.command->kind, CliCommandKind::SetMany);
+        QCOMPARE(many.command->macs, (QStringList{u"M"_qs, u"N"_qs}));
+        QCOMPARE(many.command->from, std::optional<Ipv4Octets>({10, 0, 5, 100}));
+        QVERIFY(many.command->maskGiven && !many.command->gatewayGiven && many.command->dryRun);
+        QCOMPARE(many.command->format, CliFormat::Csv);
+        const CliParse plan = ParseCliArguments({u"apply"_qs, u"plan.csv"_qs, u"--password"_qs, QString()});
+        QVERIFY2(plan.command, qPrintable(plan.error));
+        QCOMPARE(plan.command->planPath, u"plan.csv"_qs);
+        QVERIFY(!plan.command->dryRun);
+    }
+
     void help_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -114,6 +145,8 @@ private slots:
         QTest::newRow("help set") << u"help set"_qs << u"set"_qs;
         QTest::newRow("search --help") << u"search --help"_qs << u"search"_qs;
         QTest::newRow("open -h, after a MAC") << u"open M -h"_qs << u"open"_qs;
+        QTest::newRow("help set-many") << u"help set-many"_qs << u"set-many"_qs;
+        QTest::newRow("apply --help") << u"apply --help"_qs << u"apply"_qs;
     }
 
     void help()

@@ -74,6 +74,10 @@ struct Bench
         QObject::connect(e, &DeviceEngine::searchFinished, e, [this] { Note(u"finished"_qs); });
         QObject::connect(e, &DeviceEngine::settingApplied, e, [this] { Note(u"applied"_qs); });
         QObject::connect(e, &DeviceEngine::settingUnanswered, e, [this] { Note(u"unanswered"_qs); });
+        QObject::connect(e, &DeviceEngine::batchChanged, e, [this](int index) {
+            Note(QStringLiteral("batch %1 %2").arg(index).arg(engine->Batch()->Text(index)));
+        });
+        QObject::connect(e, &DeviceEngine::batchFinished, e, [this] { Note(u"batch done"_qs); });
         QObject::connect(e, &DeviceEngine::settingFailed, e,
                          [this](ReplyAction action) { Note(u"failed "_qs + SettingResultText(action)); });
         engine->Open();
@@ -106,7 +110,18 @@ struct Bench
             other.fill(0x77);
             Reply(DiscoveryChannel::Camera, other, reply, words[1], words[2]);
         } else if (verb == u"result"_qs) {
-            Reply(ChannelNamed(words[1]), engine->Tag(), std::uint8_t(words[2].toInt()));
+            Reply(ChannelNamed(words[1]), engine->Tag(), std::uint8_t(words[2].toInt()), words.value(3));
+        } else if (verb == u"batch"_qs) {
+            // Devices 00:1A:2B:00:00:01 up, each to 192.168.1.201 up.
+            std::vector<BatchItem> items;
+            for (int i = 1; i <= words[1].toInt(); ++i) {
+                const QString mac = QStringLiteral("00:1A:2B:00:00:%1").arg(i, 2, 10, QLatin1Char('0'));
+                items.push_back(
+                    {mac, true, StaticRequest(mac, QStringLiteral("192.168.1.%1").arg(200 + i)), {}});
+            }
+            engine->StartBatch(std::move(items));
+        } else if (verb == u"cancel"_qs) {
+            engine->CancelBatch();
         } else if (verb == u"choose"_qs) {
             SearchChoice choice{false, false, false, false};
             choice.camera = words.contains(u"camera"_qs);
@@ -271,6 +286,70 @@ private slots:
             bench.Run(step);
         QCOMPARE(bench.log, log);
         QCOMPARE(bench.Rows(), rows);
+    }
+
+    void batches_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("log");
+        const QString a = u"00:1A:2B:00:00:01"_qs, b = u"00:1A:2B:00:00:02"_qs;
+        const QStringList search = {u"Scan Start..."_qs, u"> camera"_qs, u"> recorder"_qs, u"> ipv6"_qs};
+        const auto at = [](int ms, const QStringList& lines) {
+            QStringList timed;
+            for (const QString& line : lines)
+                timed << QStringLiteral("%1 %2").arg(ms).arg(line);
+            return timed;
+        };
+        QTest::newRow("results by MAC, then one search checks every device")
+            << QStringList{u"batch 2"_qs,
+                           u"wait 50"_qs,
+                           u"result camera 22 "_qs + b,
+                           u"result camera 44 "_qs + a,
+                           u"wait 100"_qs,
+                           u"camera "_qs + a + u" 192.168.1.201"_qs,
+                           u"camera "_qs + b + u" 192.168.1.64"_qs}
+            << at(0, {u"> set camera"_qs, u"> set camera"_qs}) +
+                   at(50, QStringList{u"batch 1 Applied"_qs, u"batch 0 Applied"_qs} + search) +
+                   at(150, {u"batch 0 now at 192.168.1.201"_qs, u"Scan 1 Item"_qs,
+                            u"batch 1 answered with 192.168.1.64, not 192.168.1.202"_qs, u"batch done"_qs,
+                            u"Scan 2 Items"_qs});
+        QTest::newRow("at most eight await their results")
+            << QStringList{u"batch 10"_qs, u"result camera 55 00:1A:2B:00:00:03"_qs}
+            << QStringList(8, u"0 > set camera"_qs) +
+                   QStringList{u"0 batch 2 Port Mapping Error"_qs, u"0 > set camera"_qs};
+        QTest::newRow("after Invalid Password! nothing more is sent")
+            << QStringList{u"batch 10"_qs, u"wait 100"_qs, u"result camera 33 00:1A:2B:00:00:01"_qs,
+                           u"wait 10000"_qs}
+            << QStringList(8, u"0 > set camera"_qs) +
+                   at(100,
+                      {u"batch 0 Invalid Password!"_qs, u"batch 8 Not sent"_qs, u"batch 9 Not sent"_qs}) +
+                   at(10000, {u"batch 1 No result"_qs, u"batch 2 No result"_qs, u"batch 3 No result"_qs,
+                              u"batch 4 No result"_qs, u"batch 5 No result"_qs, u"batch 6 No result"_qs,
+                              u"batch 7 No result"_qs, u"batch done"_qs});
+        QTest::newRow("a result of a device not awaiting one is not acted on")
+            << QStringList{u"batch 1"_qs, u"result camera 22 "_qs + b, u"result camera 22"_qs, u"cancel"_qs}
+            << QStringList{u"0 > set camera"_qs};
+        QTest::newRow("cancelled: nothing more sent; silent after the change")
+            << QStringList{u"batch 9"_qs, u"cancel"_qs, u"result camera 22 "_qs + a, u"wait 10000"_qs,
+                           u"wait 3000"_qs}
+            << QStringList(8, u"0 > set camera"_qs) +
+                   QStringList{u"0 batch 8 Not sent"_qs, u"0 batch 0 Applied"_qs} +
+                   at(10000, {u"batch 1 No result"_qs, u"batch 2 No result"_qs, u"batch 3 No result"_qs,
+                              u"batch 4 No result"_qs, u"batch 5 No result"_qs, u"batch 6 No result"_qs,
+                              u"batch 7 No result"_qs}) +
+                   at(10000, search) + at(11600, {u"settled"_qs}) +
+                   at(13000, {u"Scan End"_qs, u"finished"_qs, u"batch 0 did not answer after the change"_qs,
+                              u"batch done"_qs});
+    }
+
+    void batches()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, log);
+        Bench bench;
+        for (const QString& step : steps)
+            bench.Run(step);
+        QVERIFY2(bench.log == log, qPrintable(bench.log.join(u'|')));
     }
 
     // A failure that a front end answers with a message box (an event loop of its own) is told only

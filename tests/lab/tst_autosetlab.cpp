@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -212,6 +213,60 @@ private slots:
         QTest::qWait(200);
         QVERIFY(Settings(m_w.lab).isEmpty());
         QVERIFY(m_w.boxes->Texts().isEmpty());
+    }
+
+    // Thirty cameras from the factory, all at one address, chosen with Ctrl+A and set in one go:
+    // the addresses from .100 up, each device checked after the change.
+    void batchSetOfThirtyFactoryNewCameras()
+    {
+        m_w.Close();
+        QString devices;
+        for (int i = 0; i < 30; ++i)
+            devices += QStringLiteral(
+                           "kind=camera mac=02:00:00:00:0C:%1 model=QMX-1000 ip=192.168.1.64 password=pw\n")
+                           .arg(i, 2, 16, QLatin1Char('0'));
+        QVERIFY2(m_w.Open(devices, 30), qPrintable(m_w.lab.Error()));
+        CNetroveListCtrl* list = MainWindow::List(*m_w.dlg);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(list->SelectedRows().size(), std::size_t(30));
+        auto* batch = m_w.dlg->findChild<QPushButton*>(u"buttonBatchSet"_qs);
+        QVERIFY(batch->isEnabled() && !MainWindow::AutoSetButton(*m_w.dlg)->isEnabled());
+
+        QStringList macs;
+        QStringList planned;
+        QStringList results;
+        const bool opened = PressAndDrive(batch, u"CDlgBatchSet"_qs, [&](QDialog& dialog) {
+            auto* table = dialog.findChild<QTableWidget*>(u"tableDevices"_qs);
+            for (int row = 0; row < table->rowCount(); ++row) {
+                macs << table->item(row, 0)->text();
+                planned << table->item(row, 3)->text();
+            }
+            TypeAndConfirm(dialog, u"pw"_qs);
+            const auto done = [table] {
+                for (int row = 0; row < table->rowCount(); ++row)
+                    if (!table->item(row, 4)->text().startsWith(u"now at"_qs))
+                        return false;
+                return true;
+            };
+            for (int i = 0; i < 500 && !done(); ++i)
+                QTest::qWait(20);
+            for (int row = 0; row < table->rowCount(); ++row)
+                results << table->item(row, 4)->text();
+            if (const QString path = qEnvironmentVariable("NETROVE_SCREENSHOT"); !path.isEmpty())
+                dialog.grab().save(path);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(u"buttonCancel"_qs), Qt::LeftButton);
+        });
+        QVERIFY(opened);
+        QCOMPARE(planned.size(), 30);
+        QCOMPARE(planned.first(), u"192.168.1.100"_qs);
+        QCOMPARE(planned.last(), u"192.168.1.129"_qs);
+        QCOMPARE(Settings(m_w.lab).size(), 30);
+        for (int row = 0; row < 30; ++row)
+            QCOMPARE(results.value(row), u"now at "_qs + planned[row]);
+        QTRY_COMPARE(MainWindow::Rows(*m_w.dlg)->rowCount(), 30);
+        for (int row = 0; row < 30; ++row)
+            QCOMPARE(m_w.ListedText(macs[row], ColumnIp), planned[row]);
     }
 };
 

@@ -1,12 +1,14 @@
 // netrove-cli against simulated devices: what `search` prints in each format, the requests `set`
 // sends (byte for byte what the setting dialogs send the same devices in tst_autosetlab and
-// tst_manualsetlab), every exit code, `open`, and the single-copy lock shared with the window.
+// tst_manualsetlab), every exit code, `open`, many devices set by `set-many` and `apply`, and the
+// single-copy lock shared with the window.
 
 #include "tests/devicelist/CsvReader.h"
 #include "tests/lab/LabFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -394,6 +396,124 @@ private slots:
         QVERIFY2(run.exitCode == exitCode, qPrintable(Describe(run)));
         QVERIFY2(run.err.contains(message), qPrintable(Describe(run)));
         QCOMPARE(Settings(m_lab).size(), sent ? 1 : 0);
+    }
+
+    // set-many and apply over the devices above (password "pw" for 04 to 09): a line per device, and
+    // nothing sent when the plan is refused. PLAN stands for the plan's file.
+    void batches_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");     // on standard error
+        QTest::addColumn<QStringList>("results"); // "MAC result" of some lines
+        QTest::addColumn<int>("sent");
+        const QString header = u"MAC Address,IP Address\n"_qs;
+        QTest::newRow("a plan with an unchanged line")
+            << QStringList{u"apply"_qs, u"PLAN"_qs}
+            << header + u"02:00:00:00:00:04,192.168.1.160\n02:00:00:00:00:05,192.168.1.105\n"_qs << 0
+            << QString()
+            << QStringList{u"02:00:00:00:00:04 now at 192.168.1.160"_qs, u"02:00:00:00:00:05 unchanged"_qs}
+            << 1;
+        QTest::newRow("9, a silent device and others failing")
+            << QStringList{u"set-many"_qs,
+                           u"02:00:00:00:00:05"_qs,
+                           u"02:00:00:00:00:07"_qs,
+                           u"02:00:00:00:00:08"_qs,
+                           u"--from"_qs,
+                           u"192.168.1.150"_qs,
+                           u"--result-timeout"_qs,
+                           u"700"_qs}
+            << QString() << 9 << QString()
+            << QStringList{u"02:00:00:00:00:05 Port Mapping Error"_qs, u"02:00:00:00:00:07 No result"_qs,
+                           u"02:00:00:00:00:08 answered with 192.168.1.64, not 192.168.1.152"_qs}
+            << 3;
+        QTest::newRow("dry run, a device that may not be set left out")
+            << QStringList{u"set-many"_qs, u"--all"_qs, u"--from"_qs, u"192.168.1.150"_qs, u"--dry-run"_qs}
+            << QString() << 0 << u"02:00:00:00:00:0A left out"_qs << QStringList{u"02:00:00:00:00:01 "_qs}
+            << 0;
+        QTest::newRow("8, a MAC no device answered with")
+            << QStringList{u"set-many"_qs, u"02:00:00:00:00:05"_qs, u"02:00:00:00:00:ff"_qs, u"--from"_qs,
+                           u"192.168.1.150"_qs}
+            << QString() << 8 << u"No device with MAC address 02:00:00:00:00:ff answered"_qs << QStringList{}
+            << 0;
+        QTest::newRow("8, a plan's line")
+            << QStringList{u"apply"_qs, u"PLAN"_qs}
+            << header + u"02:00:00:00:00:04,192.168.1.160\n02:00:00:00:00:FF,192.168.1.161\n"_qs << 8
+            << u"Line 3: no device with MAC address 02:00:00:00:00:FF answered"_qs << QStringList{} << 0;
+        QTest::newRow("2, two devices planned one address")
+            << QStringList{u"apply"_qs, u"PLAN"_qs}
+            << header + u"02:00:00:00:00:04,192.168.1.160\n02:00:00:00:00:05,192.168.1.160\n"_qs << 2
+            << u"Line 3: 192.168.1.160 is planned for the device of line 2 too"_qs << QStringList{} << 0;
+        QTest::newRow("2, outside the network")
+            << QStringList{u"set-many"_qs, u"--all"_qs, u"--from"_qs, u"10.0.0.5"_qs} << QString() << 2
+            << u"10.0.0.5 is not in this computer's network 192.168.1.0/24"_qs << QStringList{} << 0;
+    }
+
+    void batches()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, plan);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QFETCH(QStringList, results);
+        QFETCH(int, sent);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(u"plan.csv"_qs));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(plan.toUtf8()) == plan.toUtf8().size());
+        file.close();
+        arguments.replaceInStrings(u"PLAN"_qs, file.fileName());
+        const Run run = Cli(arguments + QStringList{u"--password"_qs, u"pw"_qs, u"--format"_qs, u"json"_qs,
+                                                    u"--timeout"_qs, u"700"_qs});
+        QVERIFY2(run.exitCode == exitCode && run.err.contains(message), qPrintable(Describe(run)));
+        QStringList lines;
+        for (const QJsonValue& line : QJsonDocument::fromJson(run.out.toUtf8()).array())
+            lines << line[u"mac"_qs].toString() + u' ' + line[u"result"_qs].toString();
+        for (const QString& result : results)
+            QVERIFY2(lines.contains(result), qPrintable(Describe(run)));
+        QCOMPARE(Settings(m_lab).size(), sent);
+    }
+
+    // Thirty cameras out of their boxes at one address: a wrong password stops the batch, the right
+    // one gives each an address of its own, never one that answers a ping or a listed device's.
+    void thirtyFactoryNewCameras()
+    {
+        QVERIFY2(m_lab.Start(u"kind=camera mac=02:00:00:00:00:01 ip=192.168.1.102\n"_qs,
+                             {u"--cameras"_qs, u"30"_qs, u"--ip"_qs, u"192.168.1.64"_qs}),
+                 qPrintable(m_lab.Error()));
+        QVERIFY(m_lab.Occupy({u"192.168.1.104"_qs}));
+        const QStringList setMany{u"set-many"_qs,  u"--shared-ip"_qs, u"--from"_qs,   u"192.168.1.100"_qs,
+                                  u"--timeout"_qs, u"1000"_qs,        u"--format"_qs, u"csv"_qs};
+        const auto results = [](const Run& run) {
+            QList<QStringList> csv;
+            QString error;
+            Test::ReadCsv(run.out.toUtf8(), csv, error);
+            QStringList last;
+            for (const QStringList& fields : csv.mid(1))
+                last << fields.value(4);
+            return last;
+        };
+
+        const Run wrong = Cli(setMany + QStringList{u"--password"_qs, u"wrong"_qs});
+        QVERIFY2(wrong.exitCode == 3, qPrintable(Describe(wrong)));
+        const QStringList refused = results(wrong);
+        QCOMPARE(refused.count(u"Invalid Password!"_qs), 8);
+        QCOMPARE(refused.count(u"Not sent"_qs), 22);
+        QCOMPARE(Settings(m_lab).size(), 8);
+
+        const Run right = Cli(setMany + QStringList{u"--password"_qs, u"admin"_qs});
+        QVERIFY2(right.exitCode == 0, qPrintable(Describe(right)));
+        QVERIFY(right.out.startsWith(u"MAC Address,Device Name,IP Address,New IP Address,Result\r\n"_qs));
+        QStringList confirmed = results(right);
+        QCOMPARE(confirmed.size(), 30);
+        confirmed.removeDuplicates();
+        QCOMPARE(confirmed.size(), 30);
+        for (const QString& result : confirmed)
+            QVERIFY2(result.startsWith(u"now at 192.168.1."_qs), qPrintable(result));
+        QVERIFY(confirmed.contains(u"now at 192.168.1.131"_qs));
+        QVERIFY(!confirmed.contains(u"now at 192.168.1.102"_qs) &&
+                !confirmed.contains(u"now at 192.168.1.104"_qs));
+        QCOMPARE(Settings(m_lab).size(), 8 + 30);
     }
 
     void openPrintsTheWebAddress()

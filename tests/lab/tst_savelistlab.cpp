@@ -217,7 +217,8 @@ private slots:
         QApplication::sendEvent(&w.dlg, &request);
         menuWatcher.stop();
 
-        QCOMPARE(texts, (QStringList{u"Save List..."_qs, QString(), u"Netrove Information(&A)"_qs}));
+        QCOMPARE(texts, (QStringList{u"Save List..."_qs, u"Apply Address Plan..."_qs, QString(),
+                                     u"Netrove Information(&A)"_qs}));
         QCOMPARE(accessibleNames.first(), u"Save List..."_qs);
         QCOMPARE(answerer.Opened(), 1);
         QString error;

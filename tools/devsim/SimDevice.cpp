@@ -241,7 +241,7 @@ std::vector<SimDevice> GenerateDevices(const DeviceCounts& counts, int firstInde
                       n & 0xff);
         device.mac = text;
         std::snprintf(text, sizeof text, "192.168.%d.%d", 1 + (100 + n) / 254, 1 + (100 + n) % 254);
-        device.ip = text;
+        device.ip = counts.ip.empty() ? std::string(text) : counts.ip;
         std::snprintf(text, sizeof text, "fe80::4e:52ff:fe%02x:%02x%02x", (n >> 16) & 0xff, (n >> 8) & 0xff,
                       n & 0xff);
         if (kind == SimKind::CameraIPv6)

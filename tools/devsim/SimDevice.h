@@ -85,6 +85,7 @@ struct DeviceCounts
     int cameras = 0;
     int recorders = 0;
     int ipv6Cameras = 0;
+    std::string ip; // all at this address, as they come from the factory; empty: each its own
 };
 
 // Devices made up from counts, with distinct MACs and addresses; `firstIndex` keeps them apart

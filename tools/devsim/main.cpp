@@ -59,12 +59,12 @@ struct Options
 
 void PrintUsage()
 {
-    std::fputs(
-        "usage: netrove-devsim [--devices FILE] [--cameras N] [--recorders N] [--ipv6-cameras N]\n"
-        "                      [--burst N] [--fault KEY=VALUE]... [--log FILE] [--exit-after SECONDS]\n"
-        "                      [--seed N] [--allow-host-netns]\n"
-        "Runs only inside a lab namespace (tools/netlab); see doc/devsim.md.\n",
-        stderr);
+    std::fputs("usage: netrove-devsim [--devices FILE] [--cameras N] [--recorders N] [--ipv6-cameras N]\n"
+               "                      [--burst N] [--ip ADDRESS] [--fault KEY=VALUE]... [--log FILE]\n"
+               "                      [--exit-after SECONDS]\n"
+               "                      [--seed N] [--allow-host-netns]\n"
+               "Runs only inside a lab namespace (tools/netlab); see doc/devsim.md.\n",
+               stderr);
 }
 
 bool ParseOptions(int argc, char** argv, Options& options)
@@ -102,6 +102,11 @@ bool ParseOptions(int argc, char** argv, Options& options)
             ok = count(options.counts.ipv6Cameras);
         } else if (arg == "--burst") {
             ok = count(options.burst);
+        } else if (arg == "--ip") {
+            const char* v = value();
+            ok = v != nullptr;
+            if (ok)
+                options.counts.ip = v;
         } else if (arg == "--fault") {
             const char* v = value();
             ok = v != nullptr;
@@ -157,6 +162,7 @@ bool LoadDevices(const Options& options, std::vector<SimDevice>& devices)
     // Burst devices: plain cameras with every answer sent at once.
     DeviceCounts burst;
     burst.cameras = options.burst;
+    burst.ip = options.counts.ip;
     for (SimDevice& device : GenerateDevices(burst, 0x10000)) {
         device.model = "NC-BURST";
         devices.push_back(std::move(device));
