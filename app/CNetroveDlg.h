@@ -135,7 +135,8 @@ private:
     // Escape in the filter field empties it.
     bool FilterKeyPressed(QObject* watched, QEvent* event);
     void ConnectEngine();
-    // A search ran its time and nothing answered: the line under the list names the likely cause.
+    // A search ran its time and nothing answered: the line under the list names the likely cause,
+    // found off the window's thread (firewalld may be slow to answer).
     void OnSearchFinished();
     // The line under the list; hidden while it says nothing.
     void SetHintText(const QString& text);
@@ -181,6 +182,8 @@ private:
     QCheckBox* m_checkOutsideNetwork = nullptr;
     QLabel* m_staticShown = nullptr;
     QLabel* m_staticHint = nullptr;
+    // Counts the searches started, so that a cause found late is not shown over a newer search.
+    quint64 m_searchesStarted = 0;
 
     CNetroveHeaderCtrl* m_pHeader = nullptr;
     DeviceEngine* m_engine;

@@ -5,14 +5,24 @@
 #include "discovery/EmptySearchProbe.h"
 #include "engine/DeviceEngine.h"
 
+#include <QFutureWatcher>
 #include <QLabel>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace Netrove {
 
 void CNetroveDlg::OnSearchFinished()
 {
-    if (m_engine->Rows().rowCount() == 0)
-        SetHintText(EmptySearchHint(ProbeEmptySearch()));
+    if (m_engine->Rows().rowCount() != 0)
+        return;
+    const quint64 search = m_searchesStarted;
+    auto* watcher = new QFutureWatcher<EmptySearchFindings>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, search] {
+        watcher->deleteLater();
+        if (search == m_searchesStarted && m_engine->Rows().rowCount() == 0)
+            SetHintText(EmptySearchHint(watcher->result()));
+    });
+    watcher->setFuture(QtConcurrent::run(&ProbeEmptySearch));
 }
 
 void CNetroveDlg::SetHintText(const QString& text)

@@ -26,7 +26,10 @@ void CNetroveDlg::ConnectEngine()
     });
     connect(m_engine, &DeviceEngine::statusChanged, this, &CNetroveDlg::SetStatusText);
     connect(m_engine, &DeviceEngine::searchStarted, this, &CNetroveDlg::HoldModeControls);
-    connect(m_engine, &DeviceEngine::searchStarted, this, [this] { SetHintText({}); });
+    connect(m_engine, &DeviceEngine::searchStarted, this, [this] {
+        ++m_searchesStarted;
+        SetHintText({});
+    });
     connect(m_engine, &DeviceEngine::searchFinished, this, &CNetroveDlg::OnSearchFinished);
     connect(m_engine, &DeviceEngine::searchSettled, this, &CNetroveDlg::GiveBackModeControls);
     // While batches follow each other closely, the list and the status line are drawn at most once
