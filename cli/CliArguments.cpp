@@ -1,5 +1,7 @@
 #include "cli/CliArguments.h"
 
+#include "cli/CliOptions.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -8,83 +10,6 @@ namespace Netrove {
 namespace {
 
 constexpr int kLongestWaitMs = 600000;
-
-const QString kOverview = QStringLiteral(
-    "usage: netrove-cli COMMAND [OPTIONS]\n"
-    "\n"
-    "Finds the IP cameras and recorders of the local network and sets their network settings, as\n"
-    "Netrove's window does. It does not run while the window runs.\n"
-    "\n"
-    "commands:\n"
-    "  search   list every device that answers a search\n"
-    "  set      give one device new network settings and check that it comes back with them\n"
-    "  open     print the web address a double-click on the device would open\n"
-    "\n"
-    "netrove-cli COMMAND --help tells more. Exit codes: 0 done, 1 failure, 2 refused arguments or\n"
-    "settings (nothing sent), 3 \"Invalid Password!\", 4 \"Port Mapping Error\", 5 \"Router Connect\n"
-    "Error!\", 6 no result in time, 7 the device did not come back with what it was sent, 8 no device\n"
-    "with that MAC address answered.\n");
-
-const QString kSearchHelp = QStringLiteral(
-    "usage: netrove-cli search [--timeout MS] [--format table|csv|json] [--cameras|--recorders]\n"
-    "                          [--ipv4|--ipv6] [--filter TEXT] [--shared-ip] [--outside-network]\n"
-    "\n"
-    "Searches once and prints every device that answered within the time, in the order they\n"
-    "answered: kind, model, alias, mode, MAC, IP address, subnet mask, gateway, protocol, web\n"
-    "address, its service ports, whether it may be set, the adapter and local address it answered\n"
-    "on, the MACs of other devices that report the same IP address, and whether it lies in this\n"
-    "computer's network on that adapter. When nothing answered, a line on standard error says why\n"
-    "that may be.\n"
-    "\n"
-    "  --timeout MS     how long to listen (default 3000, at most 600000)\n"
-    "  --format FORMAT  table (default), csv (RFC 4180, with a title line) or json (one object per\n"
-    "                   device in an array; keys in doc/netrove-cli.md)\n"
-    "  --cameras        IP cameras only; --recorders: recorders only\n"
-    "  --ipv4           IPv4 only; --ipv6: IPv6 only (cameras; recorders answer over IPv4 only)\n"
-    "  --filter TEXT    only the devices the window's filter field shows for TEXT: every word of it\n"
-    "                   part of a column, case aside (a MAC with colons, dashes or no separator)\n"
-    "  --shared-ip      only the devices whose IP address another device reports too\n"
-    "  --outside-network  only the devices outside this computer's network on their adapter, whose\n"
-    "                   web page will probably not open until they get an address in it\n");
-
-const QString kSetHelp = QStringLiteral(
-    "usage: netrove-cli set MAC --password P\n"
-    "                       (--auto | --static IP --mask M --gateway G | --dhcp | --pppoe)\n"
-    "                       [--http N] [--dlx N] [--tcp N] [--udp N] [--upload N] [--multicast N]\n"
-    "                       [--timeout MS] [--result-timeout MS]\n"
-    "\n"
-    "Searches for the device with this MAC address, sends it the setting request the Auto Setting\n"
-    "or Manual Setting dialog would send, after the same checks, waits for its result and searches\n"
-    "again: it ends with 0 only when the device answered with the address it was sent (with --dhcp\n"
-    "or --pppoe: when it answered again at all).\n"
-    "\n"
-    "  --password P       the device's password (at most 19 characters, a recorder's 9)\n"
-    "  --auto             the highest free address from .254 down to .241 of this computer's network\n"
-    "                     on the device's adapter, its .1 as gateway, the mask the device reported,\n"
-    "                     and a camera's six ports from 10000; prints what it proposed\n"
-    "  --static IP --mask M --gateway G   a fixed address\n"
-    "  --dhcp             the address from a DHCP server (the device's current addresses are sent)\n"
-    "  --pppoe            keeps PPPoE, for a device that reports it (the window offers no more)\n"
-    "  --http N ...       with --static, --dhcp or --pppoe: the ports the device's model has, as the\n"
-    "                     Manual Setting dialog shows them (default: what the device reported). A\n"
-    "                     model whose six ports move as a block takes --http only: 80, or 9995 to\n"
-    "                     59997, the other five following it.\n"
-    "  --timeout MS       how long the first search waits for the device (default 3000)\n"
-    "  --result-timeout MS  how long to wait for the device's result (default 10000)\n"
-    "\n"
-    "Exit codes: 0 the device is at the address it was sent, 1 failure, 2 refused (the dialog's\n"
-    "message; nothing sent), 3 \"Invalid Password!\", 4 \"Port Mapping Error\", 5 \"Router Connect\n"
-    "Error!\", 6 no result in time, 7 the device did not come back with that address, 8 no device\n"
-    "with that MAC address.\n");
-
-const QString kOpenHelp = QStringLiteral(
-    "usage: netrove-cli open MAC [--timeout MS]\n"
-    "\n"
-    "Searches and prints the web address a double-click on the device's row would open (for a\n"
-    "camera found over IPv6, its IPv6 address); opens nothing. A device outside this computer's\n"
-    "network on its adapter gets a warning on standard error, as the window asks before it opens\n"
-    "the page. Exit codes: 0 printed, 1 the device has no address Netrove would open, 8 no device\n"
-    "with that MAC address answered.\n");
 
 // A whole decimal number within the limits, or nothing.
 std::optional<int> Number(const QString& text, int lowest, int highest)
@@ -159,17 +84,6 @@ const std::array<QString, 6>& CliPortOptions()
     return options;
 }
 
-QString CliHelpText(const QString& topic)
-{
-    if (topic == QLatin1String("search"))
-        return kSearchHelp;
-    if (topic == QLatin1String("set"))
-        return kSetHelp;
-    if (topic == QLatin1String("open"))
-        return kOpenHelp;
-    return kOverview;
-}
-
 CliParse ParseCliArguments(const QStringList& arguments)
 {
     Reader reader(arguments);
@@ -202,14 +116,26 @@ CliParse ParseCliArguments(const QStringList& arguments)
 
     while (!reader.AtEnd()) {
         const QString option = reader.Take();
-        if (option == QLatin1String("--help") || option == QLatin1String("-h"))
+        if (option == QLatin1String("-h"))
             return Help(name);
+        const CliOption* declared = FindCliOption(name, option);
+        if (!declared) {
+            if (search || option.startsWith(QLatin1String("--")))
+                return Refuse(QStringLiteral("unknown option '%1' for %2").arg(option, name));
+            if (!command.mac.isEmpty())
+                return Refuse(QStringLiteral("one MAC address only, not also '%1'").arg(option));
+            command.mac = option;
+            continue;
+        }
+        if (option == QLatin1String("--help"))
+            return Help(name);
+        // The declaration tells whether a value follows; nothing when the arguments ended first.
+        const std::optional<QString> value = *declared->argument ? reader.Value() : std::nullopt;
         const auto missing = [&option] {
             return Refuse(QStringLiteral("%1 needs a value").arg(option));
         };
         // --timeout and --result-timeout: a wait in milliseconds.
         const auto milliseconds = [&](int& into) -> std::optional<CliParse> {
-            const std::optional<QString> value = reader.Value();
             const std::optional<int> ms = value ? Number(*value, 1, kLongestWaitMs) : std::nullopt;
             if (!ms)
                 return Refuse(
@@ -217,64 +143,13 @@ CliParse ParseCliArguments(const QStringList& arguments)
             into = *ms;
             return std::nullopt;
         };
-
-        if (option == QLatin1String("--timeout")) {
-            if (std::optional<CliParse> refused = milliseconds(command.timeoutMs))
-                return *refused;
-            continue;
-        }
-        if (search) {
-            if (option == QLatin1String("--format")) {
-                const std::optional<QString> value = reader.Value();
-                if (!value)
-                    return missing();
-                if (*value == QLatin1String("table"))
-                    command.format = CliFormat::Table;
-                else if (*value == QLatin1String("csv"))
-                    command.format = CliFormat::Csv;
-                else if (*value == QLatin1String("json"))
-                    command.format = CliFormat::Json;
-                else
-                    return Refuse(QStringLiteral("--format is table, csv or json, not '%1'").arg(*value));
-            } else if (option == QLatin1String("--cameras")) {
-                onlyCameras = true;
-            } else if (option == QLatin1String("--recorders")) {
-                onlyRecorders = true;
-            } else if (option == QLatin1String("--ipv4")) {
-                onlyIpv4 = true;
-            } else if (option == QLatin1String("--ipv6")) {
-                onlyIpv6 = true;
-            } else if (option == QLatin1String("--filter")) {
-                const std::optional<QString> value = reader.Value();
-                if (!value)
-                    return missing();
-                command.filter = *value;
-            } else if (option == QLatin1String("--shared-ip")) {
-                command.sharedIpOnly = true;
-            } else if (option == QLatin1String("--outside-network")) {
-                command.outsideNetworkOnly = true;
-            } else {
-                return Refuse(QStringLiteral("unknown option '%1' for search").arg(option));
-            }
-            continue;
-        }
-        if (!option.startsWith(QLatin1String("--"))) {
-            if (!command.mac.isEmpty())
-                return Refuse(QStringLiteral("one MAC address only, not also '%1'").arg(option));
-            command.mac = option;
-            continue;
-        }
-        if (!set)
-            return Refuse(QStringLiteral("unknown option '%1' for open").arg(option));
-
-        const auto chooseMode = [&command, &option](CliSetMode mode) -> std::optional<CliParse> {
+        const auto chooseMode = [&command](CliSetMode mode) -> std::optional<CliParse> {
             if (command.mode && *command.mode != mode)
                 return Refuse(QStringLiteral("choose one of --auto, --static, --dhcp and --pppoe"));
             command.mode = mode;
             return std::nullopt;
         };
         const auto address = [&](Ipv4Octets& into, bool& seen) -> std::optional<CliParse> {
-            const std::optional<QString> value = reader.Value();
             if (!value)
                 return missing();
             const std::optional<Ipv4Octets> octets = Address(*value);
@@ -288,8 +163,36 @@ CliParse ParseCliArguments(const QStringList& arguments)
 
         std::optional<CliParse> refused;
         const auto port = std::find(CliPortOptions().begin(), CliPortOptions().end(), option);
-        if (option == QLatin1String("--password")) {
-            const std::optional<QString> value = reader.Value();
+        if (option == QLatin1String("--timeout")) {
+            refused = milliseconds(command.timeoutMs);
+        } else if (option == QLatin1String("--format")) {
+            if (!value)
+                return missing();
+            if (*value == QLatin1String("table"))
+                command.format = CliFormat::Table;
+            else if (*value == QLatin1String("csv"))
+                command.format = CliFormat::Csv;
+            else if (*value == QLatin1String("json"))
+                command.format = CliFormat::Json;
+            else
+                return Refuse(QStringLiteral("--format is table, csv or json, not '%1'").arg(*value));
+        } else if (option == QLatin1String("--cameras")) {
+            onlyCameras = true;
+        } else if (option == QLatin1String("--recorders")) {
+            onlyRecorders = true;
+        } else if (option == QLatin1String("--ipv4")) {
+            onlyIpv4 = true;
+        } else if (option == QLatin1String("--ipv6")) {
+            onlyIpv6 = true;
+        } else if (option == QLatin1String("--filter")) {
+            if (!value)
+                return missing();
+            command.filter = *value;
+        } else if (option == QLatin1String("--shared-ip")) {
+            command.sharedIpOnly = true;
+        } else if (option == QLatin1String("--outside-network")) {
+            command.outsideNetworkOnly = true;
+        } else if (option == QLatin1String("--password")) {
             if (!value)
                 return missing();
             command.password = *value;
@@ -311,7 +214,6 @@ CliParse ParseCliArguments(const QStringList& arguments)
         } else if (option == QLatin1String("--result-timeout")) {
             refused = milliseconds(command.resultTimeoutMs);
         } else if (port != CliPortOptions().end()) {
-            const std::optional<QString> value = reader.Value();
             // What a port field holds is checked as the dialog checks it; here only that it is a number.
             const std::optional<int> number =
                 value ? Number(*value, 0, std::numeric_limits<int>::max()) : std::nullopt;
@@ -319,7 +221,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
                 return Refuse(QStringLiteral("%1 takes a port number").arg(option));
             command.ports[static_cast<std::size_t>(port - CliPortOptions().begin())] = *number;
         } else {
-            return Refuse(QStringLiteral("unknown option '%1' for set").arg(option));
+            // Declared for the command but read by nobody: a fault of ours, not of the user's.
+            return Refuse(QStringLiteral("'%1' is not handled for %2").arg(option, name));
         }
         if (refused)
             return *refused;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/CliOptions.h"
 #include "discovery/DottedQuad.h"
 
 #include <QString>
@@ -76,9 +77,6 @@ struct CliParse
 
 // The arguments after the program's name.
 CliParse ParseCliArguments(const QStringList& arguments);
-
-// The usage text of a command ("" for the overview).
-QString CliHelpText(const QString& topic);
 
 // The port options in field order: "--http", "--dlx", "--tcp", "--udp", "--upload", "--multicast".
 const std::array<QString, 6>& CliPortOptions();
