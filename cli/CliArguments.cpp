@@ -112,7 +112,6 @@ CliParse ParseCliArguments(const QStringList& arguments)
     bool haveMask = false;
     bool haveGateway = false;
     bool haveIp = false;
-    bool havePassword = false;
 
     while (!reader.AtEnd()) {
         const QString option = reader.Take();
@@ -147,6 +146,12 @@ CliParse ParseCliArguments(const QStringList& arguments)
             if (command.mode && *command.mode != mode)
                 return Refuse(QStringLiteral("choose one of --auto, --static, --dhcp and --pppoe"));
             command.mode = mode;
+            return std::nullopt;
+        };
+        const auto choosePasswordFrom = [&command](CliPasswordFrom from) -> std::optional<CliParse> {
+            if (command.passwordFrom != CliPasswordFrom::Ask && command.passwordFrom != from)
+                return Refuse(QStringLiteral("give --password or --password-stdin, not both"));
+            command.passwordFrom = from;
             return std::nullopt;
         };
         const auto address = [&](Ipv4Octets& into, bool& seen) -> std::optional<CliParse> {
@@ -196,7 +201,9 @@ CliParse ParseCliArguments(const QStringList& arguments)
             if (!value)
                 return missing();
             command.password = *value;
-            havePassword = true;
+            refused = choosePasswordFrom(CliPasswordFrom::Argument);
+        } else if (option == QLatin1String("--password-stdin")) {
+            refused = choosePasswordFrom(CliPasswordFrom::StandardInput);
         } else if (option == QLatin1String("--auto")) {
             refused = chooseMode(CliSetMode::Auto);
         } else if (option == QLatin1String("--dhcp")) {
@@ -252,8 +259,6 @@ CliParse ParseCliArguments(const QStringList& arguments)
 
     if (!command.mode)
         return Refuse(QStringLiteral("choose one of --auto, --static IP, --dhcp and --pppoe"));
-    if (!havePassword)
-        return Refuse(QStringLiteral("--password is missing (an empty one is --password \"\")"));
     const bool staticMode = *command.mode == CliSetMode::Static;
     if (staticMode && (!haveMask || !haveGateway))
         return Refuse(QStringLiteral("--static needs --mask and --gateway too"));

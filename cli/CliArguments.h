@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "cli/CliPassword.h"
 #include "discovery/DottedQuad.h"
 
 #include <QString>
@@ -59,7 +60,8 @@ struct CliCommand
     QString mac;
 
     // set
-    QString password;
+    CliPasswordFrom passwordFrom = CliPasswordFrom::Ask;
+    QString password; // from the arguments, or once it was read
     std::optional<CliSetMode> mode;
     Ipv4Octets ip{};
     Ipv4Octets mask{};

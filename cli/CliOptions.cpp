@@ -32,7 +32,12 @@ constexpr std::array kSearchOptions{
 };
 
 constexpr std::array kSetOptions{
-    CliOption{"--password", "P", "the device's password (at most 19 characters, a recorder's 9)"},
+    CliOption{"--password-stdin", "",
+              "the device's password is the first line of standard input. With no password option "
+              "netrove-cli asks for it on the terminal, without echo"},
+    CliOption{"--password", "P",
+              "the device's password (at most 19 characters, a recorder's 9). Other users of this "
+              "computer can read it in the process list: prefer --password-stdin"},
     CliOption{"--auto", "",
               "the highest free address from .254 down to .241 of this computer's network on the "
               "device's adapter, its .1 as gateway, the mask the device reported, and a camera's six "
@@ -90,7 +95,7 @@ const char* const kSearchUsage =
     "that may be.\n";
 
 const char* const kSetUsage =
-    "usage: netrove-cli set MAC --password P\n"
+    "usage: netrove-cli set MAC [--password-stdin | --password P]\n"
     "                       (--auto | --static IP --mask M --gateway G | --dhcp | --pppoe)\n"
     "                       [--http N] [--dlx N] [--tcp N] [--udp N] [--upload N] [--multicast N]\n"
     "                       [--timeout MS] [--result-timeout MS]\n"
@@ -101,10 +106,10 @@ const char* const kSetUsage =
     "or --pppoe: when it answered again at all).\n";
 
 const char* const kSetEnd =
-    "Exit codes: 0 the device is at the address it was sent, 1 failure, 2 refused (the dialog's\n"
-    "message; nothing sent), 3 \"Invalid Password!\", 4 \"Port Mapping Error\", 5 \"Router Connect\n"
-    "Error!\", 6 no result in time, 7 the device did not come back with that address, 8 no device\n"
-    "with that MAC address.\n";
+    "Exit codes: 0 the device is at the address it was sent, 1 failure, 2 refused (no password, or\n"
+    "the dialog's message; nothing sent), 3 \"Invalid Password!\", 4 \"Port Mapping Error\", 5 \"Router\n"
+    "Connect Error!\", 6 no result in time, 7 the device did not come back with that address, 8 no\n"
+    "device with that MAC address.\n";
 
 const char* const kOpenUsage =
     "usage: netrove-cli open MAC [--timeout MS]\n"

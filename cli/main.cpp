@@ -23,10 +23,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "netrove-cli: %s\n", qPrintable(TerminalText(parsed.error)));
         return ExitRefused;
     }
-    const CliCommand& command = *parsed.command;
+    CliCommand command = *parsed.command;
     if (command.kind == CliCommandKind::Help) {
         std::fputs(qPrintable(CliHelpText(command.helpTopic)), stdout);
         return ExitOk;
+    }
+    // The password is read before anything is sent: a user asked for it may still give up.
+    if (command.kind == CliCommandKind::Set && command.passwordFrom != CliPasswordFrom::Argument) {
+        const CliPasswordRead read = ReadCliPassword(command.passwordFrom, stdin);
+        if (!read.password) {
+            std::fprintf(stderr, "netrove-cli: %s\n", qPrintable(read.error));
+            return ExitRefused;
+        }
+        command.password = *read.password;
     }
 
     // The window and the command line would take each other's answers: one of them at a time.

@@ -4,6 +4,9 @@
 
 #include <QTest>
 
+#include <cstdio>
+#include <memory>
+
 using namespace Netrove;
 
 class TestCliArguments final : public QObject
@@ -29,7 +32,10 @@ private slots:
         QTest::newRow("set without MAC") << u"set --password x --dhcp"_qs << u"MAC address is missing"_qs;
         QTest::newRow("set without mode") << u"set 02:00:00:00:00:01 --password x"_qs << u"choose one of"_qs;
         QTest::newRow("two modes") << u"set M --password x --dhcp --auto"_qs << u"choose one of"_qs;
-        QTest::newRow("no password") << u"set M --dhcp"_qs << u"--password is missing"_qs;
+        QTest::newRow("both password options")
+            << u"set M --password x --password-stdin --dhcp"_qs << u"not both"_qs;
+        QTest::newRow("password from input for open")
+            << u"open M --password-stdin"_qs << u"unknown option '--password-stdin' for open"_qs;
         QTest::newRow("static without mask")
             << u"set M --password x --static 192.168.1.5 --gateway 192.168.1.1"_qs
             << u"needs --mask and --gateway"_qs;
@@ -104,6 +110,60 @@ private slots:
         QCOMPARE(set.ports[5], std::optional<int>(70000));
         QCOMPARE(set.resultTimeoutMs, 500);
         QCOMPARE(set.timeoutMs, 3000);
+    }
+
+    void passwordFrom_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("from");
+        QTest::newRow("given") << u"set M --dhcp --password x"_qs << int(CliPasswordFrom::Argument);
+        QTest::newRow("standard input")
+            << u"set M --password-stdin --dhcp"_qs << int(CliPasswordFrom::StandardInput);
+        QTest::newRow("no option: asked for") << u"set M --dhcp"_qs << int(CliPasswordFrom::Ask);
+    }
+
+    void passwordFrom()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, from);
+        const CliParse parsed = ParseCliArguments(arguments.split(u' '));
+        QVERIFY2(parsed.command, qPrintable(parsed.error));
+        QCOMPARE(int(parsed.command->passwordFrom), from);
+    }
+
+    // What set reads when the password is not among its arguments; `in` is a file, never a terminal.
+    void readPassword_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("password"); // null: none, and `why` says so
+        QTest::addColumn<QString>("why");
+        const int stdinput = int(CliPasswordFrom::StandardInput);
+        QTest::newRow("first line") << stdinput << QByteArray("door\nnext\n") << u"door"_qs << QString();
+        QTest::newRow("CR LF") << stdinput << QByteArray("door\r\n") << u"door"_qs << QString();
+        QTest::newRow("no line end") << stdinput << QByteArray(" do or") << u" do or"_qs << QString();
+        QTest::newRow("empty line: an empty password") << stdinput << QByteArray("\n") << u""_qs << QString();
+        QTest::newRow("nothing") << stdinput << QByteArray() << QString() << u"ended before a line"_qs;
+        QTest::newRow("ask without a terminal")
+            << int(CliPasswordFrom::Ask) << QByteArray("door\n") << QString()
+            << u"a password is needed: --password-stdin or --password"_qs;
+    }
+
+    void readPassword()
+    {
+        QFETCH(int, from);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, password);
+        QFETCH(QString, why);
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::tmpfile(), &std::fclose);
+        QVERIFY(in);
+        std::fwrite(input.constData(), 1, static_cast<std::size_t>(input.size()), in.get());
+        std::rewind(in.get());
+        const CliPasswordRead read = ReadCliPassword(static_cast<CliPasswordFrom>(from), in.get());
+        QCOMPARE(read.password.has_value(), !password.isNull());
+        if (read.password)
+            QCOMPARE(*read.password, password);
+        QVERIFY2(read.error.contains(why) && read.error.isEmpty() == why.isEmpty(), qPrintable(read.error));
     }
 
     void help_data()

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,7 +30,7 @@ const QString kDevices = QStringLiteral(
     "kind=camera6 mac=02:00:00:00:00:04 model=NC-6 ip=192.168.1.104 ipv6=fe80::4 password=pw mode=pppoe\n"
     "kind=camera mac=02:00:00:00:00:05 model=NC-5 ip=192.168.1.105 password=pw result=55\n"
     "kind=camera mac=02:00:00:00:00:06 model=NC-6 ip=192.168.1.106 password=pw result=66\n"
-    "kind=camera mac=02:00:00:00:00:07 model=NC-7 ip=192.168.1.107 password=pw result=none\n"
+    "kind=camera mac=02:00:00:00:00:07 model=NC-7 ip=192.168.1.107 password=s3cret-Pw result=none\n"
     "kind=camera mac=02:00:00:00:00:08 model=NC-8 ip=192.168.1.108 password=pw after=192.168.1.64\n"
     "kind=camera mac=02:00:00:00:00:09 model=NC-9 ip=192.168.1.109 password=pw after=none\n"
     "kind=recorder mac=02:00:00:00:00:0A model=NVR-2 ip=192.168.1.121 password=pw setting=0 "
@@ -89,12 +90,17 @@ private:
         QVERIFY2(process.waitForStarted(5000), qPrintable(process.errorString()));
     }
 
-    Run Cli(const QStringList& arguments, int waitMs = 20000) const
+    // `input`, when given, is all of standard input; otherwise it stays open and empty, as no terminal.
+    Run Cli(const QStringList& arguments, const QByteArray& input = {}) const
     {
         QProcess process;
         Start(process, QStringLiteral(NETROVE_CLI), arguments);
+        if (!input.isNull()) {
+            process.write(input);
+            process.closeWriteChannel();
+        }
         Run run;
-        if (!process.waitForFinished(waitMs)) {
+        if (!process.waitForFinished(20000)) {
             process.kill();
             process.waitForFinished();
             run.err = u"did not finish"_qs;
@@ -360,8 +366,9 @@ private slots:
                            u"--static"_qs,          u"192.168.1.252"_qs, u"--mask"_qs,
                            u"255.0.255.0"_qs,       u"--gateway"_qs,     u"192.168.1.1"_qs}
             << 2 << u"Invalid Subnet Mask"_qs << false;
-        QTest::newRow("2, bad arguments") << QStringList{u"02:00:00:00:00:01"_qs, u"--dhcp"_qs} << 2
-                                          << u"--password is missing"_qs << false;
+        QTest::newRow("2, no password and no terminal")
+            << QStringList{u"02:00:00:00:00:01"_qs, u"--dhcp"_qs} << 2
+            << u"a password is needed: --password-stdin or --password"_qs << false;
         QTest::newRow("3") << QStringList{u"02:00:00:00:00:03"_qs, u"--password"_qs, u"wrong"_qs,
                                           u"--dhcp"_qs}
                            << 3 << u"Invalid Password!"_qs << true;
@@ -369,7 +376,7 @@ private slots:
                            << u"Port Mapping Error"_qs << true;
         QTest::newRow("5") << QStringList{u"02:00:00:00:00:06"_qs, u"--password"_qs, u"pw"_qs} + statics << 5
                            << u"Router Connect Error!"_qs << true;
-        QTest::newRow("6") << QStringList{u"02:00:00:00:00:07"_qs, u"--password"_qs, u"pw"_qs,
+        QTest::newRow("6") << QStringList{u"02:00:00:00:00:07"_qs, u"--password"_qs, u"s3cret-Pw"_qs,
                                           u"--result-timeout"_qs, u"700"_qs} +
                                   statics
                            << 6 << u"02:00:00:00:00:07 sent no result within 700 ms"_qs << true;
@@ -394,6 +401,51 @@ private slots:
         QVERIFY2(run.exitCode == exitCode, qPrintable(Describe(run)));
         QVERIFY2(run.err.contains(message), qPrintable(Describe(run)));
         QCOMPARE(Settings(m_lab).size(), sent ? 1 : 0);
+    }
+
+    // The password piped in makes the request --password makes, and never shows in the process list.
+    void passwordFromStandardInput()
+    {
+        const QByteArray secret = "s3cret-Pw";
+        // A device that sends no result: netrove-cli waits for it, long enough to be looked at.
+        const QStringList arguments{u"set"_qs,
+                                    u"02:00:00:00:00:07"_qs,
+                                    u"--static"_qs,
+                                    u"192.168.1.252"_qs,
+                                    u"--mask"_qs,
+                                    u"255.255.255.0"_qs,
+                                    u"--gateway"_qs,
+                                    u"192.168.1.1"_qs,
+                                    u"--result-timeout"_qs,
+                                    u"3000"_qs};
+        const Run given = Cli(arguments + QStringList{u"--password"_qs, QString::fromLatin1(secret)});
+        QVERIFY2(given.exitCode == 6, qPrintable(Describe(given)));
+
+        QProcess piped;
+        Start(piped, QStringLiteral(NETROVE_CLI), arguments + QStringList{u"--password-stdin"_qs});
+        piped.write(secret + "\n");
+        piped.closeWriteChannel();
+        QTRY_VERIFY_WITH_TIMEOUT(Settings(m_lab).size() == 2, 10000);
+        QFile commandLine(u"/proc/%1/cmdline"_qs.arg(piped.processId()));
+        QVERIFY(commandLine.open(QIODevice::ReadOnly));
+        const QByteArray seen = commandLine.readAll();
+        QVERIFY2(seen.contains("--password-stdin") && !seen.contains(secret), seen.constData());
+        QVERIFY(piped.waitForFinished(10000));
+        QCOMPARE(piped.exitCode(), 6);
+        // The same request but for the tag, which is each process's own.
+        std::array<QJsonObject, 2> requests;
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            requests[i] = Settings(m_lab)[int(i)][u"fields"_qs].toObject();
+            requests[i].remove(u"tag"_qs);
+        }
+        QCOMPARE(requests[1], requests[0]);
+        QCOMPARE(requests[1][u"password"_qs].toString(), QString::fromLatin1(secret));
+
+        // A device that checks the password takes the one piped in.
+        const Run accepted =
+            Cli({u"set"_qs, u"02:00:00:00:00:01"_qs, u"--password-stdin"_qs, u"--dhcp"_qs}, "door\r\n");
+        QVERIFY2(accepted.exitCode == 0, qPrintable(Describe(accepted)));
+        QCOMPARE(Settings(m_lab).size(), 3);
     }
 
     void openPrintsTheWebAddress()
