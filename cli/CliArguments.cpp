@@ -92,6 +92,11 @@ CliParse ParseCliArguments(const QStringList& arguments)
     const QString name = reader.Take();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help"))
         return Help(reader.AtEnd() ? QString() : reader.Take());
+    if (name == QLatin1String("--version")) {
+        CliCommand command;
+        command.kind = CliCommandKind::Version;
+        return {command, {}};
+    }
 
     CliCommand command;
     if (name == QLatin1String("search"))

@@ -15,6 +15,7 @@ namespace Netrove {
 enum class CliCommandKind
 {
     Help,
+    Version,
     Search,
     Set,
     Open,

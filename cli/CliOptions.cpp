@@ -10,6 +10,7 @@ constexpr CliOption kHelp{"--help", "", "this text (-h as well)"};
 
 constexpr std::array kOverviewOptions{
     CliOption{"--help", "", "this overview; netrove-cli COMMAND --help tells more"},
+    CliOption{"--version", "", "the version of netrove-cli"},
 };
 
 constexpr std::array kSearchOptions{
@@ -69,6 +70,7 @@ constexpr std::array kOpenOptions{
 
 const char* const kOverviewUsage =
     "usage: netrove-cli COMMAND [OPTIONS]\n"
+    "       netrove-cli --version\n"
     "\n"
     "Finds the IP cameras and recorders of the local network and sets their network settings, as\n"
     "Netrove's window does. It does not run while the window runs.\n"

@@ -149,6 +149,7 @@ void CliSession::OnSearchTimeout()
                  QStringLiteral("No device with MAC address %1 answered").arg(m_command.mac));
         return;
     case CliCommandKind::Help:
+    case CliCommandKind::Version:
         break;
     }
     Finish(ExitOk);

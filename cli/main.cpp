@@ -28,6 +28,10 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(CliHelpText(command.helpTopic)), stdout);
         return ExitOk;
     }
+    if (command.kind == CliCommandKind::Version) {
+        std::puts("netrove-cli " NETROVE_VERSION);
+        return ExitOk;
+    }
     // The password is read before anything is sent: a user asked for it may still give up.
     if (command.kind == CliCommandKind::Set && command.passwordFrom != CliPasswordFrom::Argument) {
         const CliPasswordRead read = ReadCliPassword(command.passwordFrom, stdin);

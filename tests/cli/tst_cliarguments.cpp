@@ -34,6 +34,8 @@ private slots:
         QTest::newRow("two modes") << u"set M --password x --dhcp --auto"_qs << u"choose one of"_qs;
         QTest::newRow("both password options")
             << u"set M --password x --password-stdin --dhcp"_qs << u"not both"_qs;
+        QTest::newRow("version after a command")
+            << u"search --version"_qs << u"unknown option '--version' for search"_qs;
         QTest::newRow("password from input for open")
             << u"open M --password-stdin"_qs << u"unknown option '--password-stdin' for open"_qs;
         QTest::newRow("static without mask")

@@ -469,6 +469,19 @@ private slots:
         QVERIFY2(refused.exitCode == 1, qPrintable(Describe(refused)));
         QCOMPARE(refused.err.trimmed(), u"Netrove is running; close it first"_qs);
         QCOMPARE(refused.out, QString());
+        // The versions need neither the lock nor a display, and search nothing.
+        QProcessEnvironment noDisplay = Environment();
+        for (const QString& name : {u"QT_QPA_PLATFORM"_qs, u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs})
+            noDisplay.remove(name);
+        for (const auto& [program, name] :
+             {std::pair{NETROVE_CLI, "netrove-cli"}, {NETROVE_APP, "netrove"}}) {
+            QProcess version;
+            version.setProcessEnvironment(noDisplay);
+            version.start(QString::fromUtf8(program), {u"--version"_qs});
+            QVERIFY2(version.waitForFinished(5000), program);
+            QCOMPARE(version.exitCode(), 0);
+            QCOMPARE(version.readAllStandardOutput(), QByteArray(name) + " " NETROVE_VERSION "\n");
+        }
         QCOMPARE(Searches(m_lab), 1);
         window.kill();
         window.waitForFinished();
