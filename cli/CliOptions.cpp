@@ -70,6 +70,7 @@ constexpr std::array kOpenOptions{
 
 const char* const kOverviewUsage =
     "usage: netrove-cli COMMAND [OPTIONS]\n"
+    "       netrove-cli [COMMAND] --help\n"
     "       netrove-cli --version\n"
     "\n"
     "Finds the IP cameras and recorders of the local network and sets their network settings, as\n"

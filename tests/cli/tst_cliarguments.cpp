@@ -2,12 +2,74 @@
 
 #include "cli/CliArguments.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 #include <cstdio>
 #include <memory>
 
 using namespace Netrove;
+
+namespace {
+
+// Every --option a text names, the manual page's roff escapes aside.
+QSet<QString> OptionsNamed(QString text)
+{
+    text.replace(u"\\-"_qs, u"-"_qs).remove(QRegularExpression(u"\\\\f."_qs));
+    static const QRegularExpression option(u"(?<![\\w-])--[a-z][a-z0-9-]*"_qs);
+    QSet<QString> names;
+    for (const QRegularExpressionMatch& match : option.globalMatch(text))
+        names.insert(match.captured());
+    return names;
+}
+
+QSet<QString> Declared(const QString& command)
+{
+    QSet<QString> names;
+    for (const CliOption& option : CliOptionsOf(command))
+        names.insert(QString::fromLatin1(option.name));
+    return names;
+}
+
+QString Listed(const QSet<QString>& names)
+{
+    QStringList sorted(names.begin(), names.end());
+    sorted.sort();
+    return sorted.join(u' ');
+}
+
+QString SourceFile(const QString& path)
+{
+    QFile file(QStringLiteral(NETROVE_SOURCE_DIR "/") + path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The options each synopsis names, by command ("" for netrove-cli alone): a synopsis begins with a
+// line that starts with netrove-cli (after ".B " or an indentation) and ends at an empty line or a
+// roff request for a new paragraph or section.
+QHash<QString, QSet<QString>> SynopsisOptions(const QString& text)
+{
+    static const QRegularExpression start(u"^(?:\\.B |    )netrove\\\\?-cli(?: ([a-z-]+))?"_qs);
+    static const QRegularExpression end(u"^(\\s*|\\.PP|\\.S[HS].*)$"_qs);
+    QHash<QString, QSet<QString>> options;
+    QString command;
+    bool inside = false;
+    for (const QString& line : text.split(u'\n')) {
+        if (const QRegularExpressionMatch match = start.match(line); match.hasMatch()) {
+            command = CliCommandNames().contains(match.captured(1)) ? match.captured(1) : QString();
+            inside = true;
+        } else if (end.match(line).hasMatch()) {
+            inside = false;
+        }
+        if (inside)
+            options[command] += OptionsNamed(line);
+    }
+    return options;
+}
+
+} // namespace
 
 class TestCliArguments final : public QObject
 {
@@ -166,6 +228,68 @@ private slots:
         if (read.password)
             QCOMPARE(*read.password, password);
         QVERIFY2(read.error.contains(why) && read.error.isEmpty() == why.isEmpty(), qPrintable(read.error));
+    }
+
+    // --help is made from the declarations; the manual page, doc/netrove-cli.md and the completion
+    // script are written by hand and must name the same options, command by command.
+    void documentsNameTheDeclaredOptions()
+    {
+        QSet<QString> all;
+        for (const QString& command : QStringList{QString()} + CliCommandNames()) {
+            const QString help = CliHelpText(command);
+            QVERIFY2(OptionsNamed(help).contains(Declared(command)), qPrintable(help));
+            // The usage lines name every option but --help, which stands in the overview.
+            QSet<QString> usage = OptionsNamed(help.section(u"\n\n"_qs, 0, 0));
+            QSet<QString> expected = Declared(command);
+            if (!command.isEmpty())
+                expected.remove(u"--help"_qs);
+            QCOMPARE(Listed(usage), Listed(expected));
+            all += Declared(command);
+            // Each declared option is one the parser reads.
+            for (const QString& option : Declared(command)) {
+                if (command.isEmpty() || option == u"--help"_qs)
+                    continue;
+                const CliParse parsed = ParseCliArguments({command, option, u"1"_qs});
+                QVERIFY2(!parsed.error.contains(u"not handled"_qs), qPrintable(parsed.error));
+            }
+        }
+
+        const QString manual = SourceFile(u"doc/man/netrove-cli.1"_qs);
+        const QString guide = SourceFile(u"doc/netrove-cli.md"_qs);
+        QVERIFY(!manual.isEmpty() && !guide.isEmpty());
+        // The manual page's sections on permissions and firewalls quote other programs' options.
+        QString ownManual = manual;
+        ownManual.remove(
+            QRegularExpression(u"^\\.SH (NETWORK ACCESS|FIREWALL)[^\\n]*\\n(?:(?!\\.SH)[^\\n]*\\n)*"_qs,
+                               QRegularExpression::MultilineOption));
+        QCOMPARE(Listed(OptionsNamed(ownManual)), Listed(all));
+        QCOMPARE(Listed(OptionsNamed(guide)), Listed(all));
+
+        const QString synopsis = manual.section(u".SH SYNOPSIS"_qs, 1).section(u".SH "_qs, 0, 0);
+        for (const auto& [document, synopses] : {std::pair{"manual page", SynopsisOptions(synopsis)},
+                                                 {"netrove-cli.md", SynopsisOptions(guide)}}) {
+            for (const QString& command : QStringList{QString()} + CliCommandNames()) {
+                QSet<QString> expected = Declared(command);
+                if (!command.isEmpty())
+                    expected.remove(u"--help"_qs);
+                QVERIFY2(Listed(synopses.value(command)) == Listed(expected),
+                         qPrintable(u"%1, %2: %3"_qs.arg(QLatin1String(document), command,
+                                                         Listed(synopses.value(command)))));
+            }
+        }
+
+        // The completion script: one list of options per command.
+        const QString completion = SourceFile(u"cli/netrove-cli.bash"_qs);
+        static const QRegularExpression list(u"^\\s*([a-z-]+)\\) options=\"([^\"]*)\""_qs,
+                                             QRegularExpression::MultilineOption);
+        QSet<QString> completed;
+        for (const QRegularExpressionMatch& match : list.globalMatch(completion)) {
+            completed.insert(match.captured(1));
+            QVERIFY2(OptionsNamed(match.captured(2)) == Declared(match.captured(1)),
+                     qPrintable(match.captured(0)));
+        }
+        QCOMPARE(Listed(completed),
+                 Listed(QSet<QString>(CliCommandNames().begin(), CliCommandNames().end())));
     }
 
     void help_data()
