@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/CliOptions.h"
+#include "cli/CliPassword.h"
 #include "discovery/DottedQuad.h"
 
 #include <QString>
@@ -13,6 +15,7 @@ namespace Netrove {
 enum class CliCommandKind
 {
     Help,
+    Version,
     Search,
     Set,
     Open,
@@ -60,7 +63,8 @@ struct CliCommand
     QString mac;
 
     // set
-    QString password;
+    CliPasswordFrom passwordFrom = CliPasswordFrom::Ask;
+    QString password; // from the arguments, or once it was read
     std::optional<CliSetMode> mode;
     Ipv4Octets ip{};
     Ipv4Octets mask{};
@@ -90,9 +94,6 @@ struct CliParse
 
 // The arguments after the program's name.
 CliParse ParseCliArguments(const QStringList& arguments);
-
-// The usage text of a command ("" for the overview).
-QString CliHelpText(const QString& topic);
 
 // The port options in field order: "--http", "--dlx", "--tcp", "--udp", "--upload", "--multicast".
 const std::array<QString, 6>& CliPortOptions();

@@ -141,6 +141,7 @@ void CliSession::OnSearchTimeout()
         m_batchRun->Start();
         return;
     case CliCommandKind::Help:
+    case CliCommandKind::Version:
         break;
     }
     Finish(ExitOk);

@@ -8,11 +8,31 @@
 #include "cli/TerminalText.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Netrove;
+
+namespace {
+
+// Whether the file at `path` is what standard input reads (a plan given as /dev/stdin, or
+// redirected from the plan itself), where a password line would be taken from the plan.
+bool IsStandardInput(const QString& path)
+{
+    struct stat file
+    {};
+    struct stat input
+    {};
+    return ::stat(QFile::encodeName(path).constData(), &file) == 0 && ::fstat(STDIN_FILENO, &input) == 0 &&
+           file.st_dev == input.st_dev && file.st_ino == input.st_ino;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -23,10 +43,33 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "netrove-cli: %s\n", qPrintable(TerminalText(parsed.error)));
         return ExitRefused;
     }
-    const CliCommand& command = *parsed.command;
+    CliCommand command = *parsed.command;
     if (command.kind == CliCommandKind::Help) {
         std::fputs(qPrintable(CliHelpText(command.helpTopic)), stdout);
         return ExitOk;
+    }
+    if (command.kind == CliCommandKind::Version) {
+        std::puts("netrove-cli " NETROVE_VERSION);
+        return ExitOk;
+    }
+    // The password is read before anything is sent: a user asked for it may still give up.
+    const bool sendsSettings = command.kind == CliCommandKind::Set ||
+                               command.kind == CliCommandKind::SetMany ||
+                               command.kind == CliCommandKind::Apply;
+    if (command.kind == CliCommandKind::Apply && command.passwordFrom == CliPasswordFrom::StandardInput &&
+        IsStandardInput(command.planPath)) {
+        std::fputs("netrove-cli: the address plan is standard input, so the password cannot be too: give it "
+                   "with --password or on the terminal\n",
+                   stderr);
+        return ExitRefused;
+    }
+    if (sendsSettings && command.passwordFrom != CliPasswordFrom::Argument) {
+        const CliPasswordRead read = ReadCliPassword(command.passwordFrom, stdin);
+        if (!read.password) {
+            std::fprintf(stderr, "netrove-cli: %s\n", qPrintable(read.error));
+            return ExitRefused;
+        }
+        command.password = *read.password;
     }
 
     // The window and the command line would take each other's answers: one of them at a time.

@@ -2,9 +2,85 @@
 
 #include "cli/CliArguments.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
+#include <cstdio>
+#include <memory>
+
 using namespace Netrove;
+
+namespace {
+
+// Every --option a text names, the manual page's roff escapes aside.
+QSet<QString> OptionsNamed(QString text)
+{
+    text.replace(u"\\-"_qs, u"-"_qs).remove(QRegularExpression(u"\\\\f."_qs));
+    static const QRegularExpression option(u"(?<![\\w-])--[a-z][a-z0-9-]*"_qs);
+    QSet<QString> names;
+    for (const QRegularExpressionMatch& match : option.globalMatch(text))
+        names.insert(match.captured());
+    return names;
+}
+
+QSet<QString> Declared(const QString& command)
+{
+    QSet<QString> names;
+    for (const CliOption& option : CliOptionsOf(command))
+        names.insert(QString::fromLatin1(option.name));
+    return names;
+}
+
+// What a command's usage lines name: its options but --help, which the overview's stands for.
+QSet<QString> InUsage(const QString& command)
+{
+    QSet<QString> names = Declared(command);
+    if (!command.isEmpty())
+        names.remove(u"--help"_qs);
+    return names;
+}
+
+QString Listed(const QSet<QString>& names)
+{
+    QStringList sorted(names.begin(), names.end());
+    sorted.sort();
+    return sorted.join(u' ');
+}
+
+QString SourceFile(const QString& path)
+{
+    QFile file(QStringLiteral(NETROVE_SOURCE_DIR "/") + path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The options each synopsis names, by command ("" for netrove-cli alone): a synopsis begins with a
+// line that starts with netrove-cli (after ".B " or an indentation) and ends at an empty line or a
+// roff request for a new paragraph or section.
+QHash<QString, QSet<QString>> SynopsisOptions(const QString& text)
+{
+    static const QRegularExpression start(u"^(?:\\.B |    )netrove\\\\?-cli(?: ([a-z\\\\-]+))?"_qs);
+    static const QRegularExpression end(u"^(\\s*|\\.PP|\\.S[HS].*)$"_qs);
+    QHash<QString, QSet<QString>> options;
+    QString command;
+    bool inside = false;
+    for (const QString& line : text.split(u'\n')) {
+        if (const QRegularExpressionMatch match = start.match(line); match.hasMatch()) {
+            // The manual page writes a command's dash as \-.
+            const QString name = match.captured(1).remove(u'\\');
+            command = CliCommandNames().contains(name) ? name : QString();
+            inside = true;
+        } else if (end.match(line).hasMatch()) {
+            inside = false;
+        }
+        if (inside)
+            options[command] += OptionsNamed(line);
+    }
+    return options;
+}
+
+} // namespace
 
 class TestCliArguments final : public QObject
 {
@@ -29,7 +105,12 @@ private slots:
         QTest::newRow("set without MAC") << u"set --password x --dhcp"_qs << u"MAC address is missing"_qs;
         QTest::newRow("set without mode") << u"set 02:00:00:00:00:01 --password x"_qs << u"choose one of"_qs;
         QTest::newRow("two modes") << u"set M --password x --dhcp --auto"_qs << u"choose one of"_qs;
-        QTest::newRow("no password") << u"set M --dhcp"_qs << u"--password is missing"_qs;
+        QTest::newRow("both password options")
+            << u"set M --password x --password-stdin --dhcp"_qs << u"not both"_qs;
+        QTest::newRow("version after a command")
+            << u"search --version"_qs << u"unknown option '--version' for search"_qs;
+        QTest::newRow("password from input for open")
+            << u"open M --password-stdin"_qs << u"unknown option '--password-stdin' for open"_qs;
         QTest::newRow("static without mask")
             << u"set M --password x --static 192.168.1.5 --gateway 192.168.1.1"_qs
             << u"needs --mask and --gateway"_qs;
@@ -135,6 +216,117 @@ private slots:
         QVERIFY2(plan.command, qPrintable(plan.error));
         QCOMPARE(plan.command->planPath, u"plan.csv"_qs);
         QVERIFY(!plan.command->dryRun);
+    }
+
+    void passwordFrom_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("from");
+        QTest::newRow("given") << u"set M --dhcp --password x"_qs << int(CliPasswordFrom::Argument);
+        QTest::newRow("standard input")
+            << u"set M --password-stdin --dhcp"_qs << int(CliPasswordFrom::StandardInput);
+        QTest::newRow("no option: asked for") << u"set M --dhcp"_qs << int(CliPasswordFrom::Ask);
+        QTest::newRow("set-many, standard input")
+            << u"set-many --all --from 10.0.0.9 --password-stdin"_qs << int(CliPasswordFrom::StandardInput);
+        QTest::newRow("apply, asked for") << u"apply plan.csv --dry-run"_qs << int(CliPasswordFrom::Ask);
+    }
+
+    void passwordFrom()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, from);
+        const CliParse parsed = ParseCliArguments(arguments.split(u' '));
+        QVERIFY2(parsed.command, qPrintable(parsed.error));
+        QCOMPARE(int(parsed.command->passwordFrom), from);
+    }
+
+    // What set reads when the password is not among its arguments; `in` is a file, never a terminal.
+    void readPassword_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("password"); // null: none, and `why` says so
+        QTest::addColumn<QString>("why");
+        const int stdinput = int(CliPasswordFrom::StandardInput);
+        QTest::newRow("first line") << stdinput << QByteArray("door\nnext\n") << u"door"_qs << QString();
+        QTest::newRow("CR LF") << stdinput << QByteArray("door\r\n") << u"door"_qs << QString();
+        QTest::newRow("no line end") << stdinput << QByteArray(" do or") << u" do or"_qs << QString();
+        QTest::newRow("empty line: an empty password") << stdinput << QByteArray("\n") << u""_qs << QString();
+        QTest::newRow("nothing") << stdinput << QByteArray() << QString() << u"ended before a line"_qs;
+        QTest::newRow("ask without a terminal")
+            << int(CliPasswordFrom::Ask) << QByteArray("door\n") << QString()
+            << u"a password is needed: --password-stdin or --password"_qs;
+    }
+
+    void readPassword()
+    {
+        QFETCH(int, from);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, password);
+        QFETCH(QString, why);
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::tmpfile(), &std::fclose);
+        QVERIFY(in);
+        std::fwrite(input.constData(), 1, static_cast<std::size_t>(input.size()), in.get());
+        std::rewind(in.get());
+        const CliPasswordRead read = ReadCliPassword(static_cast<CliPasswordFrom>(from), in.get());
+        QCOMPARE(read.password.has_value(), !password.isNull());
+        if (read.password)
+            QCOMPARE(*read.password, password);
+        QVERIFY2(read.error.contains(why) && read.error.isEmpty() == why.isEmpty(), qPrintable(read.error));
+    }
+
+    // --help is made from the declarations; the manual page, doc/netrove-cli.md and the completion
+    // script are written by hand and must name the same options, command by command.
+    void documentsNameTheDeclaredOptions()
+    {
+        QSet<QString> all;
+        for (const QString& command : QStringList{QString()} + CliCommandNames()) {
+            // The usage lines are written by hand; the option lines below them are made.
+            QCOMPARE(Listed(OptionsNamed(CliHelpText(command).section(u"\n\n"_qs, 0, 0))),
+                     Listed(InUsage(command)));
+            all += Declared(command);
+            // Each declared option is one the parser reads.
+            for (const QString& option : Declared(command)) {
+                if (command.isEmpty() || option == u"--help"_qs)
+                    continue;
+                const CliParse parsed = ParseCliArguments({command, option, u"1"_qs});
+                QVERIFY2(!parsed.error.contains(u"not handled"_qs), qPrintable(parsed.error));
+            }
+        }
+
+        const QString manual = SourceFile(u"doc/man/netrove-cli.1"_qs);
+        const QString guide = SourceFile(u"doc/netrove-cli.md"_qs);
+        QVERIFY(!manual.isEmpty() && !guide.isEmpty());
+        // The manual page's sections on permissions and firewalls quote other programs' options.
+        QString ownManual = manual;
+        ownManual.remove(
+            QRegularExpression(u"^\\.SH (NETWORK ACCESS|FIREWALL)[^\\n]*\\n(?:(?!\\.SH)[^\\n]*\\n)*"_qs,
+                               QRegularExpression::MultilineOption));
+        QCOMPARE(Listed(OptionsNamed(ownManual)), Listed(all));
+        QCOMPARE(Listed(OptionsNamed(guide)), Listed(all));
+
+        const QString synopsis = manual.section(u".SH SYNOPSIS"_qs, 1).section(u".SH "_qs, 0, 0);
+        for (const auto& [document, synopses] : {std::pair{"manual page", SynopsisOptions(synopsis)},
+                                                 {"netrove-cli.md", SynopsisOptions(guide)}}) {
+            for (const QString& command : QStringList{QString()} + CliCommandNames()) {
+                QVERIFY2(synopses.value(command) == InUsage(command),
+                         qPrintable(u"%1, %2: %3"_qs.arg(QLatin1String(document), command,
+                                                         Listed(synopses.value(command)))));
+            }
+        }
+
+        // The completion script: one list of options per command.
+        const QString completion = SourceFile(u"cli/netrove-cli.bash"_qs);
+        static const QRegularExpression list(u"^\\s*([a-z-]+)\\) options=\"([^\"]*)\""_qs,
+                                             QRegularExpression::MultilineOption);
+        QSet<QString> completed;
+        for (const QRegularExpressionMatch& match : list.globalMatch(completion)) {
+            completed.insert(match.captured(1));
+            QVERIFY2(OptionsNamed(match.captured(2)) == Declared(match.captured(1)),
+                     qPrintable(match.captured(0)));
+        }
+        QCOMPARE(Listed(completed),
+                 Listed(QSet<QString>(CliCommandNames().begin(), CliCommandNames().end())));
     }
 
     void help_data()

@@ -38,8 +38,10 @@ const QString kDevices = QStringLiteral(
     "url=file:///etc\n"
     // Texts a spreadsheet and a terminal would act on.
     "kind=camera mac=02:00:00:00:00:0B model=\"NC\x1b[2J\" alias=\"=HYPERLINK(\\\"http://x\\\",\\\"y\\\")\" "
-    "ip=192.168.1.111\n");
-constexpr int kDeviceCount = 11;
+    "ip=192.168.1.111\n"
+    // Silent to setting requests, as 07, with a password that no argument can hold by chance.
+    "kind=camera mac=02:00:00:00:00:0C model=NC-12 ip=192.168.1.112 password=s3cret-Pw result=none\n");
+constexpr int kDeviceCount = 12;
 
 struct Run
 {
@@ -91,12 +93,17 @@ private:
         QVERIFY2(process.waitForStarted(5000), qPrintable(process.errorString()));
     }
 
-    Run Cli(const QStringList& arguments, int waitMs = 20000) const
+    // `input`, when given, is all of standard input; otherwise it stays open and empty, as no terminal.
+    Run Cli(const QStringList& arguments, const QByteArray& input = {}) const
     {
         QProcess process;
         Start(process, QStringLiteral(NETROVE_CLI), arguments);
+        if (!input.isNull()) {
+            process.write(input);
+            process.closeWriteChannel();
+        }
         Run run;
-        if (!process.waitForFinished(waitMs)) {
+        if (!process.waitForFinished(20000)) {
             process.kill();
             process.waitForFinished();
             run.err = u"did not finish"_qs;
@@ -213,7 +220,7 @@ private slots:
             macs << line.mid(macColumn, 17);
         macs.sort();
         QCOMPARE(macs.first(), u"02:00:00:00:00:01"_qs);
-        QCOMPARE(macs.last(), u"02:00:00:00:00:0B"_qs);
+        QCOMPARE(macs.last(), u"02:00:00:00:00:0C"_qs);
         QVERIFY2(!table.out.contains(u'\x1b') && table.out.contains(u"NC?[2J"_qs), qPrintable(table.out));
 
         const Run csv = Cli({u"search"_qs, u"--format"_qs, u"csv"_qs});
@@ -362,8 +369,9 @@ private slots:
                            u"--static"_qs,          u"192.168.1.252"_qs, u"--mask"_qs,
                            u"255.0.255.0"_qs,       u"--gateway"_qs,     u"192.168.1.1"_qs}
             << 2 << u"Invalid Subnet Mask"_qs << false;
-        QTest::newRow("2, bad arguments") << QStringList{u"02:00:00:00:00:01"_qs, u"--dhcp"_qs} << 2
-                                          << u"--password is missing"_qs << false;
+        QTest::newRow("2, no password and no terminal")
+            << QStringList{u"02:00:00:00:00:01"_qs, u"--dhcp"_qs} << 2
+            << u"a password is needed: --password-stdin or --password"_qs << false;
         QTest::newRow("3") << QStringList{u"02:00:00:00:00:03"_qs, u"--password"_qs, u"wrong"_qs,
                                           u"--dhcp"_qs}
                            << 3 << u"Invalid Password!"_qs << true;
@@ -516,6 +524,51 @@ private slots:
         QCOMPARE(Settings(m_lab).size(), 8 + 30);
     }
 
+    // The password piped in makes the request --password makes, and never shows in the process list.
+    void passwordFromStandardInput()
+    {
+        const QByteArray secret = "s3cret-Pw";
+        // A device that sends no result: netrove-cli waits for it, long enough to be looked at.
+        const QStringList arguments{u"set"_qs,
+                                    u"02:00:00:00:00:0C"_qs,
+                                    u"--static"_qs,
+                                    u"192.168.1.252"_qs,
+                                    u"--mask"_qs,
+                                    u"255.255.255.0"_qs,
+                                    u"--gateway"_qs,
+                                    u"192.168.1.1"_qs,
+                                    u"--result-timeout"_qs,
+                                    u"3000"_qs};
+        const Run given = Cli(arguments + QStringList{u"--password"_qs, QString::fromLatin1(secret)});
+        QVERIFY2(given.exitCode == 6, qPrintable(Describe(given)));
+
+        QProcess piped;
+        Start(piped, QStringLiteral(NETROVE_CLI), arguments + QStringList{u"--password-stdin"_qs});
+        piped.write(secret + "\n");
+        piped.closeWriteChannel();
+        QTRY_VERIFY_WITH_TIMEOUT(Settings(m_lab).size() == 2, 10000);
+        QFile commandLine(u"/proc/%1/cmdline"_qs.arg(piped.processId()));
+        QVERIFY(commandLine.open(QIODevice::ReadOnly));
+        const QByteArray seen = commandLine.readAll();
+        QVERIFY2(seen.contains("--password-stdin") && !seen.contains(secret), seen.constData());
+        QVERIFY(piped.waitForFinished(10000));
+        QCOMPARE(piped.exitCode(), 6);
+        // The same request but for the tag, which is each process's own.
+        std::array<QJsonObject, 2> requests;
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            requests[i] = Settings(m_lab)[int(i)][u"fields"_qs].toObject();
+            requests[i].remove(u"tag"_qs);
+        }
+        QCOMPARE(requests[1], requests[0]);
+        QCOMPARE(requests[1][u"password"_qs].toString(), QString::fromLatin1(secret));
+
+        // A device that checks the password takes the one piped in.
+        const Run accepted =
+            Cli({u"set"_qs, u"02:00:00:00:00:01"_qs, u"--password-stdin"_qs, u"--dhcp"_qs}, "door\r\n");
+        QVERIFY2(accepted.exitCode == 0, qPrintable(Describe(accepted)));
+        QCOMPARE(Settings(m_lab).size(), 3);
+    }
+
     void openPrintsTheWebAddress()
     {
         const Run camera = Cli({u"open"_qs, u"02:00:00:00:00:01"_qs, u"--timeout"_qs, u"1000"_qs});
@@ -537,6 +590,19 @@ private slots:
         QVERIFY2(refused.exitCode == 1, qPrintable(Describe(refused)));
         QCOMPARE(refused.err.trimmed(), u"Netrove is running; close it first"_qs);
         QCOMPARE(refused.out, QString());
+        // The versions need neither the lock nor a display, and search nothing.
+        QProcessEnvironment noDisplay = Environment();
+        for (const QString& name : {u"QT_QPA_PLATFORM"_qs, u"DISPLAY"_qs, u"WAYLAND_DISPLAY"_qs})
+            noDisplay.remove(name);
+        for (const auto& [program, name] :
+             {std::pair{NETROVE_CLI, "netrove-cli"}, {NETROVE_APP, "netrove"}}) {
+            QProcess version;
+            version.setProcessEnvironment(noDisplay);
+            version.start(QString::fromUtf8(program), {u"--version"_qs});
+            QVERIFY2(version.waitForFinished(5000), program);
+            QCOMPARE(version.exitCode(), 0);
+            QCOMPARE(version.readAllStandardOutput(), QByteArray(name) + " " NETROVE_VERSION "\n");
+        }
         QCOMPARE(Searches(m_lab), 1);
         window.kill();
         window.waitForFinished();
