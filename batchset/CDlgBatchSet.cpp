@@ -7,10 +7,10 @@
 #include "res/ControlNames.h"
 #include "res/MessageBoxes.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
+#include <QFutureWatcher>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +21,10 @@
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
+#include <utility>
 
 namespace Netrove {
 
@@ -66,7 +70,29 @@ CDlgBatchSet::CDlgBatchSet(DeviceEngine& engine, std::vector<BatchDevice> device
     connect(&m_engine, &DeviceEngine::batchFinished, this, &CDlgBatchSet::OnBatchFinished);
 }
 
-CDlgBatchSet::~CDlgBatchSet() = default;
+CDlgBatchSet::~CDlgBatchSet()
+{
+    // The pings use the prober, which the dialog's opener owns.
+    m_probe.waitForFinished();
+}
+
+void CDlgBatchSet::RunProbe(std::function<void()> probe, std::function<void()> done)
+{
+    m_bProbing = true;
+    setCursor(Qt::BusyCursor);
+    auto* watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        m_bProbing = false;
+        unsetCursor();
+        done();
+        // OK pressed meanwhile counts once the addresses are all known.
+        if (!m_bProbing && std::exchange(m_bOkWanted, false))
+            OnOK();
+    });
+    m_probe = QtConcurrent::run(std::move(probe));
+    watcher->setFuture(m_probe);
+}
 
 void CDlgBatchSet::CreateControls()
 {
@@ -143,7 +169,7 @@ void CDlgBatchSet::CreateControls()
     for (QLineEdit* field :
          {m_ipFirst->Field(0), m_ipFirst->Field(1), m_ipFirst->Field(2), m_ipFirst->Field(3)})
         connect(field, &QLineEdit::editingFinished, this, [this] {
-            if (!m_bApplying)
+            if (!m_bApplying && m_ipFirst->GetAddress() != m_filledFrom)
                 FillAddresses();
         });
     connect(m_radioDhcp, &QRadioButton::toggled, this, &CDlgBatchSet::ShowNewAddresses);
@@ -151,27 +177,42 @@ void CDlgBatchSet::CreateControls()
 
 void CDlgBatchSet::FillAddresses()
 {
+    if (m_bProbing) {
+        m_bRefill = true;
+        return;
+    }
     // The devices a plan gave an address, or DHCP, keep it; every other one gets one from here.
     std::vector<std::size_t> open;
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         if (!m_planned[i] && !m_devices[i].planDhcp.value_or(false))
             open.push_back(i);
     }
+    m_filledFrom = m_ipFirst->GetAddress();
     if (open.empty())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const BatchAddresses chosen =
-        ChooseBatchAddresses(m_ipFirst->GetAddress(), open.size(), m_network, m_prober, m_inUse);
-    QApplication::restoreOverrideCursor();
-    for (std::size_t k = 0; k < open.size(); ++k) {
-        std::optional<Ipv4Octets>& address = m_devices[open[k]].newIp;
-        address = k < chosen.addresses.size() ? std::optional(chosen.addresses[k]) : std::nullopt;
-        if (address)
-            m_probedFree.insert(*address);
-    }
-    ShowNewAddresses();
-    if (!chosen.refusal.isEmpty())
-        ShowApplicationMessage(this, chosen.refusal);
+    // The pings work on copies: the dialog may close before they end.
+    auto chosen = std::make_shared<BatchAddresses>();
+    auto inUse = std::make_shared<std::set<Ipv4Octets>>(m_inUse);
+    RunProbe([chosen, inUse, first = m_ipFirst->GetAddress(), count = open.size(), network = m_network,
+              &prober = m_prober] { *chosen = ChooseBatchAddresses(first, count, network, prober, *inUse); },
+             [this, chosen, inUse, open] {
+                 m_inUse.insert(inUse->begin(), inUse->end());
+                 for (std::size_t k = 0; k < open.size(); ++k) {
+                     std::optional<Ipv4Octets>& address = m_devices[open[k]].newIp;
+                     address =
+                         k < chosen->addresses.size() ? std::optional(chosen->addresses[k]) : std::nullopt;
+                     if (address)
+                         m_probedFree.insert(*address);
+                 }
+                 ShowNewAddresses();
+                 if (std::exchange(m_bRefill, false))
+                     FillAddresses();
+                 else if (!chosen->refusal.isEmpty()) {
+                     // Not enough addresses: the user decides anew before anything is sent.
+                     m_bOkWanted = false;
+                     ShowApplicationMessage(this, chosen->refusal);
+                 }
+             });
 }
 
 void CDlgBatchSet::ShowNewAddresses()
@@ -222,22 +263,35 @@ void CDlgBatchSet::OnOK()
 {
     if (m_bApplying)
         return;
+    if (m_bProbing) {
+        m_bOkWanted = true;
+        return;
+    }
     std::vector<BatchDevice> devices;
     if (const QString why = ReadCells(devices); !why.isEmpty())
         return Refuse(why);
     // Addresses a plan gave or a cell was edited to are pinged too before anything is sent.
-    std::vector<BatchDevice> given;
+    auto given = std::make_shared<std::vector<BatchDevice>>();
     for (const BatchDevice& device : devices) {
         if (device.newIp && m_probedFree.count(*device.newIp) == 0)
-            given.push_back(device);
+            given->push_back(device);
     }
-    if (!given.empty()) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QString noProbe = ProbeGivenAddresses(given, m_network, m_prober, m_inUse);
-        QApplication::restoreOverrideCursor();
-        if (!noProbe.isEmpty())
-            return Refuse(noProbe);
-    }
+    if (given->empty())
+        return Apply(std::move(devices));
+    auto noProbe = std::make_shared<QString>();
+    auto inUse = std::make_shared<std::set<Ipv4Octets>>(m_inUse);
+    RunProbe([given, noProbe, inUse, network = m_network,
+              &prober = m_prober] { *noProbe = ProbeGivenAddresses(*given, network, prober, *inUse); },
+             [this, noProbe, inUse, devices = std::move(devices)]() mutable {
+                 m_inUse.insert(inUse->begin(), inUse->end());
+                 if (!noProbe->isEmpty())
+                     return Refuse(*noProbe);
+                 Apply(std::move(devices));
+             });
+}
+
+void CDlgBatchSet::Apply(std::vector<BatchDevice> devices)
+{
     const BatchSettings settings = Settings();
     if (const QString why = CheckBatch(devices, settings, m_network, m_inUse); !why.isEmpty())
         return Refuse(why);

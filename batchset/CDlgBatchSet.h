@@ -3,7 +3,9 @@
 #include "batchset/BatchPlan.h"
 
 #include <QDialog>
+#include <QFuture>
 
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -42,9 +44,12 @@ public:
                  AddressProber& prober, QWidget* parent = nullptr);
     ~CDlgBatchSet() override;
 
-    // The new addresses from the first one upwards, for the devices that have none yet; all
-    // candidates of a round are pinged at once, so this blocks for about a second.
+    // The new addresses from the first one upwards, for the devices that have none yet. All
+    // candidates of a round are pinged at once, which takes about a second: the pings run off the
+    // dialog's thread, and OK waits for them.
     void FillAddresses();
+    // Whether pings are under way (FillAddresses, or OK's pings of the given addresses).
+    bool Probing() const { return m_bProbing; }
 
 public slots:
     void reject() override;
@@ -52,6 +57,11 @@ public slots:
 private:
     void CreateControls();
     void OnOK();
+    // What OK does once the given addresses were pinged: the checks, then the requests.
+    void Apply(std::vector<BatchDevice> devices);
+    // Runs `probe` on a thread of its own and then `done` on the dialog's; OK and another fill
+    // pressed meanwhile wait for it.
+    void RunProbe(std::function<void()> probe, std::function<void()> done);
     void OnSaveResults();
     void OnBatchChanged(int index);
     void OnBatchFinished();
@@ -71,6 +81,11 @@ private:
     std::set<Ipv4Octets> m_probedFree;
     bool m_bApplying = false;
     bool m_bFinished = false;
+    bool m_bProbing = false;
+    bool m_bRefill = false;    // the first address changed while its pings ran
+    bool m_bOkWanted = false;  // OK was pressed while pings ran
+    Ipv4Octets m_filledFrom{}; // the first address the new addresses were filled from
+    QFuture<void> m_probe;
 
     CIPAddressCtrl* m_ipFirst;
     CIPAddressCtrl* m_ipSubnetMask;

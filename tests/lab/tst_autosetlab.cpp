@@ -4,6 +4,7 @@
 
 #include "app/CNetroveDlg.h"
 #include "autoset/CIPAddressCtrl.h"
+#include "batchset/CDlgBatchSet.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "tests/app/MainWindowControls.h"
@@ -236,8 +237,14 @@ private slots:
         QStringList macs;
         QStringList planned;
         QStringList results;
+        bool probingWhenShown = false;
         const bool opened = PressAndDrive(batch, u"CDlgBatchSet"_qs, [&](QDialog& dialog) {
             auto* table = dialog.findChild<QTableWidget*>(u"tableDevices"_qs);
+            // The new addresses come once their pings are done; the window goes on meanwhile.
+            auto* batchDialog = qobject_cast<CDlgBatchSet*>(&dialog);
+            probingWhenShown = batchDialog && batchDialog->Probing();
+            for (int i = 0; i < 250 && batchDialog && batchDialog->Probing(); ++i)
+                QTest::qWait(20);
             for (int row = 0; row < table->rowCount(); ++row) {
                 macs << table->item(row, 0)->text();
                 planned << table->item(row, 3)->text();
@@ -258,6 +265,7 @@ private slots:
             QTest::mouseClick(dialog.findChild<QPushButton*>(u"buttonCancel"_qs), Qt::LeftButton);
         });
         QVERIFY(opened);
+        QVERIFY(probingWhenShown);
         QCOMPARE(planned.size(), 30);
         QCOMPARE(planned.first(), u"192.168.1.100"_qs);
         QCOMPARE(planned.last(), u"192.168.1.129"_qs);
