@@ -13,12 +13,6 @@ Ipv4Octets OnNetwork(const Ipv4Octets& network, int host)
     return {network[0], network[1], network[2], static_cast<std::uint8_t>(host)};
 }
 
-std::uint32_t ToNumber(const Ipv4Octets& address)
-{
-    return (std::uint32_t(address[0]) << 24) | (std::uint32_t(address[1]) << 16) |
-           (std::uint32_t(address[2]) << 8) | std::uint32_t(address[3]);
-}
-
 // The network and broadcast addresses of the prefix; /31 and /32 have none (every address of
 // them is a host's).
 bool IsNetworkOrBroadcast(const Ipv4Octets& candidate, const Ipv4Octets& local, int prefixLength)
@@ -26,8 +20,8 @@ bool IsNetworkOrBroadcast(const Ipv4Octets& candidate, const Ipv4Octets& local, 
     if (prefixLength < 0 || prefixLength > 30)
         return false;
     const std::uint32_t hostMask = prefixLength == 0 ? 0xFFFFFFFFu : (0xFFFFFFFFu >> prefixLength);
-    const std::uint32_t network = ToNumber(local) & ~hostMask;
-    const std::uint32_t address = ToNumber(candidate);
+    const std::uint32_t network = Ipv4Number(local) & ~hostMask;
+    const std::uint32_t address = Ipv4Number(candidate);
     return address == network || address == (network | hostMask);
 }
 

@@ -17,16 +17,6 @@ std::optional<Ipv4Octets> AddressOf(const QString& text)
     return ParseDottedQuad(text.toStdString());
 }
 
-bool InNetwork(const Ipv4Octets& address, const SearchNetwork& network)
-{
-    const Ipv4Octets mask = NetworkMask(network);
-    for (std::size_t i = 0; i < mask.size(); ++i) {
-        if ((address[i] & mask[i]) != (network.localAddress[i] & mask[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<BatchDevice> BatchDeviceOfRow(const DeviceListModel& rows, int row)
@@ -69,7 +59,8 @@ QString ProbeGivenAddresses(const std::vector<BatchDevice>& devices, const Batch
     std::vector<Ipv4Octets> candidates;
     for (const BatchDevice& device : devices) {
         if (!device.newIp || device.planDhcp.value_or(false) || AddressOf(device.ip) == device.newIp ||
-            !InNetwork(*device.newIp, network.network) || IsNeverProposed(*device.newIp, network.network))
+            !InSearchNetwork(*device.newIp, network.network) ||
+            IsNeverProposed(*device.newIp, network.network))
             continue;
         if (std::find(candidates.begin(), candidates.end(), *device.newIp) == candidates.end())
             candidates.push_back(*device.newIp);

@@ -14,18 +14,6 @@ namespace Netrove {
 
 namespace {
 
-std::uint32_t Number(const Ipv4Octets& octets)
-{
-    return std::uint32_t(octets[0]) << 24 | std::uint32_t(octets[1]) << 16 | std::uint32_t(octets[2]) << 8 |
-           octets[3];
-}
-
-Ipv4Octets Octets(std::uint32_t number)
-{
-    return {std::uint8_t(number >> 24), std::uint8_t(number >> 16), std::uint8_t(number >> 8),
-            std::uint8_t(number)};
-}
-
 QString Quad(const Ipv4Octets& octets)
 {
     return QString::fromStdString(FormatDottedQuad(octets));
@@ -37,21 +25,10 @@ int PrefixOf(const SearchNetwork& network)
     return network.prefixLength == kPrefixUnknown ? 24 : network.prefixLength;
 }
 
-std::uint32_t MaskOf(int prefix)
-{
-    return prefix <= 0 ? 0 : ~std::uint32_t(0) << (32 - prefix);
-}
-
-bool InNetwork(const Ipv4Octets& address, const SearchNetwork& network)
-{
-    const std::uint32_t mask = MaskOf(PrefixOf(network));
-    return (Number(address) & mask) == (Number(network.localAddress) & mask);
-}
-
 // Why the address is never given to a device; empty when it may be.
 QString NeverGivenReason(const Ipv4Octets& address, const BatchNetwork& where)
 {
-    if (!InNetwork(address, where.network))
+    if (!InSearchNetwork(address, where.network))
         return QStringLiteral("%1 is not in this computer's network %2")
             .arg(Quad(address), NetworkText(where.network));
     if (IsNeverProposed(address, where.network))
@@ -90,18 +67,30 @@ QString NetworkText(const SearchNetwork& network)
 {
     const int prefix = PrefixOf(network);
     return QStringLiteral("%1/%2")
-        .arg(Quad(Octets(Number(network.localAddress) & MaskOf(prefix))))
+        .arg(Quad(Ipv4FromNumber(Ipv4Number(network.localAddress) & PrefixMask(prefix))))
         .arg(prefix);
+}
+
+QStringList BatchTableTitles()
+{
+    return {QStringLiteral("MAC Address"), QStringLiteral("Device Name"), QStringLiteral("IP Address"),
+            QStringLiteral("New IP Address"), QStringLiteral("Result")};
 }
 
 Ipv4Octets NetworkMask(const SearchNetwork& network)
 {
-    return Octets(MaskOf(PrefixOf(network)));
+    return Ipv4FromNumber(PrefixMask(PrefixOf(network)));
 }
 
 Ipv4Octets NetworkGateway(const SearchNetwork& network)
 {
-    return Octets((Number(network.localAddress) & MaskOf(PrefixOf(network))) + 1);
+    return Ipv4FromNumber((Ipv4Number(network.localAddress) & PrefixMask(PrefixOf(network))) + 1);
+}
+
+bool InSearchNetwork(const Ipv4Octets& address, const SearchNetwork& network)
+{
+    const std::uint32_t mask = PrefixMask(PrefixOf(network));
+    return (Ipv4Number(address) & mask) == (Ipv4Number(network.localAddress) & mask);
 }
 
 QString SameAdapterRefusal(const std::vector<BatchDevice>& devices)
@@ -153,12 +142,13 @@ BatchAddresses ChooseBatchAddresses(const Ipv4Octets& first, std::size_t count, 
             QStringLiteral("Not enough free IP addresses for %1 devices from %2").arg(count).arg(Quad(first));
         return chosen;
     };
-    if (!InNetwork(first, network.network)) {
+    if (!InSearchNetwork(first, network.network)) {
         chosen.refusal = NeverGivenReason(first, network);
         return chosen;
     }
-    const std::uint32_t last = Number(network.network.localAddress) | ~MaskOf(PrefixOf(network.network));
-    std::uint32_t next = Number(first);
+    const std::uint32_t last =
+        Ipv4Number(network.network.localAddress) | ~PrefixMask(PrefixOf(network.network));
+    std::uint32_t next = Ipv4Number(first);
     while (chosen.addresses.size() < count) {
         // A round: as many candidates as are still wanted and a few more, probed at once, but never
         // more than the neighbour table has room for.
@@ -166,7 +156,7 @@ BatchAddresses ChooseBatchAddresses(const Ipv4Octets& first, std::size_t count, 
         const std::size_t roundSize = std::min(wanted + wanted / 4 + 4, kLargestProbeRound);
         std::vector<Ipv4Octets> round;
         while (round.size() < roundSize && next <= last) {
-            const Ipv4Octets candidate = Octets(next++);
+            const Ipv4Octets candidate = Ipv4FromNumber(next++);
             if (NeverGivenReason(candidate, network).isEmpty())
                 round.push_back(candidate);
             if (next == 0)

@@ -6,6 +6,7 @@
 #include "engine/BatchBook.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <set>
@@ -85,11 +86,16 @@ QString CheckBatch(const std::vector<BatchDevice>& devices, const BatchSettings&
 // The device's setting request, as the Manual Setting dialog would send it with its own ports.
 BatchItem MakeBatchItem(const BatchDevice& device, const BatchSettings& settings);
 
+// The columns of a batch's table, in the Batch Setting dialog and in netrove-cli's output alike.
+QStringList BatchTableTitles();
+
 // "192.168.1.0/24"
 QString NetworkText(const SearchNetwork& network);
 // What a batch sends where nobody chose a subnet mask or gateway: the mask of the adapter's network,
 // and the network's first address (its .1).
 Ipv4Octets NetworkMask(const SearchNetwork& network);
 Ipv4Octets NetworkGateway(const SearchNetwork& network);
+// Whether the address lies in the adapter's network (an unknown prefix counts as /24).
+bool InSearchNetwork(const Ipv4Octets& address, const SearchNetwork& network);
 
 } // namespace Netrove

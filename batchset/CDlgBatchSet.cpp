@@ -132,9 +132,7 @@ void CDlgBatchSet::CreateControls()
         control->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 40);
     fields->setColumnStretch(2, 1);
 
-    m_table->setHorizontalHeaderLabels({QStringLiteral("MAC Address"), QStringLiteral("Device Name"),
-                                        QStringLiteral("IP Address"), QStringLiteral("New IP Address"),
-                                        QStringLiteral("Result")});
+    m_table->setHorizontalHeaderLabels(BatchTableTitles());
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);

@@ -1,5 +1,6 @@
 #include "cli/BatchOutput.h"
 
+#include "batchset/BatchPlan.h"
 #include "cli/DeviceOutput.h"
 #include "devicelist/CsvWriter.h"
 
@@ -20,9 +21,7 @@ QStringList Fields(const BatchLine& line)
 
 QByteArray FormatBatchLines(const std::vector<BatchLine>& lines, CliFormat format)
 {
-    const QStringList titles{QStringLiteral("MAC Address"), QStringLiteral("Device Name"),
-                             QStringLiteral("IP Address"), QStringLiteral("New IP Address"),
-                             QStringLiteral("Result")};
+    const QStringList titles = BatchTableTitles();
     switch (format) {
     case CliFormat::Table: {
         std::vector<QStringList> rows;

@@ -32,13 +32,18 @@ constexpr std::array kSearchOptions{
     kHelp,
 };
 
+// The password options of every command that sends a setting.
+constexpr CliOption kPasswordStdin{"--password-stdin", "",
+                                   "the password is the first line of standard input. With no password "
+                                   "option netrove-cli asks for it on the terminal, without echo"};
+constexpr CliOption kPasswordArgument{"--password", "P",
+                                      "the password (at most 19 characters, a recorder's 9). Other "
+                                      "users of this computer can read it in the process list: prefer "
+                                      "--password-stdin"};
+
 constexpr std::array kSetOptions{
-    CliOption{"--password-stdin", "",
-              "the device's password is the first line of standard input. With no password option "
-              "netrove-cli asks for it on the terminal, without echo"},
-    CliOption{"--password", "P",
-              "the device's password (at most 19 characters, a recorder's 9). Other users of this "
-              "computer can read it in the process list: prefer --password-stdin"},
+    kPasswordStdin,
+    kPasswordArgument,
     CliOption{"--auto", "",
               "the highest free address from .254 down to .241 of this computer's network on the "
               "device's adapter, its .1 as gateway, the mask the device reported, and a camera's six "
@@ -62,15 +67,6 @@ constexpr std::array kSetOptions{
     CliOption{"--result-timeout", "MS", "how long to wait for the device's result (default 10000)"},
     kHelp,
 };
-
-// The password options of every command that sends a setting.
-constexpr CliOption kPasswordStdin{"--password-stdin", "",
-                                   "the password is the first line of standard input. With no password "
-                                   "option netrove-cli asks for it on the terminal, without echo"};
-constexpr CliOption kPasswordArgument{"--password", "P",
-                                      "the devices' password (at most 19 characters, a recorder's 9). Other "
-                                      "users of this computer can read it in the process list: prefer "
-                                      "--password-stdin"};
 
 // What set-many and apply share after their own options.
 constexpr CliOption kDryRun{"--dry-run", "", "pings and prints the plan (the result empty), sends nothing"};

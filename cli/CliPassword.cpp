@@ -15,12 +15,15 @@ namespace {
 const char* const kNeeded = "a password is needed: --password-stdin or --password";
 
 // One line of `in` without its line end ("\n", or "\r\n" as a file from another system ends it);
-// nothing when `in` ended before the line began.
+// nothing when `in` ended before the line began. Far longer than any password, the line is cut
+// there (the password check refuses it), so that endless input without a line end cannot fill the
+// memory.
 std::optional<QByteArray> FirstLine(std::FILE* in)
 {
+    constexpr qsizetype kLongest = 1024;
     QByteArray line;
     int c = 0;
-    while ((c = std::fgetc(in)) != EOF && c != '\n')
+    while (line.size() < kLongest && (c = std::fgetc(in)) != EOF && c != '\n')
         line += static_cast<char>(c);
     if (c == EOF && line.isEmpty())
         return std::nullopt;

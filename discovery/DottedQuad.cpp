@@ -1,5 +1,7 @@
 #include "discovery/DottedQuad.h"
 
+#include <algorithm>
+
 #include <cctype>
 #include <cstdio>
 
@@ -82,6 +84,24 @@ std::string FormatDottedQuad(const Ipv4Octets& octets)
     char text[16] = {};
     std::snprintf(text, sizeof(text), "%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
     return text;
+}
+
+std::uint32_t Ipv4Number(const Ipv4Octets& octets)
+{
+    return std::uint32_t(octets[0]) << 24 | std::uint32_t(octets[1]) << 16 | std::uint32_t(octets[2]) << 8 |
+           std::uint32_t(octets[3]);
+}
+
+Ipv4Octets Ipv4FromNumber(std::uint32_t number)
+{
+    return {std::uint8_t(number >> 24), std::uint8_t(number >> 16), std::uint8_t(number >> 8),
+            std::uint8_t(number)};
+}
+
+std::uint32_t PrefixMask(int prefixLength)
+{
+    const int bits = std::clamp(prefixLength, 0, 32);
+    return bits == 0 ? 0u : ~std::uint32_t(0) << (32 - bits);
 }
 
 } // namespace Netrove

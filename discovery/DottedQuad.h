@@ -24,4 +24,10 @@ std::optional<Ipv4Octets> ParseTypedAddress(std::string_view text);
 // "%d.%d.%d.%d".
 std::string FormatDottedQuad(const Ipv4Octets& octets);
 
+// The address as one number, its first octet highest, and back: for a network's arithmetic.
+std::uint32_t Ipv4Number(const Ipv4Octets& octets);
+Ipv4Octets Ipv4FromNumber(std::uint32_t number);
+// The mask of a prefix length as such a number; a length below 0 or above 32 counts as 0 or 32.
+std::uint32_t PrefixMask(int prefixLength);
+
 } // namespace Netrove

@@ -253,6 +253,8 @@ private slots:
         QTest::newRow("no line end") << stdinput << QByteArray(" do or") << u" do or"_qs << QString();
         QTest::newRow("empty line: an empty password") << stdinput << QByteArray("\n") << u""_qs << QString();
         QTest::newRow("nothing") << stdinput << QByteArray() << QString() << u"ended before a line"_qs;
+        QTest::newRow("no line end for ever: cut, for the length check to refuse")
+            << stdinput << QByteArray(100000, 'x') << QString(1024, u'x') << QString();
         QTest::newRow("ask without a terminal")
             << int(CliPasswordFrom::Ask) << QByteArray("door\n") << QString()
             << u"a password is needed: --password-stdin or --password"_qs;
