@@ -151,35 +151,40 @@ std::vector<std::uint8_t> DeviceResponder::BuildResult(const SimDevice& device, 
     return BuildPacket(device, channel, code, requestTag);
 }
 
-void DeviceResponder::Queue(Handling& handling, std::size_t device, std::vector<std::uint8_t> bytes,
+bool DeviceResponder::Queue(Handling& handling, std::size_t device, std::vector<std::uint8_t> bytes,
                             std::mt19937& random)
 {
     const SimFaults& faults = m_devices[device].faults;
+    bool queued = false;
     for (int copy = 0; copy < faults.copies; ++copy) {
+        if (faults.lossPercent > 0 && std::uniform_int_distribution<int>(0, 99)(random) < faults.lossPercent)
+            continue;
+        queued = true;
         int delay = faults.delayMs;
         if (faults.jitterMs > 0)
             delay += std::uniform_int_distribution<int>(0, faults.jitterMs)(random);
         handling.answers.push_back({device, bytes, delay});
     }
+    return queued || faults.copies == 0;
 }
 
 Handling DeviceResponder::Handle(Channel channel, std::span<const std::uint8_t> datagram,
-                                 std::mt19937& random)
+                                 std::mt19937& random, double nowMs)
 {
     const std::uint8_t opcode = ReadByte(RequestKind(channel), datagram, PacketField::Opcode);
     if (datagram.empty())
         return {"other", "ignored: empty datagram", {}};
     if (opcode == kSearch)
-        return HandleSearch(channel, datagram, random);
+        return HandleSearch(channel, datagram, random, nowMs);
     if ((opcode == kApply || opcode == kApplyMapping) && channel != Channel::IPv6)
-        return HandleSetting(channel, datagram, random);
+        return HandleSetting(channel, datagram, random, nowMs);
     return {"other",
             "ignored: opcode " + std::to_string(opcode) + " on the " + ChannelName(channel) + " port",
             {}};
 }
 
 Handling DeviceResponder::HandleSearch(Channel channel, std::span<const std::uint8_t> datagram,
-                                       std::mt19937& random)
+                                       std::mt19937& random, double nowMs)
 {
     Handling handling{"search", {}, {}};
     // Devices take only a search of the exact request size, so a malformed one shows as silence.
@@ -191,6 +196,8 @@ Handling DeviceResponder::HandleSearch(Channel channel, std::span<const std::uin
     }
     const ClientTag tag = ReadClientTag(RequestKind(channel), datagram);
     int silent = 0;
+    int restarting = 0;
+    int lost = 0;
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         const SimDevice& device = m_devices[i];
         if (!Answers(device, channel))
@@ -199,16 +206,25 @@ Handling DeviceResponder::HandleSearch(Channel channel, std::span<const std::uin
             ++silent;
             continue;
         }
-        Queue(handling, i, BuildSearchReply(device, channel, tag), random);
+        if (nowMs < device.restartedAtMs) {
+            ++restarting;
+            continue;
+        }
+        if (!Queue(handling, i, BuildSearchReply(device, channel, tag), random))
+            ++lost;
     }
     handling.outcome = "answered by " + std::to_string(handling.answers.size()) + " replies";
     if (silent > 0)
         handling.outcome += ", " + std::to_string(silent) + " silent";
+    if (restarting > 0)
+        handling.outcome += ", " + std::to_string(restarting) + " restarting";
+    if (lost > 0)
+        handling.outcome += ", " + std::to_string(lost) + " lost";
     return handling;
 }
 
 Handling DeviceResponder::HandleSetting(Channel channel, std::span<const std::uint8_t> datagram,
-                                        std::mt19937& random)
+                                        std::mt19937& random, double nowMs)
 {
     constexpr PacketKind kRequest = PacketKind::KindCamera;
     Handling handling{"setting", {}, {}};
@@ -227,6 +243,10 @@ Handling DeviceResponder::HandleSetting(Channel channel, std::span<const std::ui
             continue;
         if (device.faults.silent) {
             outcomes.push_back("silent");
+            continue;
+        }
+        if (nowMs < device.restartedAtMs) {
+            outcomes.push_back("restarting");
             continue;
         }
         // A recorder that takes no settings ignores the request, as if it had not heard it; the
@@ -261,10 +281,13 @@ Handling DeviceResponder::HandleSetting(Channel channel, std::span<const std::ui
         } else {
             outcomes.push_back("result " + std::to_string(code));
         }
-        Queue(handling, i, BuildResult(device, channel, static_cast<std::uint8_t>(code), tag), random);
-        // The result still leaves; from now on the device is gone.
+        if (!Queue(handling, i, BuildResult(device, channel, static_cast<std::uint8_t>(code), tag), random))
+            outcomes.back() += " (result lost)";
+        // The result still leaves; from now on the device is gone, or restarting for a while.
         if ((code == 22 || code == 44) && device.faults.goneAfterChange)
             device.faults.silent = true;
+        if ((code == 22 || code == 44) && device.faults.rebootSeconds > 0)
+            device.restartedAtMs = nowMs + device.faults.rebootSeconds * 1000.0;
     }
     if (outcomes.empty()) {
         handling.outcome = "no device with mac " + mac;

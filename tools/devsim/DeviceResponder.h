@@ -41,7 +41,10 @@ class DeviceResponder final
 public:
     explicit DeviceResponder(std::vector<SimDevice> devices);
 
-    Handling Handle(Channel channel, std::span<const std::uint8_t> datagram, std::mt19937& random);
+    // `nowMs` is the simulator's clock: a device restarting after a change hears nothing until
+    // its time is up.
+    Handling Handle(Channel channel, std::span<const std::uint8_t> datagram, std::mt19937& random,
+                    double nowMs = 0);
 
     const std::vector<SimDevice>& Devices() const { return m_devices; }
 
@@ -52,9 +55,12 @@ public:
                                                  const ClientTag& requestTag);
 
 private:
-    Handling HandleSearch(Channel channel, std::span<const std::uint8_t> datagram, std::mt19937& random);
-    Handling HandleSetting(Channel channel, std::span<const std::uint8_t> datagram, std::mt19937& random);
-    void Queue(Handling& handling, std::size_t device, std::vector<std::uint8_t> bytes, std::mt19937& random);
+    Handling HandleSearch(Channel channel, std::span<const std::uint8_t> datagram, std::mt19937& random,
+                          double nowMs);
+    Handling HandleSetting(Channel channel, std::span<const std::uint8_t> datagram, std::mt19937& random,
+                           double nowMs);
+    // Queues the answer with its delay and copies; false when every copy was lost on the way (loss=).
+    bool Queue(Handling& handling, std::size_t device, std::vector<std::uint8_t> bytes, std::mt19937& random);
 
     std::vector<SimDevice> m_devices;
 };

@@ -137,6 +137,14 @@ bool ApplyFaultKey(SimFaults& faults, std::string_view key, std::string_view val
         if (!ParseInt(value, 0, 1, n))
             return Fail(error, key, value, "0 or 1");
         faults.silent = n == 1;
+    } else if (key == "loss") {
+        if (!ParseInt(value, 0, 100, n))
+            return Fail(error, key, value, "0 to 100 percent");
+        faults.lossPercent = static_cast<int>(n);
+    } else if (key == "reboot") {
+        if (!ParseInt(value, 0, 3600, n))
+            return Fail(error, key, value, "0 to 3600 seconds");
+        faults.rebootSeconds = static_cast<int>(n);
     } else {
         return Fail(error, key, value, "unknown key");
     }

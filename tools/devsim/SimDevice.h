@@ -42,6 +42,8 @@ struct SimFaults
     bool fillTexts = false;       // model, url, alias (and IPv6 address) fill their fields without NUL
     std::size_t datagramSize = 0; // every answer padded (or cut) to this size; 0: its layout's size
     bool silent = false;          // answers nothing (a device that only logs)
+    int lossPercent = 0;          // this share of its answers is lost on the way, at random
+    int rebootSeconds = 0;        // after an applied setting, silent this long while it restarts
 };
 
 struct SimDevice
@@ -63,6 +65,9 @@ struct SimDevice
     std::uint8_t settingAllowed = 1; // recorders only
     int successResult = 22;          // 22 or 44
     SimFaults faults;
+    // While it restarts after a change (reboot=), the device hears nothing until this moment, in
+    // milliseconds of the simulator's clock.
+    double restartedAtMs = 0;
 };
 
 // One device-file line, "key=value key=\"value with spaces\" ..." (doc/devsim.md). Empty and

@@ -424,7 +424,7 @@ int main(int argc, char** argv)
                 const std::span<const std::uint8_t> datagram(buffer.data(),
                                                              std::min(realSize, buffer.size()));
                 const Channel channel = endpoints[i].channel;
-                Handling handling = responder.Handle(channel, datagram, random);
+                Handling handling = responder.Handle(channel, datagram, random, NowMs(start));
                 log.Write(
                     ReceivedLine(NowMs(start), channel, AddressText(from), datagram, realSize, handling));
 
