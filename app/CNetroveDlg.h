@@ -56,6 +56,8 @@ public:
     // What the window works over and keeps: the engine with its rows and tag, the chosen row's
     // settings as the setting dialogs get them, and the row of the last click on the list.
     const DeviceEngine& Engine() const { return *m_engine; }
+    // How long a changed device is waited for after its success (90 s unless set).
+    void SetChangeWaitMs(int ms);
     const SelectionMirror& Mirror() const { return m_mirror; }
     int ClickedItem() const { return m_nClickedItem; }
 

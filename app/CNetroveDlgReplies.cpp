@@ -25,6 +25,8 @@ void CNetroveDlg::ConnectEngine()
         ShowMessage(text);
     });
     connect(m_engine, &DeviceEngine::statusChanged, this, &CNetroveDlg::SetStatusText);
+    // While a changed device is waited for, the status line says for which and for how long.
+    connect(m_engine, &DeviceEngine::changeWaiting, this, &CNetroveDlg::SetStatusText);
     connect(m_engine, &DeviceEngine::searchStarted, this, &CNetroveDlg::HoldModeControls);
     connect(m_engine, &DeviceEngine::searchStarted, this, [this] {
         ++m_searchesStarted;

@@ -19,6 +19,11 @@ void CNetroveDlg::OnBnClickedSearch()
     m_engine->StartSearch();
 }
 
+void CNetroveDlg::SetChangeWaitMs(int ms)
+{
+    m_engine->SetChangeWaitMs(ms);
+}
+
 void CNetroveDlg::HoldModeControls()
 {
     ClearSelectionMirror();

@@ -224,6 +224,12 @@ CliParse ParseCliArguments(const QStringList& arguments)
             refused = choosePasswordFrom(CliPasswordFrom::StandardInput);
         } else if (option == QLatin1String("--result-timeout")) {
             refused = milliseconds(command.resultTimeoutMs);
+        } else if (option == QLatin1String("--wait")) {
+            const std::optional<int> seconds =
+                value ? Number(*value, 1, kLongestWaitMs / 1000) : std::nullopt;
+            if (!seconds)
+                return Refuse(QStringLiteral("--wait takes seconds from 1 to %1").arg(kLongestWaitMs / 1000));
+            command.waitMs = *seconds * 1000;
         } else if (option == QLatin1String("--dhcp")) {
             refused = chooseMode(CliSetMode::Dhcp);
         } else if (option == QLatin1String("--mask")) {

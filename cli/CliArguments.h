@@ -43,6 +43,7 @@ struct CliCommand
 {
     static constexpr int kDefaultSearchMs = 3000;
     static constexpr int kDefaultResultMs = 10000;
+    static constexpr int kDefaultWaitMs = 90000;
 
     CliCommandKind kind = CliCommandKind::Help;
     QString helpTopic; // for Help: "", or a command's name
@@ -72,6 +73,8 @@ struct CliCommand
     // --http, --dlx, --tcp, --udp, --upload, --multicast, as typed (nothing when not given)
     std::array<std::optional<int>, 6> ports{};
     int resultTimeoutMs = kDefaultResultMs;
+    // set, set-many, apply: how long a changed device is watched
+    int waitMs = kDefaultWaitMs;
 
     // set-many: the devices by their MACs, or every device (or those of the filter, above); the first
     // new address (none with --dhcp). --mask and --gateway above, when given; else the adapter's.

@@ -41,6 +41,11 @@ constexpr CliOption kPasswordArgument{"--password", "P",
                                       "users of this computer can read it in the process list: prefer "
                                       "--password-stdin"};
 
+// How long a changed device is watched, for every command that sends a setting.
+constexpr CliOption kWait{"--wait", "SECONDS",
+                          "how long to wait for the device to answer with what it was sent, searching "
+                          "again every 3 s, as it may restart to take it (default 90, at most 600)"};
+
 constexpr std::array kSetOptions{
     kPasswordStdin,
     kPasswordArgument,
@@ -65,6 +70,7 @@ constexpr std::array kSetOptions{
     CliOption{"--multicast", "N", "the multicast port"},
     CliOption{"--timeout", "MS", "how long the first search waits for the device (default 3000)"},
     CliOption{"--result-timeout", "MS", "how long to wait for the device's result (default 10000)"},
+    kWait,
     kHelp,
 };
 
@@ -91,11 +97,13 @@ constexpr std::array kSetManyOptions{
     kBatchFormat,
     kBatchTimeout,
     kBatchResultTimeout,
+    kWait,
     kHelp,
 };
 
 constexpr std::array kApplyOptions{
-    kPasswordStdin, kPasswordArgument, kDryRun, kBatchFormat, kBatchTimeout, kBatchResultTimeout, kHelp,
+    kPasswordStdin, kPasswordArgument,   kDryRun, kBatchFormat,
+    kBatchTimeout,  kBatchResultTimeout, kWait,   kHelp,
 };
 
 constexpr std::array kOpenOptions{
@@ -139,12 +147,13 @@ const char* const kSetUsage =
     "usage: netrove-cli set MAC [--password-stdin | --password P]\n"
     "                       (--auto | --static IP --mask M --gateway G | --dhcp | --pppoe)\n"
     "                       [--http N] [--dlx N] [--tcp N] [--udp N] [--upload N] [--multicast N]\n"
-    "                       [--timeout MS] [--result-timeout MS]\n"
+    "                       [--timeout MS] [--result-timeout MS] [--wait SECONDS]\n"
     "\n"
     "Searches for the device with this MAC address, sends it the setting request the Auto Setting\n"
     "or Manual Setting dialog would send, after the same checks, waits for its result and searches\n"
-    "again: it ends with 0 only when the device answered with the address it was sent (with --dhcp\n"
-    "or --pppoe: when it answered again at all).\n";
+    "again every 3 s until the device answers with the address it was sent (with --dhcp or --pppoe:\n"
+    "until it answers again at all), or the wait ends: it ends with 0 only when the device came\n"
+    "back. While it waits, a line on a terminal's standard error says for how long.\n";
 
 const char* const kSetEnd =
     "Exit codes: 0 the device is at the address it was sent, 1 failure, 2 refused (no password, or\n"
@@ -165,7 +174,7 @@ const char* const kSetManyUsage =
     "usage: netrove-cli set-many (MAC... | --all | --shared-ip | --filter TEXT)\n"
     "                            --from A.B.C.D [--password-stdin | --password P] [--mask M]\n"
     "                            [--gateway G] [--dhcp] [--dry-run] [--format table|csv|json]\n"
-    "                            [--timeout MS] [--result-timeout MS]\n"
+    "                            [--timeout MS] [--result-timeout MS] [--wait SECONDS]\n"
     "\n"
     "Searches, then gives the devices fixed addresses from the first one upwards, one each, in the\n"
     "order of the MACs given (letters in any case) or else in the order the devices answered, as the\n"
@@ -177,6 +186,7 @@ const char* const kSetManyUsage =
 const char* const kApplyUsage =
     "usage: netrove-cli apply PLAN.csv [--password-stdin | --password P] [--dry-run]\n"
     "                         [--format table|csv|json] [--timeout MS] [--result-timeout MS]\n"
+    "                         [--wait SECONDS]\n"
     "\n"
     "Searches, then gives each device of the address plan the address its line names. A plan is CSV\n"
     "with the header of the window's Save List (and of search --format csv): the columns \"MAC\n"
@@ -193,10 +203,11 @@ const char* const kBatchEnd =
     "Devices that may not be set (a recorder that accepts no setting) are left out, said on standard\n"
     "error. All devices must have answered on one adapter; the requests leave on it, at most 8\n"
     "awaiting their results at once; after the first \"Invalid Password!\" nothing more is sent. Then\n"
-    "one search checks every device. One line per device: MAC address, model, IP address, new IP\n"
-    "address, and the result: \"now at 192.168.1.101\", \"answered with 192.168.1.64, not\n"
-    "192.168.1.101\", \"did not answer after the change\", \"Invalid Password!\", \"Port Mapping\n"
-    "Error\", \"Router Connect Error!\", \"Error!\", \"No result\", \"Not sent\" or \"unchanged\".\n"
+    "the devices are searched for every 3 s until each answers with its new address, or the wait\n"
+    "ends. One line per device: MAC address, model, IP address, new IP address, and the result:\n"
+    "\"now at 192.168.1.101\", \"answered with 192.168.1.64, not 192.168.1.101\", \"did not answer\n"
+    "after the change\", \"Invalid Password!\", \"Port Mapping Error\", \"Router Connect Error!\",\n"
+    "\"Error!\", \"No result\", \"Not sent\" or \"unchanged\".\n"
     "\n"
     "Exit codes: 0 every device is at its new address (or unchanged), 1 failure, 2 the plan was\n"
     "refused (the reason on standard error; nothing sent), 3 \"Invalid Password!\", 8 a MAC address that\n"

@@ -52,6 +52,8 @@ CliSession::CliSession(CliCommand command, QObject* parent)
         // Setting requests are IPv4 broadcasts: the device is looked for where the window could set it.
         choice.ipv6 = false;
     }
+    // The progress line goes before the batch's lines are printed.
+    connect(&m_engine, &DeviceEngine::batchFinished, this, [this] { m_progress.Clear(); });
     if (kind == CliCommandKind::SetMany || kind == CliCommandKind::Apply) {
         m_batchRun = std::make_unique<CliBatchRun>(m_command, m_engine);
         connect(m_batchRun.get(), &CliBatchRun::finished, this, &CliSession::Finish);
@@ -71,6 +73,8 @@ CliSession::CliSession(CliCommand command, QObject* parent)
              QStringLiteral("%1 sent no result within %2 ms").arg(m_strMac).arg(m_command.resultTimeoutMs));
     });
     connect(&m_engine, &DeviceEngine::changeVerified, this, &CliSession::OnChangeVerified);
+    connect(&m_engine, &DeviceEngine::changeWaiting, this,
+            [this](const QString& text) { m_progress.Show(text); });
 
     m_searchTimer.setSingleShot(true);
     connect(&m_searchTimer, &QTimer::timeout, this, &CliSession::OnSearchTimeout);
@@ -84,6 +88,7 @@ void CliSession::Start()
     if (m_bDone)
         return;
     m_engine.SetSettingAnswerMs(m_command.resultTimeoutMs);
+    m_engine.SetChangeWaitMs(m_command.waitMs);
     m_engine.StartSearch();
     m_searchTimer.start(m_command.timeoutMs);
 }
@@ -94,6 +99,7 @@ void CliSession::Finish(int exitCode)
         return;
     m_bDone = true;
     m_searchTimer.stop();
+    m_progress.Clear();
     // The channels close with the engine, once the event loop has let go of them.
     emit finished(exitCode);
 }
@@ -102,12 +108,14 @@ void CliSession::Fail(int exitCode, const QString& text)
 {
     if (m_bDone)
         return;
+    m_progress.Clear();
     WriteLine(stderr, text);
     Finish(exitCode);
 }
 
 void CliSession::Say(const QString& text)
 {
+    m_progress.Clear();
     WriteLine(stdout, text);
 }
 

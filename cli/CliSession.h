@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliArguments.h"
+#include "cli/TerminalProgress.h"
 #include "devicelist/DeviceEntry.h"
 #include "engine/DeviceEngine.h"
 
@@ -56,6 +57,7 @@ private:
     bool m_bSent = false;
     QString m_strMac;                        // the device's own MAC text, once found
     std::unique_ptr<CliBatchRun> m_batchRun; // set-many, apply
+    TerminalProgress m_progress;             // the wait for a changed device
 };
 
 } // namespace Netrove

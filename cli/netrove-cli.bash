@@ -14,10 +14,10 @@ _netrove_cli()
     local options
     case ${COMP_WORDS[1]} in
     search) options="--timeout --format --cameras --recorders --ipv4 --ipv6 --filter --shared-ip --outside-network --help" ;;
-    set) options="--password-stdin --password --auto --static --mask --gateway --dhcp --pppoe --http --dlx --tcp --udp --upload --multicast --timeout --result-timeout --help" ;;
+    set) options="--password-stdin --password --auto --static --mask --gateway --dhcp --pppoe --http --dlx --tcp --udp --upload --multicast --timeout --result-timeout --wait --help" ;;
     open) options="--timeout --help" ;;
-    set-many) options="--all --shared-ip --filter --from --password-stdin --password --mask --gateway --dhcp --dry-run --format --timeout --result-timeout --help" ;;
-    apply) options="--password-stdin --password --dry-run --format --timeout --result-timeout --help" ;;
+    set-many) options="--all --shared-ip --filter --from --password-stdin --password --mask --gateway --dhcp --dry-run --format --timeout --result-timeout --wait --help" ;;
+    apply) options="--password-stdin --password --dry-run --format --timeout --result-timeout --wait --help" ;;
     help)
         [[ $COMP_CWORD -eq 2 ]] && mapfile -t COMPREPLY < <(compgen -W "search set open set-many apply" -- "$cur")
         return
@@ -31,7 +31,7 @@ _netrove_cli()
         return
         ;;
     # A value nobody can guess: a password, a time, an address, a port, a filter's words.
-    --password | --timeout | --result-timeout | --static | --mask | --gateway | --filter | --from | \
+    --password | --timeout | --result-timeout | --wait | --static | --mask | --gateway | --filter | --from | \
         --http | --dlx | --tcp | --udp | --upload | --multicast)
         return
         ;;

@@ -18,4 +18,13 @@ struct DeviceEntry
     ArrivalAdapter arrival; // of the reply the row shows
 };
 
+// Whether a device's new reply takes the place of the one its row shows. A camera that answers both
+// the IPv4 and the IPv6 search is listed from its IPv4 answer, whichever came last: that row may be
+// set and opens its web page at once, so the row does not flicker between two kinds of device as a
+// search's repeated answers come in. An IPv6 answer still tells that the device is there.
+inline bool ReplyTakesRowOf(const DeviceEntry& listed, const DeviceEntry& reply)
+{
+    return !(listed.kind == PacketKind::KindCamera && reply.kind == PacketKind::KindCameraIPv6);
+}
+
 } // namespace Netrove

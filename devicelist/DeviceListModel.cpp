@@ -257,11 +257,26 @@ void DeviceListModel::AddressesChanged(const QSet<QByteArray>& addresses)
                          {Qt::ForegroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
+void DeviceListModel::StartRound()
+{
+    ++m_nRound;
+    m_nHeardInRound = 0;
+}
+
+void DeviceListModel::MarkHeard(Row& row)
+{
+    if (row.heardInRound == m_nRound)
+        return;
+    row.heardInRound = m_nRound;
+    ++m_nHeardInRound;
+}
+
 int DeviceListModel::InsertDeviceRow(int position, NewDeviceRow source)
 {
     const int row = std::clamp(position, 0, rowCount());
     beginInsertRows({}, row, row);
     m_rows.insert(m_rows.begin() + row, MakeRow(std::move(source), row));
+    MarkHeard(m_rows[static_cast<std::size_t>(row)]);
     endInsertRows();
     int sharing = 0;
     if (row == rowCount() - 1) {
@@ -291,8 +306,13 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
         if (const auto listedRow = m_rowOfMac.constFind(mac); listedRow != m_rowOfMac.cend()) {
             const int row = listedRow.value();
             Row& target = m_rows[static_cast<std::size_t>(row)];
+            MarkHeard(target);
+            if (target.entry && reply.entry && !ReplyTakesRowOf(*target.entry, *reply.entry))
+                continue;
             reply.number = target.number;
+            const std::uint32_t heard = target.heardInRound;
             const Row replaced = std::exchange(target, MakeRow(std::move(reply), row));
+            target.heardInRound = heard;
             // A device that was given a new address leaves the devices of its old one.
             if (const QByteArrayView ip = TextView(target, ColumnIp); ip != TextView(replaced, ColumnIp)) {
                 // The row itself is drawn anew below; the rows it leaves or joins are marked anew.
@@ -306,11 +326,16 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
             lastReplaced = std::max(lastReplaced, row);
         } else if (const auto pending = appendedOfMac.constFind(mac); pending != appendedOfMac.cend()) {
             Row& target = appended[pending.value()];
+            if (target.entry && reply.entry && !ReplyTakesRowOf(*target.entry, *reply.entry))
+                continue;
             reply.number = target.number;
+            const std::uint32_t heard = target.heardInRound;
             target = MakeRow(std::move(reply), listed + static_cast<int>(pending.value()));
+            target.heardInRound = heard;
         } else {
             appendedOfMac.insert(mac, appended.size());
             appended.push_back(MakeRow(std::move(reply), listed + static_cast<int>(appended.size())));
+            MarkHeard(appended.back());
         }
     }
 
@@ -336,6 +361,8 @@ void DeviceListModel::RemoveDeviceRow(int row)
     if (row < 0 || row >= rowCount())
         return;
     const QByteArray ip = TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp).toByteArray();
+    if (m_rows[static_cast<std::size_t>(row)].heardInRound == m_nRound)
+        --m_nHeardInRound;
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
@@ -353,6 +380,7 @@ void DeviceListModel::ClearDeviceList()
     m_rowOfMac.clear();
     m_rowOfMac.squeeze();
     m_rowsOfIp.Clear();
+    m_nHeardInRound = 0;
     endResetModel();
 }
 

@@ -56,9 +56,14 @@ public:
     // Inserts a row at the position (clamped to the list) and returns its index.
     int InsertDeviceRow(int position, NewDeviceRow row);
     // Each reply in turn replaces the row listed with its MAC address, in place and with that row's
-    // number, or else goes to the bottom; the outcome is that of one reply at a time. All rows that
-    // go to the bottom are inserted at once. Returns how many rows were added.
+    // number (unless the row's reply takes precedence: ReplyTakesRowOf), or else goes to the bottom;
+    // the outcome is that of one reply at a time. All rows that go to the bottom are inserted at
+    // once. Returns how many rows were added.
     int AddReplies(std::vector<NewDeviceRow> replies);
+    // A new search round: from now on, no row counts as heard in it until its device answers.
+    void StartRound();
+    // Rows whose devices answered in the current round.
+    int HeardInRound() const { return m_nHeardInRound; }
     // Removes the row together with its entry; an index outside the list is ignored.
     void RemoveDeviceRow(int row);
     // Removes every row with its entry.
@@ -100,6 +105,7 @@ private:
         QByteArray texts;
         std::array<std::uint16_t, ColumnCount - 1> ends{};
         int number = 0;
+        std::uint32_t heardInRound = 0;
     };
 
     static Row MakeRow(NewDeviceRow&& source, int position);
@@ -111,6 +117,8 @@ private:
     void RebuildIndexes();
     // Gives how many rows have the row's IP address text now.
     int IndexRow(int row);
+    // The row's device answered in this round.
+    void MarkHeard(Row& row);
     // The IP cells of every row listed with one of these addresses have changed their mark.
     void AddressesChanged(const QSet<QByteArray>& addresses);
 
@@ -120,6 +128,8 @@ private:
     AddressIndex m_rowsOfIp;
     QVariant m_warningForeground;
     QVariant m_outsideNetworkFont;
+    std::uint32_t m_nRound = 1;
+    int m_nHeardInRound = 0;
 };
 
 } // namespace Netrove

@@ -27,7 +27,7 @@ QString BatchBook::Text(int index) const
     case BatchStep::Sent:
         return {};
     case BatchStep::Applied:
-        return QStringLiteral("Applied");
+        return m_bChecking ? QStringLiteral("waiting\u2026") : QStringLiteral("Applied");
     case BatchStep::Failed:
         return SettingResultText(entry.result);
     case BatchStep::NoResult:
@@ -121,31 +121,31 @@ bool BatchBook::ResultsIn() const
     return true;
 }
 
-int BatchBook::OnAnswer(const QString& mac, const QString& address)
+std::vector<std::pair<int, SettingChange>> BatchBook::StartCheck()
 {
-    const int index = IndexOf(mac, BatchStep::Applied);
-    if (index < 0)
-        return -1;
-    Entry& entry = m_entries[std::size_t(index)];
-    if (!entry.change)
-        return -1;
-    entry.verdict = CheckAnswer(*entry.change, mac, address);
-    entry.step = BatchStep::Verified;
-    return index;
-}
-
-std::vector<int> BatchBook::NoAnswer()
-{
-    std::vector<int> silent;
+    m_bChecking = true;
+    std::vector<std::pair<int, SettingChange>> applied;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         Entry& entry = m_entries[i];
         if (entry.step != BatchStep::Applied)
             continue;
-        entry.step = BatchStep::Verified;
-        entry.verdict = entry.change ? std::optional(NoAnswerVerdict(*entry.change)) : std::nullopt;
-        silent.push_back(int(i));
+        if (entry.change) {
+            applied.emplace_back(int(i), *entry.change);
+        } else {
+            // A request too short to name its device cannot be checked; it counts as not back.
+            entry.step = BatchStep::Verified;
+        }
     }
-    return silent;
+    return applied;
+}
+
+void BatchBook::SetVerdict(int index, const ChangeVerdict& verdict)
+{
+    Entry& entry = m_entries[std::size_t(index)];
+    if (entry.step != BatchStep::Applied)
+        return;
+    entry.verdict = verdict;
+    entry.step = BatchStep::Verified;
 }
 
 bool BatchBook::Finished() const

@@ -38,8 +38,8 @@ enum class BatchStep
 // requests await their results at a time, each for at most kAnswerMs; a result counts only for a
 // device whose request awaits one, found by the MAC the result carries. After the first "Invalid
 // Password!" nothing more is sent (devices lock accounts after repeated wrong passwords), and after
-// a cancel neither. Once every result is in, the devices that applied their settings are checked
-// against their answers to one search.
+// a cancel neither. Once every result is in, the devices that applied their settings are watched
+// until they are back (ChangeWatch).
 class BatchBook
 {
 public:
@@ -53,8 +53,9 @@ public:
     BatchStep Step(int index) const { return m_entries[std::size_t(index)].step; }
     // The device answered the check as it was asked to ("now at ...").
     bool Confirmed(int index) const;
-    // What the device's "Result" cell says: empty while waiting or sent, then "Applied", the result's
-    // text, "No result", "Not sent", or the check's verdict ("now at 192.168.1.101" ...).
+    // What the device's "Result" cell says: empty while waiting or sent, then "Applied" ("waiting…"
+    // once the check began), the result's text, "No result", "Not sent", or the check's verdict
+    // ("now at 192.168.1.101" ...).
     QString Text(int index) const;
 
     // The devices to send to now, marked as sent at `nowMs`.
@@ -68,11 +69,11 @@ public:
     // No request awaits a result and none will be sent.
     bool ResultsIn() const;
 
-    // The check of the devices that applied their settings: their answer to the search after the
-    // batch. The device's index, or -1 when the answer is not from one of them.
-    int OnAnswer(const QString& mac, const QString& address);
-    // The search ended: every applied device that did not answer. Gives those devices.
-    std::vector<int> NoAnswer();
+    // The check of the devices that applied their settings begins: their cells read "waiting…"
+    // until their verdicts come. Gives those devices with what each was asked to become.
+    std::vector<std::pair<int, SettingChange>> StartCheck();
+    // A device's verdict from the check (see ChangeWatch).
+    void SetVerdict(int index, const ChangeVerdict& verdict);
     // Every device has its last word.
     bool Finished() const;
     bool AnyApplied() const;
@@ -93,6 +94,7 @@ private:
     std::vector<Entry> m_entries;
     int m_nAnswerMs = kAnswerMs;
     bool m_bStopped = false;
+    bool m_bChecking = false;
 };
 
 } // namespace Netrove

@@ -56,12 +56,19 @@ DeviceEngine::DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_p
         if (m_bSettingOutstanding && !m_bResultSeen)
             emit settingUnanswered();
     });
-    m_verifyDeadline = m_clock->MakeTimer(false, [this] { OnVerifyDeadline(); });
     m_batchTick = m_clock->MakeTimer(true, [this] { OnBatchTick(); });
-    m_batchCheckDeadline = m_clock->MakeTimer(false, [this] {
-        TellBatch(m_batch->NoAnswer());
-        FinishBatch();
-    });
+    m_schedule = std::make_unique<SearchSchedule>(*m_clock, [this] { SendSearchRequests(); });
+    ChangeWatch::Hooks hooks;
+    hooks.round = [this] {
+        StartRound();
+    };
+    hooks.progress = [this] {
+        emit changeWaiting(m_watch->ProgressText());
+    };
+    hooks.ended = [this] {
+        OnWatchEnded();
+    };
+    m_watch = std::make_unique<ChangeWatch>(*m_clock, std::move(hooks));
 }
 
 DeviceEngine::~DeviceEngine()
@@ -93,17 +100,29 @@ void DeviceEngine::Open()
 
 void DeviceEngine::Close()
 {
+    m_schedule->Stop();
+    m_watch->Stop();
     m_channel->Close();
     m_rows->ClearDeviceList();
 }
 
 void DeviceEngine::StartSearch()
 {
+    // The user searches again: what was waited for is no longer of interest.
+    m_watch->Stop();
+    if (BatchRunning() && m_bBatchChecking)
+        FinishBatch();
+    Search();
+}
+
+void DeviceEngine::Search()
+{
     GlobalUsedPortTable().Clear();
     m_bScanSettled = false;
     m_bChangeShown = false;
     m_nDroppedAtSearch = m_channel->DroppedDatagrams();
     m_rows->ClearDeviceList();
+    m_rows->StartRound();
     // An empty list holds no row.
     m_bListHeld = false;
     ScanStart();
@@ -112,21 +131,32 @@ void DeviceEngine::StartSearch()
     emit searchStarted();
 }
 
+void DeviceEngine::StartRound()
+{
+    m_rows->StartRound();
+    m_scheduleChoice = m_choice;
+    m_schedule->Start();
+}
+
 void DeviceEngine::ScanStart()
 {
     SetStatusText(QStringLiteral("Scan Start..."));
+    m_scheduleChoice = m_choice;
+    m_schedule->Start();
+}
+
+void DeviceEngine::SendSearchRequests()
+{
     const auto search = static_cast<std::uint8_t>(PacketOpcode::Search);
-    if (m_choice.ipv4) {
-        if (m_choice.camera)
+    const SearchChoice& choice = m_scheduleChoice;
+    if (choice.ipv4) {
+        if (choice.camera)
             m_channel->SendSearch(DiscoveryChannel::Camera, BuildCameraSearch(m_clientTag, search));
-        if (m_choice.nvr)
+        if (choice.nvr)
             m_channel->SendSearch(DiscoveryChannel::Recorder, BuildRecorderSearch(m_clientTag, search));
     }
-    if (m_choice.ipv6 && m_bIPv6Available && m_choice.camera)
+    if (choice.ipv6 && m_bIPv6Available && choice.camera)
         m_channel->SendSearch(DiscoveryChannel::IPv6, BuildIPv6Search(m_clientTag, search));
-    // A changed device has this search's time to come back.
-    if (m_verifying)
-        m_verifyDeadline->Start(kSearchMs);
 }
 
 void DeviceEngine::StopSearchTimers()
@@ -283,7 +313,9 @@ void DeviceEngine::AddDeviceRows(std::vector<NewDeviceRow>& rows)
     if (rows.empty())
         return;
     emit rowsAboutToBeAdded();
+    const int heard = m_rows->HeardInRound();
     m_rows->AddReplies(std::move(rows));
+    m_schedule->DevicesHeard(m_rows->HeardInRound() - heard);
     rows.clear();
     emit rowsAdded();
     ShowScanCount();
@@ -307,38 +339,56 @@ std::optional<std::pair<QString, QString>> DeviceEngine::OwnSearchAnswer(ReplyCh
 void DeviceEngine::CheckChange(ReplyChannel channel, std::span<const std::uint8_t> buffer,
                                std::size_t received, int senderFamily)
 {
-    if (!m_verifying && !m_bBatchChecking)
+    if (!m_watch->Active())
         return;
     const std::optional<std::pair<QString, QString>> answer =
         OwnSearchAnswer(channel, buffer, received, senderFamily);
     if (!answer)
         return;
-    const auto& [mac, address] = *answer;
-    if (m_bBatchChecking) {
-        if (const int index = m_batch->OnAnswer(mac, address); index >= 0) {
-            TellBatch({index});
-            // The check ends as soon as every device has answered.
-            if (!m_batch->AnyApplied())
-                FinishBatch();
-        }
+    const int index = m_watch->OnAnswer(answer->first, answer->second);
+    if (index < 0)
+        return;
+    if (m_watchedBatchIndexes.empty()) {
+        TellVerdict(*m_watch->Verdict(index));
         return;
     }
-    const std::optional<ChangeVerdict> verdict = CheckAnswer(*m_verifying, mac, address);
-    if (!verdict)
-        return;
-    m_verifying.reset();
-    m_verifyDeadline->Stop();
-    SetStatusText(ChangeVerdictText(*verdict));
-    m_bChangeShown = true;
-    emit changeVerified(*verdict);
+    const int batchIndex = m_watchedBatchIndexes[std::size_t(index)];
+    m_batch->SetVerdict(batchIndex, *m_watch->Verdict(index));
+    TellBatch({batchIndex});
+    // The check ends as soon as every device is back.
+    if (m_watch->Pending() == 0)
+        FinishBatch();
 }
 
-void DeviceEngine::OnVerifyDeadline()
+void DeviceEngine::WatchChanges(std::vector<SettingChange> changes)
 {
-    if (!m_verifying)
+    m_watch->Start(std::move(changes), m_nChangeWaitMs);
+    // The status line tells what is waited for, not the rows the searches list meanwhile.
+    m_bChangeShown = true;
+    emit changeWaiting(m_watch->ProgressText());
+}
+
+void DeviceEngine::OnWatchEnded()
+{
+    if (m_watchedBatchIndexes.empty()) {
+        if (m_watch->Count() > 0)
+            TellVerdict(*m_watch->Verdict(0));
         return;
-    const ChangeVerdict verdict = NoAnswerVerdict(*m_verifying);
-    m_verifying.reset();
+    }
+    std::vector<int> told;
+    for (int i = 0; i < m_watch->Count(); ++i) {
+        const int batchIndex = m_watchedBatchIndexes[std::size_t(i)];
+        if (m_batch->Step(batchIndex) != BatchStep::Applied)
+            continue;
+        m_batch->SetVerdict(batchIndex, *m_watch->Verdict(i));
+        told.push_back(batchIndex);
+    }
+    TellBatch(told);
+    FinishBatch();
+}
+
+void DeviceEngine::TellVerdict(const ChangeVerdict& verdict)
+{
     SetStatusText(ChangeVerdictText(verdict));
     m_bChangeShown = true;
     emit changeVerified(verdict);
@@ -356,17 +406,21 @@ void DeviceEngine::HandleResult(ReplyAction action, std::vector<ReplyAction>& fa
         m_bSettingOutstanding = false;
         m_bResultSeen = true;
         m_settingDeadline->Stop();
-        m_verifying = m_requestedChange;
-        m_verifyDeadline->Stop();
+        m_watch->Stop();
+        m_watchedBatchIndexes.clear();
         emit settingApplied();
         SetStatusText(QString(16, QLatin1Char(' ')));
-        StartSearch();
+        Search();
+        if (m_requestedChange)
+            WatchChanges({*m_requestedChange});
         return;
     case ReplyAction::PortMappingError:
     case ReplyAction::RouterConnectError:
     case ReplyAction::InvalidPassword:
     case ReplyAction::UnknownResult:
         m_bResultSeen = true;
+        // The front end shows what failed; the answers still coming do not write over it.
+        m_bChangeShown = true;
         failures.push_back(action);
         return;
     }
@@ -386,8 +440,7 @@ void DeviceEngine::SendSetting(DiscoveryChannel channel, std::span<std::uint8_t>
     m_settingDeadline->Start(m_nSettingAnswerMs);
     // A new request: whatever an earlier one changed is no longer waited for.
     m_requestedChange = ReadSettingChange(packet);
-    m_verifying.reset();
-    m_verifyDeadline->Stop();
+    m_watch->Stop();
     SendRequest(channel, packet, adapter);
 }
 
@@ -405,12 +458,10 @@ void DeviceEngine::StartBatch(std::vector<BatchItem> items)
     m_bSettingOutstanding = false;
     m_settingDeadline->Stop();
     m_requestedChange.reset();
-    m_verifying.reset();
-    m_verifyDeadline->Stop();
+    m_watch->Stop();
     m_batch = std::make_unique<BatchBook>(std::move(items), m_nSettingAnswerMs);
     m_bBatchChecking = false;
     m_bBatchFinished = false;
-    m_batchCheckDeadline->Stop();
     m_batchTick->Start(kBatchTickMs);
     SendBatch();
     AdvanceBatch();
@@ -418,8 +469,13 @@ void DeviceEngine::StartBatch(std::vector<BatchItem> items)
 
 void DeviceEngine::CancelBatch()
 {
-    if (!BatchRunning() || m_bBatchChecking)
+    if (!BatchRunning())
         return;
+    // During the check, the wait ends now: each device is told as it stands.
+    if (m_bBatchChecking) {
+        m_watch->EndNow();
+        return;
+    }
     TellBatch(m_batch->Cancel());
     AdvanceBatch();
 }
@@ -477,18 +533,44 @@ void DeviceEngine::AdvanceBatch()
         FinishBatch();
         return;
     }
-    // One search checks every device that applied its settings.
+    // The devices that applied their settings are watched until they are back.
     m_bBatchChecking = true;
-    StartSearch();
-    m_batchCheckDeadline->Start(kSearchMs);
+    std::vector<int> applied;
+    for (int i = 0; i < int(m_batch->Items().size()); ++i) {
+        if (m_batch->Step(i) == BatchStep::Applied)
+            applied.push_back(i);
+    }
+    m_watchedBatchIndexes.clear();
+    std::vector<SettingChange> changes;
+    for (auto& [index, change] : m_batch->StartCheck()) {
+        m_watchedBatchIndexes.push_back(index);
+        changes.push_back(std::move(change));
+    }
+    TellBatch(applied);
+    Search();
+    if (changes.empty()) {
+        FinishBatch();
+        return;
+    }
+    WatchChanges(std::move(changes));
 }
 
 void DeviceEngine::FinishBatch()
 {
+    m_watch->Stop();
+    m_watchedBatchIndexes.clear();
+    const bool checked = m_bBatchChecking;
     m_bBatchChecking = false;
     m_bBatchFinished = true;
     m_batchTick->Stop();
-    m_batchCheckDeadline->Stop();
+    if (checked) {
+        // The rows the check listed, no longer what it waited for.
+        m_bChangeShown = false;
+        if (m_rows->rowCount() == 0)
+            SetStatusText(ScanEndText(LostAnswers()));
+        else
+            ShowScanCount();
+    }
     emit batchFinished();
 }
 

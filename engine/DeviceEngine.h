@@ -7,7 +7,9 @@
 #include "discovery/ReplyHandling.h"
 #include "engine/BatchBook.h"
 #include "engine/ChangeVerification.h"
+#include "engine/ChangeWatch.h"
 #include "engine/EngineClock.h"
+#include "engine/SearchSchedule.h"
 
 #include <QObject>
 #include <QString>
@@ -33,11 +35,12 @@ struct SearchChoice
 };
 
 // Finds the devices and sets them, for any front end (the window, the command line): the three
-// channels with the instance's tag, the search cycle with its two timers and its status texts, the
-// rows by MAC address that the replies become, the setting requests with the results that count
-// while one is outstanding, and the check that a changed device answers again with what it was
-// sent. Data goes one way: the front end tells the engine what to search for and whether the user
-// holds a row; the engine tells the front end, by its signals, what came of it. No widget here.
+// channels with the instance's tag, the search cycle with its two timers, its repeated sends
+// (SearchSchedule) and its status texts, the rows by MAC address that the replies become, the
+// setting requests with the results that count while one is outstanding, and the watch of a
+// changed device until it answers again with what it was sent (ChangeWatch). Data goes one way: the front end
+// tells the engine what to search for and whether the user holds a row; the engine tells the front end, by
+// its signals, what came of it. No widget here.
 class DeviceEngine final : public QObject
 {
     Q_OBJECT
@@ -82,9 +85,17 @@ public:
     bool ListHeld() const { return m_bListHeld; }
 
     // A search: the port blocks handed out are free again, the lost answers count from now on, the
-    // rows go, "Scan Start...", one request on each channel the choice selects, and both timers
-    // start over.
+    // rows go, "Scan Start...", the requests on each channel the choice selects (each sent at least
+    // three times, see SearchSchedule), and both timers start over. The watch of a change ends
+    // without a verdict, and so does a batch's check.
     void StartSearch();
+    // A search that keeps the list: the same requests and sends, whose answers add and update rows;
+    // the search cycle, its timers and the status line are left as they are.
+    void StartRound();
+    // Sends of the running search's schedule so far.
+    int SearchSends() const { return m_schedule->Sends(); }
+    // More sends of the running search may follow.
+    bool SearchSending() const { return m_schedule->Running(); }
     // Choosing a row ends the running cycle: neither timer ticks again until the next search.
     void StopSearchTimers();
     bool IsRefreshTimerActive() const { return m_timerRefresh->IsActive(); }
@@ -100,7 +111,8 @@ public:
 
     // Setting requests: the tag is written into bytes 1-18 and the request leaves on the device's
     // adapter. From now on its results are acted on, for SettingAnswerMs() or until the first
-    // success, which empties the list, searches again and is checked against the device's answer.
+    // success, which empties the list, searches again and watches the device until it answers with
+    // what it was sent, or ChangeWaitMs() ran out.
     void SendCameraPacket(std::span<std::uint8_t> packet, const ArrivalAdapter& adapter = {});
     void SendRecorderPacket(std::span<std::uint8_t> packet, const ArrivalAdapter& adapter = {});
     bool SettingRequestOutstanding() const;
@@ -109,13 +121,19 @@ public:
     static FreeAddressProposal FindFreeAddressFor(const ArrivalAdapter& arrival);
     int SettingAnswerMs() const { return m_nSettingAnswerMs; }
     void SetSettingAnswerMs(int ms) { m_nSettingAnswerMs = ms; }
+    // How long a changed device is waited for (90 s unless set).
+    int ChangeWaitMs() const { return m_nChangeWaitMs; }
+    void SetChangeWaitMs(int ms) { m_nChangeWaitMs = ms; }
+    // A change (or a batch's changes) is being watched.
+    bool WatchingChange() const { return m_watch->Active(); }
 
     // Many devices at once (see BatchBook): the requests leave as results come back, every result
-    // found by the MAC it carries; once all are in, one search checks the devices that applied
-    // theirs, and ends as soon as every one of them answered. Each device's change of state is told
-    // by batchChanged, the end by batchFinished. A single request's wait ends with the start.
+    // found by the MAC it carries; once all are in, the devices that applied theirs are watched as
+    // a single change is, and the check ends as soon as every one of them is back. Each device's change of
+    // state is told by batchChanged, the end by batchFinished. A single request's wait ends with the start.
     void StartBatch(std::vector<BatchItem> items);
-    // Nothing more is sent; results still awaited are taken as they come.
+    // Nothing more is sent; results still awaited are taken as they come. During the check, the
+    // wait for the devices ends now, each told as it stands.
     void CancelBatch();
     bool BatchRunning() const { return m_batch != nullptr && !m_bBatchFinished; }
     // The last batch, while it runs and after; nothing before the first.
@@ -145,8 +163,10 @@ signals:
     void settingFailed(Netrove::ReplyAction action);
     // SettingAnswerMs() passed after a request without any result.
     void settingUnanswered();
-    // The device of the last success answered the search after it, or that search ended without it.
+    // The device of the last success answered with what it was sent, or the wait for it ended.
     void changeVerified(const Netrove::ChangeVerdict& verdict);
+    // What the watch of a change waits for and for how long, at its start and every second.
+    void changeWaiting(const QString& text);
     // A device of the batch moved on: its "Result" text is BatchBook::Text(index).
     void batchChanged(int index);
     void batchFinished();
@@ -165,17 +185,24 @@ private:
     void AddDeviceRows(std::vector<NewDeviceRow>& rows);
     // The request's success or failure; failures are kept for the end of the batch.
     void HandleResult(ReplyAction action, std::vector<ReplyAction>& failures);
-    // "Scan Start...", then one request on each channel the choice selects.
+    // The full search, which the user's search and a success both begin with.
+    void Search();
+    // "Scan Start...", then the schedule of the requests.
     void ScanStart();
+    // One request on each channel the choice selects.
+    void SendSearchRequests();
     void SendSetting(DiscoveryChannel channel, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter);
     void CheckChange(ReplyChannel channel, std::span<const std::uint8_t> buffer, std::size_t received,
                      int senderFamily);
+    // Watches these changes from now, after the search that begins it.
+    void WatchChanges(std::vector<SettingChange> changes);
+    void OnWatchEnded();
+    void TellVerdict(const ChangeVerdict& verdict);
     void SetStatusText(const QString& text);
     // "Scan N Items" for the rows listed, with the lost answers once the search settled.
     void ShowScanCount();
     void OnRefreshTick();
     void OnSettleTick();
-    void OnVerifyDeadline();
     ReplyFilter CurrentReplyFilter() const;
     // The request with the tag written into it, out on its device's adapter.
     void SendRequest(DiscoveryChannel channel, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter);
@@ -202,13 +229,17 @@ private:
 
     std::unique_ptr<EngineTimer> m_timerRefresh;
     std::unique_ptr<EngineTimer> m_timerSettle;
+    std::unique_ptr<SearchSchedule> m_schedule;
+    // What the running schedule asks for: the choice when its search began.
+    SearchChoice m_scheduleChoice;
     int m_nRefreshCount = 0;
     int m_nStableTicks = 0;
     int m_nLastItemCount = -1;
     int m_nRecvCount = 0;
     bool m_bScanSettled = false;
     std::uint64_t m_nDroppedAtSearch = 0;
-    // The check of a change is on the status line; the rest of this search does not cover it.
+    // The watch of a change, its verdict, or a setting's failure is on the status line; the rest of
+    // this search (its repeated sends bring answers still) does not cover it.
     bool m_bChangeShown = false;
 
     int m_nSettingAnswerMs = kSettingAnswerMs;
@@ -217,16 +248,17 @@ private:
     qint64 m_nSettingSentAtMs = 0;
     std::unique_ptr<EngineTimer> m_settingDeadline;
 
-    // What the last request asked for; once a success answered it, checked against the next search.
+    // What the last request asked for; once a success answered it, watched until the device is back.
     std::optional<SettingChange> m_requestedChange;
-    std::optional<SettingChange> m_verifying;
-    std::unique_ptr<EngineTimer> m_verifyDeadline;
+    std::unique_ptr<ChangeWatch> m_watch;
+    int m_nChangeWaitMs = ChangeWatch::kDefaultWaitMs;
+    // The batch's index of each change watched; empty while a single change is.
+    std::vector<int> m_watchedBatchIndexes;
 
     std::unique_ptr<BatchBook> m_batch;
     bool m_bBatchChecking = false;
     bool m_bBatchFinished = false;
     std::unique_ptr<EngineTimer> m_batchTick;
-    std::unique_ptr<EngineTimer> m_batchCheckDeadline;
 };
 
 } // namespace Netrove

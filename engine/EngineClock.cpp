@@ -1,6 +1,7 @@
 #include "engine/EngineClock.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTimer>
 
 namespace Netrove {
@@ -37,6 +38,11 @@ public:
     std::unique_ptr<EngineTimer> MakeTimer(bool repeating, std::function<void()> tick) override
     {
         return std::make_unique<SystemTimer>(repeating, std::move(tick));
+    }
+
+    int RandomMs(int lowMs, int highMs) override
+    {
+        return QRandomGenerator::global()->bounded(lowMs, highMs + 1);
     }
 
 private:

@@ -27,6 +27,9 @@ public:
     // Milliseconds since some fixed moment.
     virtual qint64 NowMs() const = 0;
     virtual std::unique_ptr<EngineTimer> MakeTimer(bool repeating, std::function<void()> tick) = 0;
+    // A random wait from `lowMs` to `highMs`, both included: the gaps between a search's sends are
+    // random so that many computers searching at once do not keep sending in step.
+    virtual int RandomMs(int lowMs, int highMs) = 0;
 };
 
 // Qt's timers on the calling thread's event loop, and its monotonic clock.

@@ -19,6 +19,10 @@ public:
         return std::make_unique<Timer>(*this, repeating, std::move(tick));
     }
 
+    // Every random wait is this long, within the range asked for.
+    int randomMs = 100;
+    int RandomMs(int lowMs, int highMs) override { return std::clamp(randomMs, lowMs, highMs); }
+
     void Advance(qint64 ms)
     {
         const qint64 end = m_now + ms;

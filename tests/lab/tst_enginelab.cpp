@@ -1,6 +1,6 @@
 // The engine on its own, in a program that links no widgets (checked when it is configured): a
-// search fills the rows and ends, a setting request's result counts, a request left unanswered is
-// told, and a change is checked against the search after it.
+// search fills the rows and ends, even on a lossy network, a setting request's result counts, a
+// request left unanswered is told, and a change is checked against the search after it.
 
 #include "devicelist/DeviceListColumns.h"
 #include "devicelist/DeviceListModel.h"
@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -87,6 +88,26 @@ private slots:
         QVERIFY(m_engine->Rows().FindRowByMac(u"02:00:00:00:0E:02"_qs) >= 0);
         QCOMPARE(m_engine->Rows().Text(m_engine->Rows().FindRowByMac(u"02:00:00:00:0E:03"_qs), ColumnMode),
                  u"Static"_qs);
+    }
+
+    // A fifth of the answers lost on the way, as on a poor Wi-Fi: the search asks again until it
+    // hears no one new, and lists every camera. The seed makes the losses the same each run.
+    void oneSearchOnALossyNetworkListsEveryCamera()
+    {
+        QVERIFY2(m_lab.Start(QString(), {u"--cameras"_qs, u"50"_qs, u"--fault"_qs, u"loss=20"_qs,
+                                         u"--seed"_qs, u"29"_qs}),
+                 qPrintable(m_lab.Error()));
+        QSignalSpy finished(m_engine.get(), &DeviceEngine::searchFinished);
+        m_engine->StartSearch();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QCOMPARE(m_engine->Rows().rowCount(), 50);
+        QStringList requests;
+        for (const QJsonObject& line : m_lab.Received(u"camera"_qs))
+            requests << line.value(QLatin1String("hex")).toString();
+        QVERIFY2(requests.size() >= SearchSchedule::kFewestSends &&
+                     requests.size() <= SearchSchedule::kMostSends,
+                 qPrintable(QString::number(requests.size())));
+        QCOMPARE(requests.count(requests.first()), requests.size());
     }
 
     void resultsCountWhileARequestAwaitsThem()
