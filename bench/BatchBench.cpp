@@ -27,22 +27,6 @@ bool StartCameras(LabFixture& lab, int devices, int silent)
                             QStringLiteral("--ip"), QStringLiteral("192.168.1.64")});
 }
 
-// Runs the event loop until `done` holds or `ms` have passed.
-void ServeUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer waited;
-    waited.start();
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || waited.elapsed() >= ms)
-            loop.quit();
-    });
-    check.start(10);
-    if (!done())
-        loop.exec();
-}
-
 double Ms(const QElapsedTimer& clock)
 {
     return double(clock.nsecsElapsed()) / 1e6;

@@ -2,6 +2,7 @@
 
 #include "tests/lab/LabFixture.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -153,6 +154,21 @@ void StallMeter::Stop()
     m_tick.stop();
     // A run that ends before the timer is next due still counts its last stretch.
     Tick();
+}
+
+void ServeUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer waited;
+    waited.start();
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || waited.elapsed() >= ms)
+            loop.quit();
+    });
+    check.start(10);
+    if (!done())
+        loop.exec();
 }
 
 } // namespace Netrove::Bench

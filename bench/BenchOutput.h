@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 namespace Netrove::Bench {
@@ -32,6 +33,9 @@ QString MachineText();
 QString LoadAverage();
 // A file's contents without surrounding white space; "?" when it cannot be read.
 QString ReadTrimmed(const char* path);
+
+// Runs the event loop until `done` holds or `ms` have passed.
+void ServeUntil(const std::function<bool()>& done, int ms);
 
 // How late a timer due every 5 ms comes: the longest the event loop was busy elsewhere, which is how
 // long a click or a repaint would have waited. With it, the CPU time the thread spent in that

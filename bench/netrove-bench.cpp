@@ -14,12 +14,15 @@
 //   opening  the burst, answering the search the window makes as it opens: its answers arrive
 //            while the window is still being built, and its figures carry the window's first paint
 // Each run gives, all times from the search (the click, or the moment the window is shown):
-//   answering          devices that answered (the simulator's "sent" lines)
+//   answering          devices that answered (the distinct MACs of the simulator's "sent" lines)
+//   datagrams          answers sent in all (each device answers every send of the search)
 //   rows, lost         rows listed; answering minus rows
 //   kernel_drops       datagrams the window's receive sockets dropped (DroppedDatagrams())
 //   last_send_ms       when the simulator's last answer left (its log, on the shared monotonic clock)
 //   last_row_ms        when the last row was listed
 //   cpu_us_per_reply   process CPU time from the search to the last row, per row
+//   cpu_us_per_datagram  process CPU time of the whole run (at least 1.5 s, every send's answers),
+//                      per answer sent
 //   max_stall_ms       the longest a 5 ms timer came late: how long the window went unanswered
 //   rss_bytes_per_row  resident memory grown from just before the search to the end, per row
 //   sort_ms            the slowest of the sortable columns, sorted once with all rows listed
@@ -28,6 +31,7 @@
 #include "bench/BatchBench.h"
 #include "bench/BenchOutput.h"
 #include "bench/FilterBench.h"
+#include "bench/LossyBench.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DiscoveryChannels.h"
@@ -41,6 +45,7 @@
 #include <QEventLoop>
 #include <QJsonObject>
 #include <QPushButton>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 
@@ -61,8 +66,9 @@ using Bench::Out;
 
 namespace {
 
-constexpr const char* kCsvHeader = "n,mode,answering,rows,lost,kernel_drops,last_send_ms,last_row_ms,"
-                                   "cpu_us_per_reply,max_stall_ms,rss_bytes_per_row,sort_ms";
+constexpr const char* kCsvHeader =
+    "n,mode,answering,datagrams,rows,lost,kernel_drops,last_send_ms,last_row_ms,"
+    "cpu_us_per_reply,cpu_us_per_datagram,max_stall_ms,rss_bytes_per_row,sort_ms";
 
 // CPU time of the whole process, all threads (glibc: CLOCK_PROCESS_CPUTIME_ID).
 double CpuSeconds()
@@ -112,6 +118,8 @@ enum class RunMode
 struct RunResult
 {
     int answered = 0;
+    int datagrams = 0;
+    double cpuAllMs = 0;
     int rows = 0;
     std::uint64_t kernelDrops = 0;
     double lastSendMs = NAN;
@@ -127,6 +135,7 @@ struct RunResult
 struct SimulatorLog
 {
     int sent = 0;
+    int devices = 0; // distinct MACs among the answers
     // When the last answer left, on this process's monotonic clock; NaN when the log has no times.
     double lastSentMonotonicMs = NAN;
 };
@@ -136,18 +145,21 @@ SimulatorLog ReadSimulatorLog(const LabFixture& lab)
     SimulatorLog result;
     double zero = NAN;
     double lastT = NAN;
+    QSet<QString> macs;
     for (const QJsonObject& line : lab.Log()) {
         const QString event = line.value(QLatin1String("event")).toString();
         if (event == QLatin1String("ready")) {
             zero = line.value(QLatin1String("monotonic_ms")).toDouble(NAN);
         } else if (event == QLatin1String("sent")) {
             ++result.sent;
+            macs.insert(line.value(QLatin1String("mac")).toString());
             const double t = line.value(QLatin1String("t")).toDouble(NAN);
             if (!std::isnan(t) && (std::isnan(lastT) || t > lastT))
                 lastT = t;
         }
     }
     result.lastSentMonotonicMs = zero + lastT;
+    result.devices = int(macs.size());
     return result;
 }
 
@@ -213,29 +225,27 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
     else
         MainWindow::SearchButton(dlg)->click();
 
-    // Until every device is listed, or nothing new arrived for a second (at least 1.5 s in all).
-    // A real event loop, so that waiting costs no CPU time of its own.
+    // At least 1.5 s, so that the answers to every send of the search are taken in, and until every
+    // device is listed or nothing new arrived for a second. A real event loop, so that waiting costs
+    // no CPU time of its own.
     constexpr double kQuietMs = 1000;
     constexpr double kAtLeastMs = 1500;
     constexpr double kAtMostMs = 30000;
     QEventLoop loop;
-    QObject::connect(MainWindow::List(dlg)->model(), &QAbstractItemModel::rowsInserted, &loop, [&] {
-        if (MainWindow::Rows(dlg)->rowCount() >= devices)
-            loop.quit();
-    });
     QTimer check;
     check.setInterval(50);
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
         const double now = double(clock.nsecsElapsed()) / 1e6;
         const double since = lastRowMs < 0 ? now : now - lastRowMs;
-        if ((now >= kAtLeastMs && since >= kQuietMs) || now >= kAtMostMs)
+        const bool all = MainWindow::Rows(dlg)->rowCount() >= devices;
+        if ((now >= kAtLeastMs && (all || since >= kQuietMs)) || now >= kAtMostMs)
             loop.quit();
     });
     check.start();
-    if (MainWindow::Rows(dlg)->rowCount() < devices)
-        loop.exec();
+    loop.exec();
     check.stop();
     tick.stop();
+    result.cpuAllMs = (CpuSeconds() - cpuStart) * 1e3;
     // A run that ends before the timer is next due still counts its last stretch.
     worstLateNs = std::max(worstLateNs, clock.nsecsElapsed() - lastTickNs - kTickNs);
     result.rows = MainWindow::Rows(dlg)->rowCount();
@@ -272,7 +282,8 @@ RunResult Run(int devices, RunMode mode, int receiveBuffer)
         sent = log.sent;
         QThread::msleep(100);
     }
-    result.answered = log.sent;
+    result.answered = log.devices;
+    result.datagrams = log.sent;
     result.lastSendMs = log.lastSentMonotonicMs - searchMonotonicMs;
     result.ok = true;
     if (!lab.IsRunning())
@@ -296,23 +307,18 @@ void Print(int devices, const char* mode, const RunResult& r)
         return;
     }
     const double perReplyUs = r.rows > 0 ? r.cpuMs * 1e3 / r.rows : NAN;
+    const double perDatagramUs = r.datagrams > 0 ? r.cpuAllMs * 1e3 / r.datagrams : NAN;
     const double rssPerRow = r.rows > 0 ? r.rssGrowth / r.rows : NAN;
-    const QStringList fields{QString::number(devices),
-                             QLatin1String(mode),
-                             QString::number(r.answered),
-                             QString::number(r.rows),
-                             QString::number(r.answered - r.rows),
-                             QString::number(r.kernelDrops),
-                             Figure(r.lastSendMs, 1),
-                             Figure(r.lastRowMs, 1),
-                             Figure(perReplyUs, 1),
-                             Figure(r.maxStallMs, 1),
-                             Figure(rssPerRow, 0),
-                             Figure(r.sortMs, 2)};
+    const QStringList fields{
+        QString::number(devices),       QLatin1String(mode),      QString::number(r.answered),
+        QString::number(r.datagrams),   QString::number(r.rows),  QString::number(r.answered - r.rows),
+        QString::number(r.kernelDrops), Figure(r.lastSendMs, 1),  Figure(r.lastRowMs, 1),
+        Figure(perReplyUs, 1),          Figure(perDatagramUs, 1), Figure(r.maxStallMs, 1),
+        Figure(rssPerRow, 0),           Figure(r.sortMs, 2)};
     if (Csv()) {
         std::fprintf(Out(), "%s\n", qPrintable(fields.join(QLatin1Char(','))));
     } else {
-        static constexpr int kWidths[] = {6, -7, 9, 6, 6, 12, 12, 11, 16, 12, 17, 7};
+        static constexpr int kWidths[] = {6, -7, 9, 9, 6, 6, 12, 12, 11, 16, 19, 12, 17, 7};
         QString line;
         for (int i = 0; i < fields.size(); ++i)
             line += QStringLiteral("%1  ").arg(fields[i], kWidths[i]);
@@ -329,9 +335,10 @@ void PrintTableHeader()
     if (Csv()) {
         std::fprintf(Out(), "%s\n", kCsvHeader);
     } else {
-        std::fprintf(Out(), "%6s  %-7s  %9s  %6s  %6s  %12s  %12s  %11s  %16s  %12s  %17s  %7s\n", "n",
-                     "mode", "answering", "rows", "lost", "kernel_drops", "last_send_ms", "last_row_ms",
-                     "cpu_us_per_reply", "max_stall_ms", "rss_bytes_per_row", "sort_ms");
+        std::fprintf(Out(), "%6s  %-7s  %9s  %9s  %6s  %6s  %12s  %12s  %11s  %16s  %19s  %12s  %17s  %7s\n",
+                     "n", "mode", "answering", "datagrams", "rows", "lost", "kernel_drops", "last_send_ms",
+                     "last_row_ms", "cpu_us_per_reply", "cpu_us_per_datagram", "max_stall_ms",
+                     "rss_bytes_per_row", "sort_ms");
     }
     std::fflush(Out());
 }
@@ -361,7 +368,7 @@ int Usage(int code)
     std::fprintf(
         code == 0 ? stdout : stderr,
         "usage: tools/netlab run bench -- netrove-bench [--csv] [--sizes N,N,...] "
-        "[--receive-buffer BYTES] [--filter | --batch]\n"
+        "[--receive-buffer BYTES] [--filter | --batch | --lossy | --restart]\n"
         "  --csv             one header line and one comma-separated line per run; other lines "
         "start with #\n"
         "  --sizes           device counts to measure (default 100,1000,10000; each 1..20000)\n"
@@ -371,6 +378,10 @@ int Usage(int code)
         "  --batch           instead: N factory-new cameras at one address given addresses at once and\n"
         "                    checked (default sizes 100,1000; 1000 need the lab's --prefix 22), then\n"
         "                    the first size again with 10 cameras that never answer the setting request\n"
+        "  --lossy           instead: N cameras (default 200) with 20 %% and 5 %% of their answers lost,\n"
+        "                    10 searches each\n"
+        "  --restart         instead: netrove-cli set on a camera silent for 40 s after its change, and\n"
+        "                    set-many on 30 cameras silent for 20 to 40 s\n"
         "Runs only on the host side of a lab made by tools/netlab (exit code 77 elsewhere).\n",
         DiscoveryChannels::kCameraReceiveBuffer);
     return code;
@@ -397,6 +408,8 @@ int main(int argc, char** argv)
     bool sizesGiven = false;
     bool filter = false;
     bool batch = false;
+    bool lossy = false;
+    bool restart = false;
     int receiveBuffer = DiscoveryChannels::kCameraReceiveBuffer;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -409,6 +422,10 @@ int main(int argc, char** argv)
             filter = true;
         } else if (arg == QLatin1String("--batch")) {
             batch = true;
+        } else if (arg == QLatin1String("--lossy")) {
+            lossy = true;
+        } else if (arg == QLatin1String("--restart")) {
+            restart = true;
         } else if (arg == QLatin1String("--sizes") && hasNext) {
             if (!ParseSizes(QString::fromLocal8Bit(argv[++i]), sizes))
                 return Usage(2);
@@ -427,10 +444,12 @@ int main(int argc, char** argv)
             return Usage(2);
         }
     }
-    if (filter && batch)
+    if (int(filter) + int(batch) + int(lossy) + int(restart) > 1)
         return Usage(2);
     if (batch && !sizesGiven)
         sizes = {100, 1000};
+    if (lossy && !sizesGiven)
+        sizes = {200};
     if (const std::optional<int> exitCode = Bench::Start())
         return *exitCode;
 
@@ -453,6 +472,21 @@ int main(int argc, char** argv)
         Bench::PrintFilterHeader();
         for (const int n : sizes)
             Bench::RunFilter(n);
+        Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
+        return 0;
+    }
+    if (lossy) {
+        Bench::PrintLossyHeader();
+        for (const int n : sizes) {
+            Bench::RunLossy(n, 20, 10);
+            Bench::RunLossy(n, 5, 10);
+        }
+        Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
+        return 0;
+    }
+    if (restart) {
+        Bench::PrintRestartHeader();
+        Bench::RunRestart();
         Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
         return 0;
     }
