@@ -78,6 +78,8 @@ void CNetroveDlg::CreateControls()
     m_btnBatchSet = Named(new QPushButton(QStringLiteral("Batch Set"), this), "buttonBatchSet");
     m_btnExit = Named(new QPushButton(QStringLiteral("Exit"), this), "buttonExit");
     m_staticHint = Named(new QLabel(this), "staticHint");
+    // Off at start: the window searches as it always did until the user asks for more.
+    m_checkKeepSearching = Named(new QCheckBox(QStringLiteral("Keep searching"), this), "checkKeepSearching");
     CreateFilterControls();
 
     m_staticStatus->setAlignment(Qt::AlignCenter);
@@ -105,6 +107,7 @@ void CNetroveDlg::CreateControls()
     };
     place(m_checkCamera, Anchor::TopLeft, 7, 7, 50, 10);
     place(m_checkNvr, Anchor::TopLeft, 63, 7, 30, 10);
+    place(m_checkKeepSearching, Anchor::TopRight, 420, 7, 70, 10);
     // The filter row takes the list's width above it.
     place(m_editFilter, Anchor::GrowWide, 7, 22, 196, 12);
     place(m_checkSharedIp, Anchor::TopRight, 209, 23, 74, 10);
@@ -127,9 +130,9 @@ void CNetroveDlg::CreateControls()
     resize(m_templateSize);
 
     // Tab order follows the template.
-    SetTabOrder({m_checkCamera, m_checkNvr, m_editFilter, m_checkSharedIp, m_checkOutsideNetwork, m_list,
-                 m_staticHint, m_checkIPv4, m_checkIPv6, m_btnSearch, m_btnAutoSet, m_btnManualSet,
-                 m_btnBatchSet, m_btnExit});
+    SetTabOrder({m_checkCamera, m_checkNvr, m_checkKeepSearching, m_editFilter, m_checkSharedIp,
+                 m_checkOutsideNetwork, m_list, m_staticHint, m_checkIPv4, m_checkIPv6, m_btnSearch,
+                 m_btnAutoSet, m_btnManualSet, m_btnBatchSet, m_btnExit});
 
     connect(m_checkIPv4, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv4);
     connect(m_checkIPv6, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv6);
@@ -137,6 +140,8 @@ void CNetroveDlg::CreateControls()
     connect(m_checkCamera, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIpCamera);
     connect(m_btnExit, &QPushButton::clicked, this, &CNetroveDlg::OnOK);
     connect(m_btnSearch, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedSearch);
+    connect(m_checkKeepSearching, &QCheckBox::toggled, this,
+            [this](bool on) { m_engine->SetKeepSearching(on, m_nKeepSearchingMs); });
     connect(m_btnAutoSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedAutoSet);
     connect(m_btnManualSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedManualSet);
     connect(m_btnBatchSet, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedBatchSet);

@@ -58,6 +58,8 @@ public:
     const DeviceEngine& Engine() const { return *m_engine; }
     // How long a changed device is waited for after its success (90 s unless set).
     void SetChangeWaitMs(int ms);
+    // How often "Keep searching" searches (15 s unless set), from the next time it is switched on.
+    void SetKeepSearchingIntervalMs(int ms) { m_nKeepSearchingMs = ms; }
     const SelectionMirror& Mirror() const { return m_mirror; }
     int ClickedItem() const { return m_nClickedItem; }
 
@@ -182,6 +184,8 @@ private:
     QLineEdit* m_editFilter = nullptr;
     QCheckBox* m_checkSharedIp = nullptr;
     QCheckBox* m_checkOutsideNetwork = nullptr;
+    QCheckBox* m_checkKeepSearching = nullptr;
+    int m_nKeepSearchingMs = 15000;
     QLabel* m_staticShown = nullptr;
     QLabel* m_staticHint = nullptr;
     // Counts the searches started, so that a cause found late is not shown over a newer search.

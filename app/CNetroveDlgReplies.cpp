@@ -41,6 +41,10 @@ void CNetroveDlg::ConnectEngine()
         m_statusRepaints->BeforeChange();
     });
     connect(m_engine, &DeviceEngine::rowsAdded, this, [this] {
+        // A round that keeps the list keeps the user's place in it too: the scroll position, and
+        // the chosen row with its settings.
+        if (m_engine->InRound())
+            return;
         m_list->ScrollToLastRow();
         ClearSelectionMirror();
     });

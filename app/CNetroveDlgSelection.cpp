@@ -69,8 +69,11 @@ void CNetroveDlg::OnListSelectionChanged(const QItemSelection& selected, const Q
         }
     }
     ApplyChoiceCount();
-    // A chosen row holds the list still.
-    m_engine->SetListHeld(m_list->SelectedRow() >= 0);
+    // A chosen row holds the list still; while the engine keeps searching, the chosen rows alone.
+    QStringList held;
+    for (const int row : m_list->SelectedRows())
+        held << m_list->Rows().Text(row, ColumnMac);
+    m_engine->SetListHeld(!held.isEmpty(), held);
 }
 
 void CNetroveDlg::ApplyChoiceCount()

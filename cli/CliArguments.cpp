@@ -76,8 +76,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
 {
     Reader reader(arguments);
     if (reader.AtEnd())
-        return Refuse(
-            QStringLiteral("a command is missing (search, set, open, set-many or apply; --help tells more)"));
+        return Refuse(QStringLiteral(
+            "a command is missing (search, set, open, set-many, apply or watch; --help tells more)"));
     const QString name = reader.Take();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help"))
         return Help(reader.AtEnd() ? QString() : reader.Take());
@@ -98,15 +98,18 @@ CliParse ParseCliArguments(const QStringList& arguments)
         command.kind = CliCommandKind::SetMany;
     else if (name == QLatin1String("apply"))
         command.kind = CliCommandKind::Apply;
+    else if (name == QLatin1String("watch"))
+        command.kind = CliCommandKind::Watch;
     else
         return Refuse(
-            QStringLiteral("unknown command '%1' (search, set, open, set-many or apply)").arg(name));
+            QStringLiteral("unknown command '%1' (search, set, open, set-many, apply or watch)").arg(name));
 
     // Which command takes an option is its declaration's affair; these read what the rest means.
     const bool search = command.kind == CliCommandKind::Search;
     const bool set = command.kind == CliCommandKind::Set;
     const bool setMany = command.kind == CliCommandKind::SetMany;
     const bool apply = command.kind == CliCommandKind::Apply;
+    const bool watch = command.kind == CliCommandKind::Watch;
     bool onlyCameras = false;
     bool onlyRecorders = false;
     bool onlyIpv4 = false;
@@ -120,7 +123,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
             return Help(name);
         const CliOption* declared = FindCliOption(name, option);
         if (!declared) {
-            if (search || option.startsWith(QLatin1String("--")))
+            if (search || watch || option.startsWith(QLatin1String("--")))
                 return Refuse(QStringLiteral("unknown option '%1' for %2").arg(option, name));
             if (setMany) {
                 command.macs << option;
@@ -179,6 +182,20 @@ CliParse ParseCliArguments(const QStringList& arguments)
         const auto port = std::find(CliPortOptions().begin(), CliPortOptions().end(), option);
         if (option == QLatin1String("--timeout")) {
             refused = milliseconds(command.timeoutMs);
+        } else if (option == QLatin1String("--format") && watch) {
+            if (!value)
+                return missing();
+            if (*value == QLatin1String("text") || *value == QLatin1String("jsonl"))
+                command.jsonLines = *value == QLatin1String("jsonl");
+            else
+                return Refuse(QStringLiteral("--format is text or jsonl, not '%1'").arg(*value));
+        } else if (option == QLatin1String("--interval")) {
+            const std::optional<int> seconds =
+                value ? Number(*value, 3, kLongestWaitMs / 1000) : std::nullopt;
+            if (!seconds)
+                return Refuse(
+                    QStringLiteral("--interval takes seconds from 3 to %1").arg(kLongestWaitMs / 1000));
+            command.intervalMs = *seconds * 1000;
         } else if (option == QLatin1String("--format")) {
             if (!value)
                 return missing();
@@ -259,6 +276,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
             return *refused;
     }
 
+    if (watch)
+        return {command, {}};
     if (search) {
         if (onlyCameras && onlyRecorders)
             return Refuse(

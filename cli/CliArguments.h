@@ -21,6 +21,7 @@ enum class CliCommandKind
     Open,
     SetMany,
     Apply,
+    Watch,
 };
 
 enum class CliFormat
@@ -59,6 +60,10 @@ struct CliCommand
     QString filter;
     bool sharedIpOnly = false;
     bool outsideNetworkOnly = false;
+
+    // watch: a search every this often; --format jsonl (one JSON object per line) instead of text
+    int intervalMs = 15000;
+    bool jsonLines = false;
 
     // set and open
     QString mac;

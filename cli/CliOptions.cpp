@@ -106,6 +106,17 @@ constexpr std::array kApplyOptions{
     kBatchTimeout,  kBatchResultTimeout, kWait,   kHelp,
 };
 
+constexpr std::array kWatchOptions{
+    CliOption{"--interval", "SECONDS", "how often to search (default 15, at least 3)"},
+    CliOption{"--format", "FORMAT",
+              "text (default: one line per event) or jsonl (one JSON object per line: event, time, "
+              "device, and for changed the keys that changed)"},
+    CliOption{"--filter", "TEXT", "only the events of the devices the window's filter field shows for TEXT"},
+    CliOption{"--shared-ip", "", "only the events of devices whose IP address another device reports too"},
+    CliOption{"--outside-network", "", "only the events of devices outside this computer's network"},
+    kHelp,
+};
+
 constexpr std::array kOpenOptions{
     CliOption{"--timeout", "MS", "how long the search waits for the device (default 3000)"},
     kHelp,
@@ -124,7 +135,9 @@ const char* const kOverviewUsage =
     "  set      give one device new network settings and check that it comes back with them\n"
     "  open     print the web address a double-click on the device would open\n"
     "  set-many give many devices addresses one after the other from a first one, and check them\n"
-    "  apply    give the devices of an address plan (a saved list, edited) their addresses\n";
+    "  apply    give the devices of an address plan (a saved list, edited) their addresses\n"
+    "  watch    keep searching and print a line whenever a device appears, changes, stops answering\n"
+    "           or is back\n";
 
 const char* const kOverviewEnd =
     "Exit codes: 0 done, 1 failure, 2 refused arguments or settings (nothing sent), 3 \"Invalid\n"
@@ -198,6 +211,17 @@ const char* const kApplyUsage =
     "with its line number, and a plan with an address that answers a ping is refused too (a device's\n"
     "own present address is not pinged). Each device keeps its own ports.\n";
 
+const char* const kWatchUsage =
+    "usage: netrove-cli watch [--interval SECONDS] [--format text|jsonl] [--filter TEXT] [--shared-ip]\n"
+    "                         [--outside-network]\n"
+    "\n"
+    "Searches, then again every --interval seconds without forgetting what it heard, and prints one\n"
+    "line per event until it is stopped (Ctrl+C, SIGINT or SIGTERM; exit code 0): found (a device\n"
+    "answered for the first time), changed (its address, mode, ports, name or alias differ from its\n"
+    "last answer; the line names what changed), not-answering (three searches in a row without it),\n"
+    "back (it answered again). Each line is written out at once, so that a pipe sees it as it\n"
+    "happens.\n";
+
 // What set-many and apply print and how they end.
 const char* const kBatchEnd =
     "Devices that may not be set (a recorder that accepts no setting) are left out, said on standard\n"
@@ -221,13 +245,14 @@ struct CommandHelp
     const char* end; // after the options
 };
 
-const std::array<CommandHelp, 6> kCommands{{
+const std::array<CommandHelp, 7> kCommands{{
     {"", kOverviewUsage, kOverviewOptions, kOverviewEnd},
     {"search", kSearchUsage, kSearchOptions, ""},
     {"set", kSetUsage, kSetOptions, kSetEnd},
     {"open", kOpenUsage, kOpenOptions, ""},
     {"set-many", kSetManyUsage, kSetManyOptions, kBatchEnd},
     {"apply", kApplyUsage, kApplyOptions, kBatchEnd},
+    {"watch", kWatchUsage, kWatchOptions, ""},
 }};
 
 const CommandHelp* FindCommand(const QString& name)
@@ -268,7 +293,8 @@ QString OptionLines(std::span<const CliOption> options)
 
 const QStringList& CliCommandNames()
 {
-    static const QStringList names{u"search"_qs, u"set"_qs, u"open"_qs, u"set-many"_qs, u"apply"_qs};
+    static const QStringList names{u"search"_qs,   u"set"_qs,   u"open"_qs,
+                                   u"set-many"_qs, u"apply"_qs, u"watch"_qs};
     return names;
 }
 

@@ -5,7 +5,9 @@
 #include "cli/CliBatchRun.h"
 #include "cli/CliExitCodes.h"
 #include "cli/CliSetPlan.h"
+#include "cli/CliWatchRun.h"
 #include "cli/DeviceOutput.h"
+#include "cli/StopSignals.h"
 #include "cli/TerminalText.h"
 #include "devicelist/DeviceListColumns.h"
 #include "devicelist/DeviceListExport.h"
@@ -54,6 +56,12 @@ CliSession::CliSession(CliCommand command, QObject* parent)
     }
     // The progress line goes before the batch's lines are printed.
     connect(&m_engine, &DeviceEngine::batchFinished, this, [this] { m_progress.Clear(); });
+    if (kind == CliCommandKind::Watch) {
+        m_watchRun = std::make_unique<CliWatchRun>(m_command, m_engine);
+        // It runs until it is stopped, and that is how it ends well.
+        m_stopSignals = std::make_unique<StopSignals>();
+        connect(m_stopSignals.get(), &StopSignals::stopRequested, this, [this] { Finish(ExitOk); });
+    }
     if (kind == CliCommandKind::SetMany || kind == CliCommandKind::Apply) {
         m_batchRun = std::make_unique<CliBatchRun>(m_command, m_engine);
         connect(m_batchRun.get(), &CliBatchRun::finished, this, &CliSession::Finish);
@@ -89,6 +97,10 @@ void CliSession::Start()
         return;
     m_engine.SetSettingAnswerMs(m_command.resultTimeoutMs);
     m_engine.SetChangeWaitMs(m_command.waitMs);
+    if (m_watchRun) {
+        m_watchRun->Start();
+        return;
+    }
     m_engine.StartSearch();
     m_searchTimer.start(m_command.timeoutMs);
 }
@@ -147,6 +159,8 @@ void CliSession::OnSearchTimeout()
     case CliCommandKind::SetMany:
     case CliCommandKind::Apply:
         m_batchRun->Start();
+        return;
+    case CliCommandKind::Watch:
         return;
     case CliCommandKind::Help:
     case CliCommandKind::Version:

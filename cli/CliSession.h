@@ -15,9 +15,12 @@
 namespace Netrove {
 
 class CliBatchRun;
+class CliWatchRun;
+class StopSignals;
 
 // One run of netrove-cli over the engine: a search that prints the devices, a setting of one device
-// followed to its check, the web address of one device, or many devices set at once (CliBatchRun).
+// followed to its check, the web address of one device, many devices set at once (CliBatchRun), or
+// the devices watched until it is stopped (CliWatchRun).
 // finished() carries the exit code (CliExitCode); what the user reads goes to standard output,
 // failures to standard error.
 class CliSession final : public QObject
@@ -57,7 +60,9 @@ private:
     bool m_bSent = false;
     QString m_strMac;                        // the device's own MAC text, once found
     std::unique_ptr<CliBatchRun> m_batchRun; // set-many, apply
-    TerminalProgress m_progress;             // the wait for a changed device
+    std::unique_ptr<CliWatchRun> m_watchRun; // watch
+    std::unique_ptr<StopSignals> m_stopSignals;
+    TerminalProgress m_progress; // the wait for a changed device
 };
 
 } // namespace Netrove

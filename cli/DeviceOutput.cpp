@@ -74,6 +74,11 @@ QByteArray AlignedTable(const QStringList& titles, const std::vector<QStringList
     return text.toUtf8();
 }
 
+QByteArray JsonLine(const QJsonObject& object)
+{
+    return EscapeDelAndC1(QJsonDocument(object).toJson(QJsonDocument::Compact)) + '\n';
+}
+
 QByteArray JsonText(const QJsonArray& array)
 {
     return EscapeDelAndC1(QJsonDocument(array).toJson(QJsonDocument::Indented));
@@ -104,6 +109,9 @@ QJsonObject DeviceRecordJson(const DeviceRecord& record)
         {QStringLiteral("same_ip_address_count"), qint64(record.sameIpAddressCount)},
         {QStringLiteral("in_network"),
          record.inNetwork ? QJsonValue(*record.inNetwork) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("last_seen"),
+         record.lastSeenMs > 0 ? QJsonValue(LastSeenText(record.lastSeenMs)) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("answering"), record.answering},
     };
 }
 

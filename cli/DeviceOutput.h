@@ -18,6 +18,8 @@ QByteArray AlignedTable(const QStringList& titles, const std::vector<QStringList
 
 // The array as indented JSON, with every control character of its texts escaped (DEL and C1 too,
 // which Qt would leave as they are). UTF-8.
+// One JSON object on one line, as watch --format jsonl prints it (DEL and C1 escaped as in JsonText).
+QByteArray JsonLine(const QJsonObject& object);
 QByteArray JsonText(const QJsonArray& array);
 
 // One device as a JSON object, with the keys doc/netrove-cli.md lists; every key is always there

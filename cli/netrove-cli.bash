@@ -7,7 +7,7 @@ _netrove_cli()
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()
     if [[ $COMP_CWORD -eq 1 ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "search set open set-many apply help --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "search set open set-many apply watch help --help --version" -- "$cur")
         return
     fi
 
@@ -18,8 +18,9 @@ _netrove_cli()
     open) options="--timeout --help" ;;
     set-many) options="--all --shared-ip --filter --from --password-stdin --password --mask --gateway --dhcp --dry-run --format --timeout --result-timeout --wait --help" ;;
     apply) options="--password-stdin --password --dry-run --format --timeout --result-timeout --wait --help" ;;
+    watch) options="--interval --format --filter --shared-ip --outside-network --help" ;;
     help)
-        [[ $COMP_CWORD -eq 2 ]] && mapfile -t COMPREPLY < <(compgen -W "search set open set-many apply" -- "$cur")
+        [[ $COMP_CWORD -eq 2 ]] && mapfile -t COMPREPLY < <(compgen -W "search set open set-many apply watch" -- "$cur")
         return
         ;;
     *) return ;;
@@ -27,11 +28,15 @@ _netrove_cli()
 
     case $prev in
     --format)
-        mapfile -t COMPREPLY < <(compgen -W "table csv json" -- "$cur")
+        if [[ ${COMP_WORDS[1]} == watch ]]; then
+            mapfile -t COMPREPLY < <(compgen -W "text jsonl" -- "$cur")
+        else
+            mapfile -t COMPREPLY < <(compgen -W "table csv json" -- "$cur")
+        fi
         return
         ;;
     # A value nobody can guess: a password, a time, an address, a port, a filter's words.
-    --password | --timeout | --result-timeout | --wait | --static | --mask | --gateway | --filter | --from | \
+    --password | --timeout | --result-timeout | --wait | --interval | --static | --mask | --gateway | --filter | --from | \
         --http | --dlx | --tcp | --udp | --upload | --multicast)
         return
         ;;

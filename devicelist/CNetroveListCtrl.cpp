@@ -43,6 +43,12 @@ CNetroveListCtrl::CNetroveListCtrl(QWidget* parent)
         setColumnWidth(column, kDeviceListColumns[column].width);
     m_rows->SetWarningForeground(QBrush(WarningTextColour(palette())));
     m_rows->SetOutsideNetworkFont(ItalicFont());
+    m_rows->SetNotAnsweringForeground(NotAnsweringBrush());
+}
+
+QBrush CNetroveListCtrl::NotAnsweringBrush() const
+{
+    return QBrush(palette().color(QPalette::Disabled, QPalette::Text));
 }
 
 QFont CNetroveListCtrl::ItalicFont() const
@@ -55,8 +61,10 @@ QFont CNetroveListCtrl::ItalicFont() const
 void CNetroveListCtrl::changeEvent(QEvent* event)
 {
     QTableView::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
         m_rows->SetWarningForeground(QBrush(WarningTextColour(palette())));
+        m_rows->SetNotAnsweringForeground(NotAnsweringBrush());
+    }
     if (event->type() == QEvent::FontChange)
         m_rows->SetOutsideNetworkFont(ItalicFont());
 }

@@ -75,6 +75,8 @@ protected:
 
 private:
     QFont ItalicFont() const;
+    // Greyed as disabled text is: the colour scheme's own.
+    QBrush NotAnsweringBrush() const;
 
     DeviceListModel* m_rows;      // owned by the view
     DeviceFilterProxy* m_shown;   // owned by the view

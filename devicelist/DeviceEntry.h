@@ -3,6 +3,8 @@
 #include "discovery/ArrivalAdapter.h"
 #include "discovery/PacketTypes.h"
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <vector>
 
@@ -16,7 +18,19 @@ struct DeviceEntry
     PacketKind kind = PacketKind::KindCamera;
     std::vector<std::uint8_t> reply;
     ArrivalAdapter arrival; // of the reply the row shows
+    // When the device last answered (this computer's clock, milliseconds since 1970), and how many
+    // searches in a row it has not answered since.
+    qint64 lastSeenMs = 0;
+    int missedSearches = 0;
 };
+
+// A device that missed this many searches in a row is shown as not answering.
+inline constexpr int kMissedSearchesNotAnswering = 3;
+
+inline bool Answering(const DeviceEntry& entry)
+{
+    return entry.missedSearches < kMissedSearchesNotAnswering;
+}
 
 // Whether a device's new reply takes the place of the one its row shows. A camera that answers both
 // the IPv4 and the IPv6 search is listed from its IPv4 answer, whichever came last: that row may be

@@ -20,20 +20,24 @@ QString RowNumberText(int number)
 }
 
 // What a cell's tooltip says: at a marked IP address, the other devices and that it lies outside
-// this computer's network, one line each; elsewhere, the adapter.
+// this computer's network, one line each; elsewhere, the adapter. A device that stopped answering
+// says so first, in every cell: its grey is never the only sign of it.
 QString CellDescription(const DeviceListModel& rows, const QModelIndex& index)
 {
     const DeviceEntry* entry = rows.EntryAt(index.row());
+    QStringList lines;
+    if (entry && !Answering(*entry))
+        lines.append(NotAnsweringText(entry->lastSeenMs));
     if (index.column() == ColumnIp) {
-        QStringList marks;
         if (const QStringList others = rows.ConflictingMacs(index.row()); !others.isEmpty())
-            marks.append(AddressConflictText(others));
+            lines.append(AddressConflictText(others));
         if (entry && rows.InNetwork(index.row()) == false)
-            marks.append(OutsideNetworkText(entry->arrival));
-        if (!marks.isEmpty())
-            return marks.join(QLatin1Char('\n'));
+            lines.append(OutsideNetworkText(entry->arrival));
     }
-    return entry ? ArrivalText(entry->arrival) : QString();
+    if (entry && (lines.isEmpty() || (lines.size() == 1 && !Answering(*entry))))
+        lines.append(ArrivalText(entry->arrival));
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -65,6 +69,9 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(kDeviceListColumns[index.column()].alignment);
     case Qt::ForegroundRole:
+        // What a device no longer answering last reported is greyed, its marks too.
+        if (const DeviceEntry* entry = EntryAt(index.row()); entry && !Answering(*entry))
+            return m_notAnsweringForeground;
         if (index.column() == ColumnIp && HasConflict(index.row()))
             return m_warningForeground;
         return {};
@@ -211,6 +218,17 @@ void DeviceListModel::SetOutsideNetworkFont(const QVariant& font)
     SetIpCellMark(m_outsideNetworkFont, font, Qt::FontRole);
 }
 
+void DeviceListModel::SetNotAnsweringForeground(const QVariant& brush)
+{
+    if (brush == m_notAnsweringForeground)
+        return;
+    m_notAnsweringForeground = brush;
+    for (int row = 0; row < rowCount(); ++row) {
+        if (!Answering(*m_rows[static_cast<std::size_t>(row)].entry))
+            emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::ForegroundRole});
+    }
+}
+
 void DeviceListModel::SetIpCellMark(QVariant& mark, const QVariant& look, int role)
 {
     if (look == mark)
@@ -271,6 +289,74 @@ void DeviceListModel::MarkHeard(Row& row)
     ++m_nHeardInRound;
 }
 
+bool DeviceListModel::Revive(Row& row, qint64 heardAtMs)
+{
+    if (!row.entry)
+        return false;
+    const bool wasSilent = !Answering(*row.entry);
+    row.entry->lastSeenMs = std::max(row.entry->lastSeenMs, heardAtMs);
+    row.entry->missedSearches = 0;
+    if (wasSilent)
+        --m_nNotAnswering;
+    return wasSilent;
+}
+
+bool DeviceListModel::SameAnswer(const DeviceEntry& listed, const DeviceEntry& reply)
+{
+    if (listed.kind != reply.kind || listed.arrival.name != reply.arrival.name ||
+        listed.arrival.localAddress != reply.arrival.localAddress)
+        return false;
+    // The listed reply is padded to its long form; a shorter answer reads as if it were too.
+    const std::size_t size = std::min(reply.reply.size(), listed.reply.size());
+    return std::equal(reply.reply.begin(), reply.reply.begin() + std::ptrdiff_t(size),
+                      listed.reply.begin()) &&
+           std::all_of(listed.reply.begin() + std::ptrdiff_t(size), listed.reply.end(),
+                       [](std::uint8_t byte) { return byte == 0; }) &&
+           reply.reply.size() <= listed.reply.size();
+}
+
+bool DeviceListModel::SameLook(const Row& a, const Row& b)
+{
+    if (a.texts != b.texts || !a.entry || !b.entry)
+        return a.texts == b.texts && !a.entry && !b.entry;
+    const DeviceEntry& x = *a.entry;
+    const DeviceEntry& y = *b.entry;
+    return x.kind == y.kind && x.reply == y.reply && x.arrival.name == y.arrival.name &&
+           x.arrival.localAddress == y.arrival.localAddress && Answering(x) == Answering(y);
+}
+
+int DeviceListModel::EndRound(const std::function<bool(const DeviceEntry&)>& asked)
+{
+    std::vector<int> silenced;
+    for (int row = 0; row < rowCount(); ++row) {
+        Row& r = m_rows[static_cast<std::size_t>(row)];
+        if (!r.entry || r.heardInRound == m_nRound || !asked(*r.entry))
+            continue;
+        // Counting stops once it says "not answering"; no number grows without end.
+        if (r.entry->missedSearches >= kMissedSearchesNotAnswering)
+            continue;
+        if (++r.entry->missedSearches == kMissedSearchesNotAnswering) {
+            ++m_nNotAnswering;
+            silenced.push_back(row);
+        }
+    }
+    RowsChanged(silenced,
+                {Qt::DisplayRole, Qt::ForegroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+    return int(silenced.size());
+}
+
+void DeviceListModel::RowsChanged(const std::vector<int>& rows, const QList<int>& roles)
+{
+    // One notice for each run of neighbouring rows.
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        emit dataChanged(index(rows[i], 0), index(rows[j], ColumnCount - 1), roles);
+        i = j + 1;
+    }
+}
+
 int DeviceListModel::InsertDeviceRow(int position, NewDeviceRow source)
 {
     const int row = std::clamp(position, 0, rowCount());
@@ -290,14 +376,14 @@ int DeviceListModel::InsertDeviceRow(int position, NewDeviceRow source)
     return row;
 }
 
-int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
+int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies, const QSet<QByteArray>& held)
 {
     const int listed = rowCount();
     std::vector<Row> appended;
     // Where each MAC of this batch went among the rows appended so far.
     QHash<QByteArray, std::size_t> appendedOfMac;
-    int firstReplaced = listed;
-    int lastReplaced = -1;
+    // Rows whose look changed; a row that came again as it was is not drawn again.
+    std::vector<int> replaced;
     // Addresses whose rows gained or lost a device sharing them.
     QSet<QByteArray> changedAddresses;
 
@@ -307,23 +393,35 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
             const int row = listedRow.value();
             Row& target = m_rows[static_cast<std::size_t>(row)];
             MarkHeard(target);
-            if (target.entry && reply.entry && !ReplyTakesRowOf(*target.entry, *reply.entry))
+            const qint64 heardAtMs = reply.entry ? reply.entry->lastSeenMs : 0;
+            // The same answer again (every send of a search brings one) keeps the row as it is: no new
+            // texts, no repaint, and no memory taken anew for each repeat.
+            if (held.contains(mac) || (target.entry && reply.entry &&
+                                       (!ReplyTakesRowOf(*target.entry, *reply.entry) ||
+                                        SameAnswer(*target.entry, *reply.entry)))) {
+                // The device is there; what its row shows stays as it was.
+                if (Revive(target, heardAtMs))
+                    replaced.push_back(row);
                 continue;
+            }
+            const bool wasSilent = target.entry && !Answering(*target.entry);
+            if (wasSilent)
+                --m_nNotAnswering;
             reply.number = target.number;
             const std::uint32_t heard = target.heardInRound;
-            const Row replaced = std::exchange(target, MakeRow(std::move(reply), row));
+            const Row previous = std::exchange(target, MakeRow(std::move(reply), row));
             target.heardInRound = heard;
+            if (wasSilent || !SameLook(previous, target))
+                replaced.push_back(row);
             // A device that was given a new address leaves the devices of its old one.
-            if (const QByteArrayView ip = TextView(target, ColumnIp); ip != TextView(replaced, ColumnIp)) {
+            if (const QByteArrayView ip = TextView(target, ColumnIp); ip != TextView(previous, ColumnIp)) {
                 // The row itself is drawn anew below; the rows it leaves or joins are marked anew.
-                const QByteArrayView old = TextView(replaced, ColumnIp);
+                const QByteArrayView old = TextView(previous, ColumnIp);
                 if (m_rowsOfIp.Remove(old, row) > 0)
                     changedAddresses.insert(old.toByteArray());
                 if (m_rowsOfIp.Add(ip, row) > 1)
                     changedAddresses.insert(ip.toByteArray());
             }
-            firstReplaced = std::min(firstReplaced, row);
-            lastReplaced = std::max(lastReplaced, row);
         } else if (const auto pending = appendedOfMac.constFind(mac); pending != appendedOfMac.cend()) {
             Row& target = appended[pending.value()];
             if (target.entry && reply.entry && !ReplyTakesRowOf(*target.entry, *reply.entry))
@@ -339,8 +437,9 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies)
         }
     }
 
-    if (lastReplaced >= firstReplaced)
-        emit dataChanged(index(firstReplaced, 0), index(lastReplaced, ColumnCount - 1));
+    std::sort(replaced.begin(), replaced.end());
+    replaced.erase(std::unique(replaced.begin(), replaced.end()), replaced.end());
+    RowsChanged(replaced, {});
     const int added = static_cast<int>(appended.size());
     if (added > 0) {
         beginInsertRows({}, listed, listed + added - 1);
@@ -361,8 +460,11 @@ void DeviceListModel::RemoveDeviceRow(int row)
     if (row < 0 || row >= rowCount())
         return;
     const QByteArray ip = TextView(m_rows[static_cast<std::size_t>(row)], ColumnIp).toByteArray();
-    if (m_rows[static_cast<std::size_t>(row)].heardInRound == m_nRound)
+    const Row& removed = m_rows[static_cast<std::size_t>(row)];
+    if (removed.heardInRound == m_nRound)
         --m_nHeardInRound;
+    if (removed.entry && !Answering(*removed.entry))
+        --m_nNotAnswering;
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
@@ -381,6 +483,7 @@ void DeviceListModel::ClearDeviceList()
     m_rowOfMac.squeeze();
     m_rowsOfIp.Clear();
     m_nHeardInRound = 0;
+    m_nNotAnswering = 0;
     endResetModel();
 }
 

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -58,12 +59,20 @@ public:
     // Each reply in turn replaces the row listed with its MAC address, in place and with that row's
     // number (unless the row's reply takes precedence: ReplyTakesRowOf), or else goes to the bottom;
     // the outcome is that of one reply at a time. All rows that go to the bottom are inserted at
-    // once. Returns how many rows were added.
-    int AddReplies(std::vector<NewDeviceRow> replies);
+    // once. Rows whose MAC texts (UTF-8) are `held` keep what they show: the user holds them. Only
+    // rows whose look changed are drawn again. Every reply counts as an answer of its device (see
+    // EndRound). Returns how many rows were added.
+    int AddReplies(std::vector<NewDeviceRow> replies, const QSet<QByteArray>& held = {});
     // A new search round: from now on, no row counts as heard in it until its device answers.
     void StartRound();
     // Rows whose devices answered in the current round.
     int HeardInRound() const { return m_nHeardInRound; }
+    // The round is over: each row whose device was `asked` and did not answer has missed one search
+    // more, and
+    // one that missed kMissedSearchesNotAnswering in a row is shown as not answering (greyed, and
+    // said in its tooltip) until it answers again. Gives how many were newly not answering.
+    int EndRound(const std::function<bool(const DeviceEntry&)>& asked);
+    int NotAnsweringCount() const { return m_nNotAnswering; }
     // Removes the row together with its entry; an index outside the list is ignored.
     void RemoveDeviceRow(int row);
     // Removes every row with its entry.
@@ -91,6 +100,9 @@ public:
     // What IP addresses outside this computer's network are drawn in: the view's font in italics.
     // Until a view gives one, such an address is told by its tooltip alone.
     void SetOutsideNetworkFont(const QVariant& font);
+    // What the rows of devices no longer answering are drawn in (the view's greyed text); until a view
+    // gives one, they are told by their tooltips alone.
+    void SetNotAnsweringForeground(const QVariant& brush);
 
     // Orders the rows by the column's sort key (see ColumnSortKey; rows whose keys are equal keep their
     // order) and numbers them anew from 1. Selections and other persistent indexes follow their rows.
@@ -119,6 +131,14 @@ private:
     int IndexRow(int row);
     // The row's device answered in this round.
     void MarkHeard(Row& row);
+    // The row's device answered at `heardAtMs`; true when it had been not answering.
+    bool Revive(Row& row, qint64 heardAtMs);
+    // The device answered exactly as its row's reply says, on the same adapter.
+    static bool SameAnswer(const DeviceEntry& listed, const DeviceEntry& reply);
+    // Two rows that a view would draw alike.
+    static bool SameLook(const Row& a, const Row& b);
+    // The rows, in ascending order, were drawn anew.
+    void RowsChanged(const std::vector<int>& rows, const QList<int>& roles);
     // The IP cells of every row listed with one of these addresses have changed their mark.
     void AddressesChanged(const QSet<QByteArray>& addresses);
 
@@ -128,8 +148,10 @@ private:
     AddressIndex m_rowsOfIp;
     QVariant m_warningForeground;
     QVariant m_outsideNetworkFont;
+    QVariant m_notAnsweringForeground;
     std::uint32_t m_nRound = 1;
     int m_nHeardInRound = 0;
+    int m_nNotAnswering = 0;
 };
 
 } // namespace Netrove

@@ -8,8 +8,11 @@
 #include "manualset/PortGroup.h"
 #include "res/Strings.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QSet>
+
+#include <cstdlib>
 
 namespace Netrove {
 
@@ -110,7 +113,23 @@ DeviceRecord MakeDeviceRecord(const DeviceEntry& entry, QStringList sameIpAddres
     record.localAddress = entry.arrival.localAddress;
     record.inNetwork = InIpv4Networks(texts.ip, entry.arrival.ipv4Networks);
     SetSameIpAddress(record, std::move(sameIpAddressAs));
+    record.lastSeenMs = entry.lastSeenMs;
+    record.answering = Answering(entry);
     return record;
+}
+
+QString LastSeenText(qint64 lastSeenMs)
+{
+    if (lastSeenMs <= 0)
+        return {};
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(lastSeenMs);
+    // The offset always written out, "+00:00" too, so that a reader never has to guess the zone.
+    const int offsetMinutes = local.offsetFromUtc() / 60;
+    const int minutes = std::abs(offsetMinutes);
+    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offsetMinutes < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 bool ShareIpAddress(const QString& ip, const QString& mac, const QString& otherIp, const QString& otherMac)
@@ -165,7 +184,7 @@ QStringList DeviceRecordTitles()
             QStringLiteral("Upload Port"),   QStringLiteral("Multicast Port"),
             QStringLiteral("Can Be Set"),    QStringLiteral("Adapter"),
             QStringLiteral("Local Address"), QStringLiteral("Same IP Address As"),
-            QStringLiteral("In Network")};
+            QStringLiteral("In Network"),    QStringLiteral("Last Seen")};
 }
 
 QStringList DeviceRecordFields(const DeviceRecord& record)
@@ -183,6 +202,10 @@ QStringList DeviceRecordFields(const DeviceRecord& record)
         same += QStringLiteral(" and %1 more").arg(more);
     fields.append(same);
     fields.append(record.inNetwork ? YesNo(*record.inNetwork) : QString());
+    QString lastSeen = LastSeenText(record.lastSeenMs);
+    if (!record.answering)
+        lastSeen += QStringLiteral(" (not answering)");
+    fields.append(lastSeen.trimmed());
     return fields;
 }
 

@@ -56,7 +56,15 @@ struct DeviceRecord
     // them, and how many there are in all.
     QStringList sameIpAddressAs;
     qsizetype sameIpAddressCount = 0;
+    // When the device last answered (milliseconds since 1970; 0 when not known), and whether it still
+    // does (see kMissedSearchesNotAnswering).
+    qint64 lastSeenMs = 0;
+    bool answering = true;
 };
+
+// "2026-12-10T10:42:13+01:00": the time of a device's last answer, this computer's offset from UTC
+// with it; empty when not known.
+QString LastSeenText(qint64 lastSeenMs);
 
 // Builds the record of a row's entry. `sameIpAddressAs` is the caller's, since one row cannot know
 // the others (see FillSameIpAddress); a longer list is cut to its first 16 and counted.
@@ -73,8 +81,9 @@ void FillSameIpAddress(std::vector<DeviceRecord>& records);
 
 // The column titles and a record's texts in the same order: a port the model lacks is empty, ports
 // are decimal, mayBeSet and inNetwork are "Yes" or "No" (inNetwork empty when not known), the shared
-// MACs are separated by spaces and end with "and N more" when they were cut. "In Network" comes
-// last, so that the columns that were there before keep their places.
+// MACs are separated by spaces and end with "and N more" when they were cut. "In Network" and "Last
+// Seen" come last, so that the columns that were there before keep their places; "Last Seen" says
+// "(not answering)" after the time for a device that stopped answering.
 QStringList DeviceRecordTitles();
 QStringList DeviceRecordFields(const DeviceRecord& record);
 

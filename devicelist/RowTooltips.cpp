@@ -1,5 +1,7 @@
 #include "devicelist/RowTooltips.h"
 
+#include <QDateTime>
+
 namespace Netrove {
 
 namespace {
@@ -32,6 +34,12 @@ QString OutsideNetworkText(const ArrivalAdapter& arrival)
         arrival.ipv4Networks.isEmpty() ? QString() : arrival.ipv4Networks.first().AddressText();
     return QStringLiteral("Not in this computer's network (%1): use Auto Set to give it an address there")
         .arg(AdapterText(arrival.name, network));
+}
+
+QString NotAnsweringText(qint64 lastSeenMs)
+{
+    return QStringLiteral("Not answering since %1")
+        .arg(QDateTime::fromMSecsSinceEpoch(lastSeenMs).toString(QStringLiteral("HH:mm:ss")));
 }
 
 QString PlainTooltip(const QString& text)

@@ -18,6 +18,10 @@ QString AddressConflictText(const QStringList& otherMacs);
 // answer came in on (the first of arrival.ipv4Networks).
 QString OutsideNetworkText(const ArrivalAdapter& arrival);
 
+// What a row of a device that stopped answering says: "Not answering since 10:42:13", the time of its
+// last answer on this computer's clock.
+QString NotAnsweringText(qint64 lastSeenMs);
+
 // A tooltip that shows the text exactly as it is, line breaks included. Qt takes a tooltip for rich text
 // whenever it looks like markup, and these texts hold what devices sent (a MAC text may be "<img src=…>"): so
 // the text goes escaped into a frame that Qt always takes for rich text.

@@ -13,12 +13,15 @@ QString WithLost(QString text, std::uint64_t lost)
 
 } // namespace
 
-QString ScanStatusText(int rows, std::uint64_t lost)
+QString ScanStatusText(int rows, std::uint64_t lost, int notAnswering)
 {
-    return WithLost(QStringLiteral("Scan %1 %2")
-                        .arg(rows)
-                        .arg(rows < 2 ? QStringLiteral("Item") : QStringLiteral("Items")),
-                    lost);
+    QString text = WithLost(QStringLiteral("Scan %1 %2")
+                                .arg(rows)
+                                .arg(rows < 2 ? QStringLiteral("Item") : QStringLiteral("Items")),
+                            lost);
+    if (notAnswering > 0)
+        text += QStringLiteral(", %1 not answering").arg(notAnswering);
+    return text;
 }
 
 QString ScanEndText(std::uint64_t lost)

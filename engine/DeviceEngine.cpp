@@ -10,6 +10,7 @@
 #include "discovery/PacketLayout.h"
 #include "discovery/ScanStatusText.h"
 #include "discovery/SearchRequests.h"
+#include "engine/FreedMemory.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -57,7 +58,8 @@ DeviceEngine::DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_p
             emit settingUnanswered();
     });
     m_batchTick = m_clock->MakeTimer(true, [this] { OnBatchTick(); });
-    m_schedule = std::make_unique<SearchSchedule>(*m_clock, [this] { SendSearchRequests(); });
+    m_schedule = std::make_unique<SearchSchedule>(
+        *m_clock, [this] { SendSearchRequests(); }, &ReturnFreedMemory);
     ChangeWatch::Hooks hooks;
     hooks.round = [this] {
         StartRound();
@@ -69,6 +71,8 @@ DeviceEngine::DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_p
         OnWatchEnded();
     };
     m_watch = std::make_unique<ChangeWatch>(*m_clock, std::move(hooks));
+    m_live = std::make_unique<LiveRounds>(*m_clock, [this] { StartRound(); });
+    m_roundEnd = m_clock->MakeTimer(false, [this] { EndRound(); });
 }
 
 DeviceEngine::~DeviceEngine()
@@ -102,6 +106,9 @@ void DeviceEngine::Close()
 {
     m_schedule->Stop();
     m_watch->Stop();
+    m_live->Stop();
+    m_roundEnd->Stop();
+    m_bRoundOpen = false;
     m_channel->Close();
     m_rows->ClearDeviceList();
 }
@@ -123,17 +130,42 @@ void DeviceEngine::Search()
     m_nDroppedAtSearch = m_channel->DroppedDatagrams();
     m_rows->ClearDeviceList();
     m_rows->StartRound();
+    // Every device of the empty list is heard in this search: no round to account for.
+    m_roundEnd->Stop();
+    m_bRoundOpen = false;
+    m_bInRound = false;
     // An empty list holds no row.
     m_bListHeld = false;
+    m_heldMacs.clear();
     ScanStart();
     m_timerRefresh->Start(kRefreshPeriodMs);
     m_timerSettle->Start(kSettlePeriodMs);
     emit searchStarted();
 }
 
+void DeviceEngine::SetListHeld(bool held, const QStringList& heldMacs)
+{
+    m_bListHeld = held;
+    m_heldMacs.clear();
+    for (const QString& mac : heldMacs)
+        m_heldMacs.insert(mac.toUtf8());
+}
+
+void DeviceEngine::SetKeepSearching(bool on, int intervalMs)
+{
+    if (on)
+        m_live->Start(intervalMs);
+    else
+        m_live->Stop();
+}
+
 void DeviceEngine::StartRound()
 {
+    EndRound();
     m_rows->StartRound();
+    m_bRoundOpen = true;
+    m_bInRound = true;
+    m_roundEnd->Start(kSearchMs);
     m_scheduleChoice = m_choice;
     m_schedule->Start();
 }
@@ -173,7 +205,8 @@ void DeviceEngine::SetStatusText(const QString& text)
 void DeviceEngine::ShowScanCount()
 {
     if (!m_bChangeShown)
-        SetStatusText(ScanStatusText(m_rows->rowCount(), m_bScanSettled ? LostAnswers() : 0));
+        SetStatusText(ScanStatusText(m_rows->rowCount(), m_bScanSettled ? LostAnswers() : 0,
+                                     m_rows->NotAnsweringCount()));
 }
 
 void DeviceEngine::OnRefreshTick()
@@ -194,10 +227,37 @@ void DeviceEngine::OnRefreshTick()
         if (m_rows->rowCount() == 0)
             SetStatusText(ScanEndText(LostAnswers()));
         else if (const std::uint64_t lost = LostAnswers())
-            SetStatusText(ScanStatusText(m_rows->rowCount(), lost));
+            SetStatusText(ScanStatusText(m_rows->rowCount(), lost, m_rows->NotAnsweringCount()));
     }
     emit searchFinished();
     qCDebug(lcTimerTrace, "Kill Timer : m_nRefreshCount == 3");
+}
+
+void DeviceEngine::EndRound()
+{
+    if (!m_bRoundOpen)
+        return;
+    m_bRoundOpen = false;
+    m_roundEnd->Stop();
+    // A held list took no answers in: nothing is known of who answered.
+    if (m_bListHeld && !KeepSearching())
+        return;
+    // Only a device the round asked for can have missed it.
+    const SearchChoice& asked = m_scheduleChoice;
+    const bool ipv6 = m_bIPv6Available;
+    m_rows->EndRound([&asked, ipv6](const DeviceEntry& entry) {
+        switch (entry.kind) {
+        case PacketKind::KindCamera:
+            return asked.camera && asked.ipv4;
+        case PacketKind::KindCameraIPv6:
+            return asked.camera && ((asked.ipv6 && ipv6) || asked.ipv4);
+        case PacketKind::KindRecorder:
+            return asked.nvr && asked.ipv4;
+        }
+        return false;
+    });
+    ShowScanCount();
+    emit roundEnded();
 }
 
 void DeviceEngine::OnSettleTick()
@@ -231,7 +291,8 @@ ReplyFilter DeviceEngine::CurrentReplyFilter() const
     filter.nvrBox = m_choice.nvr;
     filter.ipv4 = m_choice.ipv4;
     filter.ipv6 = m_choice.ipv6;
-    filter.rowSelected = m_bListHeld;
+    // While it keeps searching, a held row stays as it is and the others go on (AddDeviceRows).
+    filter.rowSelected = m_bListHeld && !KeepSearching();
     filter.ownTag = m_clientTag;
     filter.settingOutstanding = SettingRequestOutstanding() || (BatchRunning() && !m_bBatchChecking);
     return filter;
@@ -296,6 +357,7 @@ void DeviceEngine::RecvData(ReplyChannel channel, ReceivedDatagram& datagram, st
     case ReplyAction::AddRow:
         rows.push_back(MakeDeviceRow(channel, std::move(datagram.buffer), datagram.size, datagram.family,
                                      std::move(datagram.arrival)));
+        rows.back().entry->lastSeenMs = m_clock->WallMs();
         return;
     default:
         if (TakeBatchResult(channel, datagram.buffer, action))
@@ -314,7 +376,7 @@ void DeviceEngine::AddDeviceRows(std::vector<NewDeviceRow>& rows)
         return;
     emit rowsAboutToBeAdded();
     const int heard = m_rows->HeardInRound();
-    m_rows->AddReplies(std::move(rows));
+    m_rows->AddReplies(std::move(rows), m_bListHeld ? m_heldMacs : QSet<QByteArray>());
     m_schedule->DevicesHeard(m_rows->HeardInRound() - heard);
     rows.clear();
     emit rowsAdded();

@@ -9,10 +9,14 @@
 #include "engine/ChangeVerification.h"
 #include "engine/ChangeWatch.h"
 #include "engine/EngineClock.h"
+#include "engine/LiveRounds.h"
 #include "engine/SearchSchedule.h"
 
+#include <QByteArray>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -80,9 +84,14 @@ public:
     void SetSearchChoice(const SearchChoice& choice) { m_choice = choice; }
     const SearchChoice& Choice() const { return m_choice; }
     // While the user holds a row the list stays as it is: no reply is added or replaced, and the
-    // running search cycle ends at its next refresh tick without "Scan End". A search lets go.
-    void SetListHeld(bool held) { m_bListHeld = held; }
+    // running search cycle ends at its next refresh tick without "Scan End". A search lets go. While
+    // the engine keeps searching, only the held rows (by their MAC texts) stay as they are.
+    void SetListHeld(bool held, const QStringList& heldMacs = {});
     bool ListHeld() const { return m_bListHeld; }
+
+    // "Keep searching": a round (StartRound) every `intervalMs` until switched off.
+    void SetKeepSearching(bool on, int intervalMs = LiveRounds::kDefaultIntervalMs);
+    bool KeepSearching() const { return m_live->Active(); }
 
     // A search: the port blocks handed out are free again, the lost answers count from now on, the
     // rows go, "Scan Start...", the requests on each channel the choice selects (each sent at least
@@ -92,6 +101,8 @@ public:
     // A search that keeps the list: the same requests and sends, whose answers add and update rows;
     // the search cycle, its timers and the status line are left as they are.
     void StartRound();
+    // The answers coming in are of a round (StartRound), not of a search that emptied the list.
+    bool InRound() const { return m_bInRound; }
     // Sends of the running search's schedule so far.
     int SearchSends() const { return m_schedule->Sends(); }
     // More sends of the running search may follow.
@@ -143,6 +154,8 @@ signals:
     void socketError(const QString& text, int code);
     // IPv6 cannot be used on this computer; the text is what the user is told.
     void ipv6Unsupported(const QString& text);
+    // A round ended (its 3 s passed, or the next round began): rows may now be not answering.
+    void roundEnded();
     // A search began: the rows are gone and its requests are out.
     void searchStarted();
     // The status line's text, as the search cycle and the check of a change have it.
@@ -203,6 +216,8 @@ private:
     void ShowScanCount();
     void OnRefreshTick();
     void OnSettleTick();
+    // The open round's accounting (see roundEnded); nothing when none is open.
+    void EndRound();
     ReplyFilter CurrentReplyFilter() const;
     // The request with the tag written into it, out on its device's adapter.
     void SendRequest(DiscoveryChannel channel, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter);
@@ -226,6 +241,11 @@ private:
     bool m_bIPv6Available = true;
     SearchChoice m_choice;
     bool m_bListHeld = false;
+    QSet<QByteArray> m_heldMacs;
+    std::unique_ptr<LiveRounds> m_live;
+    std::unique_ptr<EngineTimer> m_roundEnd;
+    bool m_bRoundOpen = false;
+    bool m_bInRound = false;
 
     std::unique_ptr<EngineTimer> m_timerRefresh;
     std::unique_ptr<EngineTimer> m_timerSettle;

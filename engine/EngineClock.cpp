@@ -1,5 +1,6 @@
 #include "engine/EngineClock.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTimer>
@@ -34,6 +35,7 @@ public:
     SystemClock() { m_started.start(); }
 
     qint64 NowMs() const override { return m_started.elapsed(); }
+    qint64 WallMs() const override { return QDateTime::currentMSecsSinceEpoch(); }
 
     std::unique_ptr<EngineTimer> MakeTimer(bool repeating, std::function<void()> tick) override
     {

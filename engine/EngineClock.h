@@ -26,6 +26,8 @@ public:
     virtual ~EngineClock() = default;
     // Milliseconds since some fixed moment.
     virtual qint64 NowMs() const = 0;
+    // The time of day, as milliseconds since 1970: when a device last answered.
+    virtual qint64 WallMs() const = 0;
     virtual std::unique_ptr<EngineTimer> MakeTimer(bool repeating, std::function<void()> tick) = 0;
     // A random wait from `lowMs` to `highMs`, both included: the gaps between a search's sends are
     // random so that many computers searching at once do not keep sending in step.

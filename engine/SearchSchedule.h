@@ -25,8 +25,9 @@ public:
     // No send is due later than this after the first: the search's own time.
     static constexpr int kWithinMs = 3000;
 
-    // `send` sends the search's requests once.
-    SearchSchedule(EngineClock& clock, std::function<void()> send);
+    // `send` sends the search's requests once; `done`, when given, follows the last send's gap, once
+    // no send is due any more.
+    SearchSchedule(EngineClock& clock, std::function<void()> send, std::function<void()> done = {});
     SearchSchedule(const SearchSchedule&) = delete;
     SearchSchedule& operator=(const SearchSchedule&) = delete;
 
@@ -34,6 +35,7 @@ public:
     void Start();
     // No further send.
     void Stop();
+    // Sends may still follow, or the last one's answers are still awaited.
     bool Running() const { return m_timer->IsActive(); }
     // Sends made since the last Start.
     int Sends() const { return m_nSends; }
@@ -42,16 +44,19 @@ public:
 
 private:
     void OnDue();
-    // Plans the next send after `gapMs`, while that is still within the search's time.
+    // Plans the next send after `gapMs`, while that is still within the search's time; else only
+    // waits as long for the last send's answers.
     void PlanNext(int gapMs);
 
     EngineClock& m_clock;
     std::function<void()> m_send;
+    std::function<void()> m_done;
     std::unique_ptr<EngineTimer> m_timer;
     int m_nSends = 0;
     int m_nGapMs = 0;
     int m_nPlannedAtMs = 0; // when the next send is due, counted from the first
     int m_nNewSinceSend = 0;
+    bool m_bLastSent = false;
 };
 
 } // namespace Netrove

@@ -59,7 +59,9 @@ private slots:
                                u"local_address"_qs,
                                u"same_ip_address_as"_qs,
                                u"same_ip_address_count"_qs,
-                               u"in_network"_qs};
+                               u"in_network"_qs,
+                               u"last_seen"_qs,
+                               u"answering"_qs};
         QCOMPARE(json.keys().size(), keys.size());
         for (const QString& key : keys)
             QVERIFY2(json.contains(key), qPrintable(key));
@@ -68,6 +70,8 @@ private slots:
         QCOMPARE(json[u"same_ip_address_as"_qs].toArray().size(), 1);
         QCOMPARE(json[u"same_ip_address_count"_qs].toInt(), 3);
         QVERIFY(json[u"in_network"_qs].isNull()); // not known
+        QVERIFY(json[u"last_seen"_qs].isNull());  // not known either
+        QCOMPARE(json[u"answering"_qs].toBool(), true);
         // A port the model lacks is there, as null.
         const QJsonObject ports = json[u"ports"_qs].toObject();
         QCOMPARE(ports.keys().size(), 6);

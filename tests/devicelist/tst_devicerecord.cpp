@@ -118,6 +118,11 @@ class TestDeviceRecord final : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC");
+        tzset();
+    }
     void fields_data();
     void fields();
     void titlesMatchTheFields();
@@ -140,9 +145,9 @@ void TestDeviceRecord::fields_data()
     QTest::addColumn<QStringList>("expected");
 
     // Kind, model, alias, mode, MAC, IP, mask, gateway, protocol, web address, the six ports,
-    // may be set, adapter, local address, same IP address as, in network.
+    // may be set, adapter, local address, same IP address as, in network, last seen.
     const auto row = [](QStringList fields) {
-        while (fields.size() < 21)
+        while (fields.size() < 22)
             fields << QString();
         return fields;
     };
@@ -210,6 +215,22 @@ void TestDeviceRecord::fields_data()
     QTest::newRow("camera: outside its adapter's network")
         << dhcp.Entry()
         << row(expected + cameraPorts + QStringList{u"lab1"_qs, u"10.0.5.7"_qs, {}, u"No"_qs});
+    // The time of day in the zone of the computer (UTC here), with its offset written out.
+    DeviceEntry seen = dhcp.Entry();
+    seen.lastSeenMs = 1796899333000;
+    QTest::newRow("camera: last seen")
+        << seen
+        << row(expected + cameraPorts +
+               QStringList{u"lab1"_qs, u"10.0.5.7"_qs, {}, u"No"_qs, u"2026-12-10T10:42:13+00:00"_qs});
+    seen.missedSearches = kMissedSearchesNotAnswering;
+    QTest::newRow("camera: not answering")
+        << seen
+        << row(expected + cameraPorts +
+               QStringList{u"lab1"_qs,
+                           u"10.0.5.7"_qs,
+                           {},
+                           u"No"_qs,
+                           u"2026-12-10T10:42:13+00:00 (not answering)"_qs});
 
     Reply unknownMode;
     unknownMode.mode = 3;

@@ -13,6 +13,9 @@ class FakeClock final : public EngineClock
 {
 public:
     qint64 NowMs() const override { return m_now; }
+    // The clock starts at 10:42:00 UTC on the day of the lab's figures.
+    static constexpr qint64 kWallAtStartMs = 1796899320000;
+    qint64 WallMs() const override { return kWallAtStartMs + m_now; }
 
     std::unique_ptr<EngineTimer> MakeTimer(bool repeating, std::function<void()> tick) override
     {

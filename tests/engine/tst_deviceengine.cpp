@@ -149,7 +149,9 @@ struct Bench
             choice.ipv6 = words.contains(u"ipv6"_qs);
             engine->SetSearchChoice(choice);
         } else if (verb == u"hold"_qs || verb == u"release"_qs) {
-            engine->SetListHeld(verb == u"hold"_qs);
+            engine->SetListHeld(verb == u"hold"_qs, words.mid(1));
+        } else if (verb == u"keep"_qs) {
+            engine->SetKeepSearching(true);
         } else if (verb == u"set"_qs) {
             std::vector<std::uint8_t> request = StaticRequest(words[1], words[2]);
             engine->SendCameraPacket(request);
@@ -185,6 +187,13 @@ struct Bench
             // Whether the row may be set and what a double-click opens follow its kind.
             if (engine->Rows().EntryAt(row)->kind == PacketKind::KindCameraIPv6)
                 rows.last() += u" IPv6"_qs;
+            // What a row of a device that stopped answering says of it, first of all.
+            if (!Answering(*engine->Rows().EntryAt(row)))
+                rows.last() += u", "_qs + engine->Rows()
+                                              .index(row, ColumnMac)
+                                              .data(Qt::AccessibleDescriptionRole)
+                                              .toString()
+                                              .section(u'\n', 0, 0);
         }
         return rows;
     }
@@ -281,6 +290,38 @@ private slots:
         QTest::newRow("a search lets go of a held list")
             << QStringList{u"hold"_qs, u"search"_qs, u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs}
             << sent + QStringList{u"0 Scan 1 Item"_qs} << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs};
+        // Keep searching: a round every 15 s that keeps the list and tells who stopped answering.
+        const QStringList twoListed = {u"choose camera ipv4"_qs, u"search"_qs,
+                                       u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs,
+                                       u"camera 00:1A:2B:00:00:02 192.168.1.102"_qs, u"keep"_qs};
+        const QStringList twoCounted = {u"0 Scan Start..."_qs, u"0 > camera"_qs,   u"0 Scan 1 Item"_qs,
+                                        u"0 Scan 2 Items"_qs,  u"1600 settled"_qs, u"3000 finished"_qs};
+        QStringList rounds;
+        for (int round = 0; round < 3; ++round)
+            rounds << u"wait 15000"_qs << u"camera 00:1A:2B:00:00:01 192.168.1.101"_qs;
+        QTest::newRow("three rounds missed: not answering; an answer, and it is back")
+            << twoListed + rounds + QStringList{u"wait 3000"_qs}
+            << twoCounted + QStringList{u"15000 Scan 2 Items"_qs, u"18000 Scan 2 Items"_qs,
+                                        u"30000 Scan 2 Items"_qs, u"33000 Scan 2 Items"_qs,
+                                        u"45000 Scan 2 Items"_qs, u"48000 Scan 2 Items, 1 not answering"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs,
+                           u"00:1A:2B:00:00:02 192.168.1.102, Not answering since 10:42:00"_qs};
+        QTest::newRow("a device not answering is back at its next answer")
+            << twoListed + rounds + QStringList{u"wait 3000"_qs, u"camera 00:1A:2B:00:00:02 192.168.1.102"_qs}
+            << twoCounted + QStringList{u"15000 Scan 2 Items"_qs, u"18000 Scan 2 Items"_qs,
+                                        u"30000 Scan 2 Items"_qs, u"33000 Scan 2 Items"_qs,
+                                        u"45000 Scan 2 Items"_qs, u"48000 Scan 2 Items, 1 not answering"_qs,
+                                        u"48000 Scan 2 Items"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs, u"00:1A:2B:00:00:02 192.168.1.102"_qs};
+        QTest::newRow("keep searching: a held row stays, the others are updated and added")
+            << twoListed + QStringList{u"hold 00:1A:2B:00:00:01"_qs, u"wait 15000"_qs,
+                                       u"camera 00:1A:2B:00:00:01 192.168.1.201"_qs,
+                                       u"camera 00:1A:2B:00:00:02 192.168.1.202"_qs,
+                                       u"camera 00:1A:2B:00:00:03 192.168.1.203"_qs}
+            << twoCounted.mid(0, 5) +
+                   QStringList{u"15000 Scan 2 Items"_qs, u"15000 Scan 2 Items"_qs, u"15000 Scan 3 Items"_qs}
+            << QStringList{u"00:1A:2B:00:00:01 192.168.1.101"_qs, u"00:1A:2B:00:00:02 192.168.1.202"_qs,
+                           u"00:1A:2B:00:00:03 192.168.1.203"_qs};
         // Results, acted on only while a request awaits them.
         QTest::newRow("a result nobody asked for is not acted on")
             << QStringList{u"result camera 22"_qs, u"result nvr 33"_qs, u"result camera 55"_qs}
@@ -357,6 +398,13 @@ private slots:
                                                     u"2300 settled"_qs,       u"3000 Scan End"_qs,
                                                     u"3000 finished"_qs}
             << QStringList{};
+    }
+
+    void initTestCase()
+    {
+        // The rows' times of day are told as this computer's clock has them.
+        qputenv("TZ", "UTC");
+        tzset();
     }
 
     void scripts()

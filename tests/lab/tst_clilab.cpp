@@ -7,6 +7,7 @@
 #include "tests/lab/LabFixture.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -173,8 +174,15 @@ private slots:
             {u"same_ip_address_as"_qs, QJsonArray()},
             {u"same_ip_address_count"_qs, 0},
             {u"in_network"_qs, true},
+            {u"answering"_qs, true},
         };
-        QCOMPARE(camera, expected);
+        // When it answered: a moment ago, with this computer's offset from UTC.
+        QJsonObject answered = camera;
+        const QDateTime lastSeen =
+            QDateTime::fromString(answered.take(u"last_seen"_qs).toString(), Qt::ISODate);
+        QVERIFY(lastSeen.isValid() && lastSeen.timeSpec() == Qt::OffsetFromUTC);
+        QVERIFY(qAbs(lastSeen.secsTo(QDateTime::currentDateTime())) < 30);
+        QCOMPARE(answered, expected);
 
         const QJsonObject shortReply = byMac[u"02:00:00:00:00:02"_qs];
         QCOMPARE(shortReply[u"alias"_qs].toString(), u"N/A"_qs);
@@ -242,7 +250,7 @@ private slots:
                          u"Protocol"_qs,    u"Web Address"_qs, u"HTTP Port"_qs,     u"DLX Port"_qs,
                          u"TCP Port"_qs,    u"UDP Port"_qs,    u"Upload Port"_qs,   u"Multicast Port"_qs,
                          u"Can Be Set"_qs,  u"Adapter"_qs,     u"Local Address"_qs, u"Same IP Address As"_qs,
-                         u"In Network"_qs}));
+                         u"In Network"_qs,  u"Last Seen"_qs}));
         QVERIFY(rows.contains(
             u"IP CAMERA,NC-2,N/A,Static,02:00:00:00:00:02,192.168.1.102,255.255.255.0,192.168.1.1,"
             "IPv4,http://192.168.1.102:80,80,10000,,,,,Yes,lab0,192.168.1.10,,Yes"_qs));
@@ -605,6 +613,51 @@ private slots:
         const Run refused = Cli({u"open"_qs, u"02:00:00:00:00:0A"_qs, u"--timeout"_qs, u"1000"_qs});
         QVERIFY2(refused.exitCode == 1 && refused.out.isEmpty(), qPrintable(Describe(refused)));
         QCOMPARE(Cli({u"open"_qs, u"02:00:00:00:00:FF"_qs, u"--timeout"_qs, u"500"_qs}).exitCode, 8);
+    }
+
+    // watch: each device's events as they happen, one JSON line each, until SIGTERM ends it with 0.
+    void watchTellsWhatHappens()
+    {
+        const QString first = u"kind=camera mac=02:00:00:00:0F:01 model=NC-1 ip=192.168.1.131\n"_qs;
+        const QString second = u"kind=camera mac=02:00:00:00:0F:02 model=NC-2 ip=192.168.1.132\n"_qs;
+        QVERIFY2(m_lab.Start(first + second), qPrintable(m_lab.Error()));
+        QProcess watch;
+        Start(watch, QStringLiteral(NETROVE_CLI),
+              {u"watch"_qs, u"--interval"_qs, u"3"_qs, u"--format"_qs, u"jsonl"_qs, u"--filter"_qs,
+               u"02:00:00:00:0F"_qs});
+        QStringList events; // "event MAC", and the keys that changed
+        QByteArray pending;
+        const auto read = [&] {
+            pending += watch.readAllStandardOutput();
+            while (pending.contains('\n')) {
+                const QByteArray line = pending.left(pending.indexOf('\n'));
+                pending.remove(0, line.size() + 1);
+                const QJsonObject event = QJsonDocument::fromJson(line).object();
+                QString text =
+                    event[u"event"_qs].toString() + u' ' + event[u"device"_qs][u"mac"_qs].toString();
+                for (const QJsonValue& key : event[u"changed"_qs].toArray())
+                    text += u' ' + key.toString();
+                events << text;
+            }
+            return events;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(
+            read(), (QStringList{u"found 02:00:00:00:0F:01"_qs, u"found 02:00:00:00:0F:02"_qs}), 5000);
+
+        // The first gets another address, the second goes quiet; then it is back.
+        QVERIFY2(m_lab.Start(QString(first).replace(u"131"_qs, u"141"_qs)), qPrintable(m_lab.Error()));
+        QTRY_VERIFY_WITH_TIMEOUT(read().contains(u"not-answering 02:00:00:00:0F:02"_qs), 20000);
+        QVERIFY2(events.contains(u"changed 02:00:00:00:0F:01 ip"_qs), qPrintable(events.join(u'|')));
+        QVERIFY2(m_lab.Start(QString(first).replace(u"131"_qs, u"141"_qs) + second),
+                 qPrintable(m_lab.Error()));
+        QTRY_VERIFY_WITH_TIMEOUT(read().contains(u"back 02:00:00:00:0F:02"_qs), 8000);
+        watch.terminate();
+        QVERIFY(watch.waitForFinished(5000));
+        QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(watch.exitCode(), 0);
+        read();
+        QVERIFY2(pending.isEmpty(), pending.constData()); // every line written whole
+        QCOMPARE(events.count(u"found 02:00:00:00:0F:01"_qs), 1);
     }
 
     // The window and the command line would take each other's answers: the second one steps back.

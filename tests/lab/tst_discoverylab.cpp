@@ -312,6 +312,42 @@ private slots:
         QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 1);
     }
 
+    // Keep searching: a device that stops answering is greyed and says since when; back, it is as
+    // before. The list is never emptied meanwhile, and the chosen row stays chosen.
+    void keepSearchingTellsWhoStoppedAnswering()
+    {
+        const QString both =
+            QStringLiteral("kind=camera mac=02:00:00:00:0F:01 model=NC-1 ip=192.168.1.131\n"
+                           "kind=camera mac=02:00:00:00:0F:02 model=NC-2 ip=192.168.1.132\n");
+        LabFixture lab;
+        QVERIFY2(lab.Start(both), qPrintable(lab.Error()));
+        CNetroveDlg dlg;
+        dlg.SetKeepSearchingIntervalMs(3000);
+        dlg.show();
+        QTRY_COMPARE(MainWindow::Rows(dlg)->rowCount(), 2);
+        auto* keep = dlg.findChild<QCheckBox*>(QStringLiteral("checkKeepSearching"));
+        QVERIFY(keep && !keep->isChecked());
+        QTest::mouseClick(keep, Qt::LeftButton, {}, QPoint(6, keep->height() / 2));
+        QVERIFY(keep->isChecked());
+        MainWindow::List(dlg)->selectRow(0);
+
+        QVERIFY2(lab.Start(both.section(u'\n', 0, 0) + u'\n'), qPrintable(lab.Error()));
+        const int gone = MainWindow::Rows(dlg)->FindRowByMac(QStringLiteral("02:00:00:00:0F:02"));
+        const auto description = [&] {
+            return MainWindow::Rows(dlg)->index(gone, 0).data(Qt::AccessibleDescriptionRole).toString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(description().startsWith(QLatin1String("Not answering since ")), 20000);
+        QVERIFY(MainWindow::Rows(dlg)->index(gone, 0).data(Qt::ForegroundRole).isValid());
+        QTRY_VERIFY(MainWindow::StatusLine(dlg)->text().endsWith(QLatin1String(", 1 not answering")));
+        QCOMPARE(MainWindow::Rows(dlg)->rowCount(), 2);
+        QCOMPARE(MainWindow::List(dlg)->SelectedRow(), 0);
+
+        QVERIFY2(lab.Start(both), qPrintable(lab.Error()));
+        QTRY_VERIFY_WITH_TIMEOUT(!description().startsWith(QLatin1String("Not answering")), 8000);
+        QVERIFY(!MainWindow::Rows(dlg)->index(gone, 0).data(Qt::ForegroundRole).isValid());
+        QCOMPARE(MainWindow::List(dlg)->SelectedRow(), 0);
+    }
+
     void settingResults_data()
     {
         QTest::addColumn<QString>("device");
