@@ -417,11 +417,14 @@ private slots:
         QTest::addColumn<QStringList>("results"); // "MAC result" of some lines
         QTest::addColumn<int>("sent");
         const QString header = u"MAC Address,IP Address\n"_qs;
-        QTest::newRow("a plan with an unchanged line")
+        const QString withMode = u"MAC Address,IP Address,Mode\n"_qs; // 01 is Dynamic at 192.168.1.101
+        QTest::newRow("a plan with unchanged lines")
             << QStringList{u"apply"_qs, u"PLAN"_qs}
-            << header + u"02:00:00:00:00:04,192.168.1.160\n02:00:00:00:00:05,192.168.1.105\n"_qs << 0
-            << QString()
-            << QStringList{u"02:00:00:00:00:04 now at 192.168.1.160"_qs, u"02:00:00:00:00:05 unchanged"_qs}
+            << withMode + u"02:00:00:00:00:04,192.168.1.160,\n02:00:00:00:00:05,192.168.1.105,\n"
+                          u"02:00:00:00:00:01,192.168.1.101,Dynamic\n"_qs
+            << 0 << QString()
+            << QStringList{u"02:00:00:00:00:04 now at 192.168.1.160"_qs, u"02:00:00:00:00:05 unchanged"_qs,
+                           u"02:00:00:00:00:01 unchanged"_qs}
             << 1;
         QTest::newRow("9, a silent device and others failing")
             << QStringList{u"set-many"_qs,
@@ -453,6 +456,13 @@ private slots:
             << QStringList{u"apply"_qs, u"PLAN"_qs}
             << header + u"02:00:00:00:00:04,192.168.1.160\n02:00:00:00:00:05,192.168.1.160\n"_qs << 2
             << u"Line 3: 192.168.1.160 is planned for the device of line 2 too"_qs << QStringList{} << 0;
+        QTest::newRow("2, a Dynamic line given a new address")
+            << QStringList{u"apply"_qs, u"PLAN"_qs}
+            << withMode + u"02:00:00:00:00:04,192.168.1.160,\n02:00:00:00:00:01,192.168.1.230,Dynamic\n"_qs
+            << 2
+            << u"Line 3: 02:00:00:00:00:01 is Dynamic, so it takes its address from a DHCP server; "
+               u"write Static in its Mode cell to give it 192.168.1.230"_qs
+            << QStringList{} << 0;
         QTest::newRow("2, outside the network")
             << QStringList{u"set-many"_qs, u"--all"_qs, u"--from"_qs, u"10.0.0.5"_qs} << QString() << 2
             << u"10.0.0.5 is not in this computer's network 192.168.1.0/24"_qs << QStringList{} << 0;
