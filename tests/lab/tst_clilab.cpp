@@ -77,11 +77,18 @@ private:
     LabFixture m_lab;
     // A runtime directory of our own: the lock and its socket are the test's, never a real copy's.
     QTemporaryDir m_runtime;
+    // As under sudo, no runtime directory at all: Qt then makes one in TMPDIR, here the test's own.
+    bool m_bNoRuntimeDir = false;
 
     QProcessEnvironment Environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_RUNTIME_DIR"_qs, m_runtime.path());
+        if (m_bNoRuntimeDir) {
+            environment.remove(u"XDG_RUNTIME_DIR"_qs);
+            environment.insert(u"TMPDIR"_qs, m_runtime.path());
+        } else {
+            environment.insert(u"XDG_RUNTIME_DIR"_qs, m_runtime.path());
+        }
         environment.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
         return environment;
     }
@@ -123,6 +130,7 @@ private:
 private slots:
     void init()
     {
+        m_bNoRuntimeDir = false;
         QVERIFY(m_runtime.isValid());
         QVERIFY2(m_lab.Start(kDevices), qPrintable(m_lab.Error()));
     }
@@ -589,9 +597,11 @@ private slots:
         QCOMPARE(Cli({u"open"_qs, u"02:00:00:00:00:FF"_qs, u"--timeout"_qs, u"500"_qs}).exitCode, 8);
     }
 
-    // The window and the command line would take each other's answers: the second one steps back.
+    // The window and the command line would take each other's answers: the second one steps back, also
+    // run with sudo, where the command line still says nothing but its own.
     void oneOfWindowAndCommandLine()
     {
+        m_bNoRuntimeDir = true;
         QProcess window;
         Start(window, QStringLiteral(NETROVE_APP), {});
         // The window searched as it opened and holds the lock.
