@@ -3,6 +3,7 @@
 // which line, nothing is kept of a refused plan, and no address a line gives is lost on the way to
 // the requests.
 
+#include "FuzzRequire.h"
 #include "PlanDevices.h"
 
 #include "batchset/AddressPlanFile.h"
@@ -18,23 +19,14 @@
 #include <QString>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <set>
 
 using namespace Netrove;
+using Netrove::Fuzz::Require;
 
 namespace {
-
-void Require(bool holds, const char* what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-}
 
 const DeviceListModel& Listed()
 {
