@@ -157,8 +157,6 @@ AddressPlan ReadAddressPlan(const QByteArray& csv)
             if (!why.isEmpty())
                 return refuse(why);
         }
-        if (line.dhcp.value_or(false))
-            line.ip.reset();
         plan.lines.push_back(line);
     }
     return plan;
@@ -201,7 +199,17 @@ ResolvedPlan ResolveAddressPlan(const AddressPlan& plan, const DeviceListModel& 
                               .arg(line.mac)
                               .arg(twice->second));
         lineOfRow.emplace(row, line.line);
-        if (line.ip) {
+        const std::optional<Ipv4Octets> present = ReadAddress(rows.Text(row, ColumnIp));
+        const bool dhcp = line.dhcp.value_or(false);
+        // A DHCP server gives a Dynamic device its address: one typed beside that mode would never
+        // reach the device, and the installer would not learn why.
+        if (dhcp && line.ip && line.ip != present)
+            return refuse(
+                QStringLiteral("Line %1: %2 is Dynamic, so it takes its address from a DHCP server; "
+                               "write Static in its Mode cell to give it %3")
+                    .arg(QString::number(line.line), line.mac,
+                         QString::fromStdString(FormatDottedQuad(*line.ip))));
+        if (line.ip && !dhcp) {
             if (const auto shared = lineOfAddress.find(*line.ip); shared != lineOfAddress.end())
                 return refuse(QStringLiteral("Line %1: %2 is planned for the device of line %3 too")
                                   .arg(line.line)
@@ -215,7 +223,7 @@ ResolvedPlan ResolveAddressPlan(const AddressPlan& plan, const DeviceListModel& 
         device.model = rows.Text(row, ColumnDeviceName);
         device.ip = rows.Text(row, ColumnIp);
         device.entry = *rows.EntryAt(row);
-        device.newIp = line.ip;
+        device.newIp = dhcp ? std::nullopt : line.ip;
         device.planMask = line.mask;
         device.planGateway = line.gateway;
         device.planDhcp = line.dhcp;
@@ -223,7 +231,7 @@ ResolvedPlan ResolveAddressPlan(const AddressPlan& plan, const DeviceListModel& 
         const QString modeNow = rows.Text(row, ColumnMode);
         const bool sameMode =
             !line.dhcp || modeNow == (*line.dhcp ? QLatin1String("Dynamic") : QLatin1String("Static"));
-        const bool sameAddress = line.dhcp.value_or(false) || (line.ip && ReadAddress(device.ip) == line.ip);
+        const bool sameAddress = dhcp || (line.ip && present == line.ip);
         const ManualSetReported reported = ReadManualSetReply(device.entry.kind, device.entry.reply);
         const bool sameMask = !line.mask || line.mask == reported.subnetMask;
         const bool sameGateway = !line.gateway || line.gateway == reported.gateway;

@@ -19,7 +19,7 @@ struct PlanLine
 {
     int line = 0; // where the line begins in the file, from 1
     QString mac;
-    std::optional<Ipv4Octets> ip; // nothing for a device to take its address by DHCP
+    std::optional<Ipv4Octets> ip; // nothing where the cell is empty, as a Dynamic line's may be
     std::optional<Ipv4Octets> mask;
     std::optional<Ipv4Octets> gateway;
     std::optional<bool> dhcp; // the "Mode" column: Static, or Dynamic (DHCP); nothing when absent
@@ -38,8 +38,8 @@ AddressPlan ReadAddressPlan(const QByteArray& csv);
 
 // The plan over the listed devices: a device to set for each line that changes something; a line
 // whose address and mode are the device's present ones is left alone and named in `unchanged`. A
-// MAC that no listed device has, a device named twice or an address planned for two devices is
-// refused with its line number.
+// MAC that no listed device has, a device named twice, a Dynamic line whose address is not the
+// device's present one, or an address planned for two devices is refused with its line number.
 struct ResolvedPlan
 {
     std::vector<BatchDevice> devices;

@@ -5,6 +5,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliExitCodes.h"
 #include "cli/CliSession.h"
+#include "cli/QtMessageFilter.h"
 #include "cli/TerminalText.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,7 @@ bool IsStandardInput(const QString& path)
 
 int main(int argc, char** argv)
 {
+    FilterQtMessages();
     QCoreApplication app(argc, argv);
     const CliParse parsed = ParseCliArguments(app.arguments().mid(1));
     if (!parsed.command) {

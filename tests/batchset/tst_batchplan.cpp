@@ -4,6 +4,7 @@
 #include "batchset/AddressPlanFile.h"
 #include "batchset/BatchDevices.h"
 #include "batchset/BatchPlan.h"
+#include "devicelist/DeviceListModel.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
 
@@ -230,7 +231,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QStringList>("lines"); // "line MAC IP mask gateway mode"
-        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("refusal");   // of the plan, or of it over its devices (see planFiles)
         const QByteArray header = "Device Type,MAC Address,IP Address,Subnet Mask,Gateway,Mode\r\n";
         QTest::newRow("a saved list, edited")
             << header + "IP CAMERA,00:1A:2B:00:00:01,192.168.1.101,255.255.255.0,192.168.1.1,Static\r\n"
@@ -251,6 +252,15 @@ private slots:
         QTest::newRow("a quote left open, its line told")
             << header + "X,A,192.168.1.3,,,\r\nX,\"B,192.168.1.4\r\n"
             << QStringList{} << u"Line 3: a quoted field is not closed"_qs;
+        QTest::newRow("a Dynamic line given a new address")
+            << header + "X,00:1A:2B:00:42:00,192.168.1.101,,,Dynamic\r\n"
+                        "X,00:1A:2B:00:42:02,192.168.1.101,,,DHCP\r\n"
+                        "X,00:1A:2B:00:42:01,192.168.1.230,,,Dynamic\r\n"
+            << QStringList{u"2 00:1A:2B:00:42:00 192.168.1.101 - - dhcp"_qs,
+                           u"3 00:1A:2B:00:42:02 192.168.1.101 - - dhcp"_qs,
+                           u"4 00:1A:2B:00:42:01 192.168.1.230 - - dhcp"_qs}
+            << u"Line 4: 00:1A:2B:00:42:01 is Dynamic, so it takes its address from a DHCP server; "
+               u"write Static in its Mode cell to give it 192.168.1.230"_qs;
     }
 
     void planFiles()
@@ -259,8 +269,20 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QString, refusal);
         const AddressPlan plan = ReadAddressPlan(csv);
-        QVERIFY2(plan.refusal.startsWith(refusal) && plan.refusal.isEmpty() == refusal.isEmpty(),
-                 qPrintable(plan.refusal));
+        // Every device the plan names answered, each Dynamic at 192.168.1.101.
+        DeviceListModel listed;
+        std::vector<NewDeviceRow> rows;
+        for (const PlanLine& line : plan.lines) {
+            NewDeviceRow row;
+            row.entry = std::make_unique<DeviceEntry>(Camera(qPrintable(line.mac), "").entry);
+            row.texts[ColumnMac] = line.mac;
+            row.texts[ColumnMode] = u"Dynamic"_qs;
+            row.texts[ColumnIp] = u"192.168.1.101"_qs;
+            rows.push_back(std::move(row));
+        }
+        listed.AddReplies(std::move(rows));
+        const QString why = ResolveAddressPlan(plan, listed).refusal;
+        QVERIFY2(why.startsWith(refusal) && why.isEmpty() == refusal.isEmpty(), qPrintable(why));
         const auto text = [](const std::optional<Ipv4Octets>& address) {
             return address ? QString::fromStdString(FormatDottedQuad(*address)) : u"-"_qs;
         };

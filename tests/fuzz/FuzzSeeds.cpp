@@ -1,7 +1,11 @@
-// Writes the seed inputs of the three corpora, built with the packet helpers so that they are
-// datagrams as devices send them: fuzz_seeds <corpus folder>, which holds one folder per target.
+// Writes the seed inputs of the corpora, built with the packet helpers so that they are datagrams as
+// devices send them (and address plans as the saved list writes them): fuzz_seeds <corpus folder>,
+// which holds one folder per target.
+
+#include "PlanDevices.h"
 
 #include "autoset/IcmpEcho.h"
+#include "devicelist/DeviceListExport.h"
 #include "discovery/ClientTagMaker.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
@@ -200,6 +204,50 @@ void WriteIcmpSeeds(const fs::path& folder)
     Write(folder, "raw-unreachable", IcmpInput(candidate, nullptr, id, unreachable));
 }
 
+void WritePlan(const fs::path& folder, const std::string& name, const std::string& text)
+{
+    Write(folder, name, Bytes(text.begin(), text.end()));
+}
+
+// The text with its first `from` made `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    if (const std::size_t at = text.find(from); at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The saved list of fuzz_plan's devices, and that list as an installer may edit it.
+void WritePlanSeeds(const fs::path& folder)
+{
+    DeviceListModel rows;
+    Fuzz::ListPlanDevices(rows);
+    const QByteArray saved = DeviceListCsv(DeviceListRecords(rows));
+    const std::string list(saved.constData(), std::size_t(saved.size()));
+    WritePlan(folder, "saved-list", list);
+    WritePlan(folder, "saved-list-edited",
+              Replaced(Replaced(list, "00:1A:2B:00:00:01,192.168.1.101", "00:1A:2B:00:00:01,192.168.1.150"),
+                       "Dynamic,02:4E:52:00:00:05,192.168.1.64", "Static,02:4E:52:00:00:05,192.168.1.151"));
+    WritePlan(folder, "saved-list-dynamic-edited",
+              Replaced(list, "00:1A:2B:00:42:01,192.168.1.102", "00:1A:2B:00:42:01,192.168.1.230"));
+    WritePlan(folder, "bom-crlf",
+              "\xEF\xBB\xBFMAC Address,IP Address,Subnet Mask,Gateway,Mode\r\n"
+              "00:1A:2B:00:00:01,192.168.1.152,255.255.255.0,192.168.1.1,Static\r\n"
+              "00:1a:2b:00:42:01,,,,DHCP\r\n");
+    WritePlan(folder, "quoted-cells",
+              "\"Alias\",\"IP Address\",\"MAC Address\"\n"
+              "\"Hall, \"\"east\"\"\nupstairs\",\"192.168.1.153\",\"00:1A:2B:00:00:03\"\n");
+    WritePlan(folder, "guarded-cells",
+              "MAC Address,IP Address,Alias,Gateway\n"
+              "'=1+1,192.168.1.154,'=1+1,\n"
+              "02:4e:52:00:00:04,'+192.168.1.155,'-2,'@192.168.1.1\n");
+    WritePlan(folder, "lf-blank-lines", "IP Address,MAC Address,Mode\n\n192.168.1.64,02:4E:52:00:00:04,\n\n");
+    WritePlan(folder, "one-address-twice",
+              "MAC Address,IP Address\n00:1A:2B:00:00:01,192.168.1.160\n00:1A:2B:00:00:03,192.168.1.160\n");
+    WritePlan(folder, "quote-left-open", "MAC Address,IP Address\n\"00:1A:2B:00:00:01,192.168.1.161\n");
+    WritePlan(folder, "not-utf8", "MAC Address,IP Address\n\xFF\xFE,192.168.1.162\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -212,5 +260,6 @@ int main(int argc, char** argv)
     WriteReplySeeds(corpus / "fuzz_reply");
     WriteValidationSeeds(corpus / "fuzz_validation");
     WriteIcmpSeeds(corpus / "fuzz_icmp");
+    WritePlanSeeds(corpus / "fuzz_plan");
     return 0;
 }

@@ -3,28 +3,16 @@
 // give it to that candidate alone.
 
 #include "FuzzBytes.h"
+#include "FuzzRequire.h"
 
 #include "autoset/IcmpEcho.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 using namespace Netrove;
-
-namespace {
-
-void Require(bool holds, const char* what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-}
-
-} // namespace
+using Netrove::Fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

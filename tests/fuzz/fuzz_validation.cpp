@@ -3,6 +3,7 @@
 // and the rules that refuse a setting before it is sent.
 
 #include "FuzzBytes.h"
+#include "FuzzRequire.h"
 
 #include "manualset/LeadingNumber.h"
 #include "manualset/ManualSettingsValidation.h"
@@ -11,21 +12,13 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 using namespace Netrove;
+using Netrove::Fuzz::Require;
 
 namespace {
-
-void Require(bool holds, const char* what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-}
 
 // A field's text as the C library reads it, held to int's range.
 int ReferenceLeadingNumber(const std::string& text)

@@ -85,11 +85,18 @@ private:
     LabFixture m_lab;
     // A runtime directory of our own: the lock and its socket are the test's, never a real copy's.
     QTemporaryDir m_runtime;
+    // As under sudo, no runtime directory at all: Qt then makes one in TMPDIR, here the test's own.
+    bool m_bNoRuntimeDir = false;
 
     QProcessEnvironment Environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_RUNTIME_DIR"_qs, m_runtime.path());
+        if (m_bNoRuntimeDir) {
+            environment.remove(u"XDG_RUNTIME_DIR"_qs);
+            environment.insert(u"TMPDIR"_qs, m_runtime.path());
+        } else {
+            environment.insert(u"XDG_RUNTIME_DIR"_qs, m_runtime.path());
+        }
         environment.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
         return environment;
     }
@@ -132,6 +139,7 @@ private:
 private slots:
     void init()
     {
+        m_bNoRuntimeDir = false;
         QVERIFY(m_runtime.isValid());
         QVERIFY2(m_lab.Start(kDevices), qPrintable(m_lab.Error()));
     }
@@ -444,11 +452,14 @@ private slots:
         QTest::addColumn<QStringList>("results"); // "MAC result" of some lines
         QTest::addColumn<int>("sent");
         const QString header = u"MAC Address,IP Address\n"_qs;
-        QTest::newRow("a plan with an unchanged line")
+        const QString withMode = u"MAC Address,IP Address,Mode\n"_qs; // 01 is Dynamic at 192.168.1.101
+        QTest::newRow("a plan with unchanged lines")
             << QStringList{u"apply"_qs, u"PLAN"_qs}
-            << header + u"02:00:00:00:00:04,192.168.1.160\n02:00:00:00:00:05,192.168.1.105\n"_qs << 0
-            << QString()
-            << QStringList{u"02:00:00:00:00:04 now at 192.168.1.160"_qs, u"02:00:00:00:00:05 unchanged"_qs}
+            << withMode + u"02:00:00:00:00:04,192.168.1.160,\n02:00:00:00:00:05,192.168.1.105,\n"
+                          u"02:00:00:00:00:01,192.168.1.101,Dynamic\n"_qs
+            << 0 << QString()
+            << QStringList{u"02:00:00:00:00:04 now at 192.168.1.160"_qs, u"02:00:00:00:00:05 unchanged"_qs,
+                           u"02:00:00:00:00:01 unchanged"_qs}
             << 1;
         QTest::newRow("9, a silent device and others failing")
             << QStringList{u"set-many"_qs,
@@ -489,6 +500,13 @@ private slots:
             << QStringList{u"apply"_qs, u"PLAN"_qs}
             << header + u"02:00:00:00:00:04,192.168.1.160\n02:00:00:00:00:05,192.168.1.160\n"_qs << 2
             << u"Line 3: 192.168.1.160 is planned for the device of line 2 too"_qs << QStringList{} << 0;
+        QTest::newRow("2, a Dynamic line given a new address")
+            << QStringList{u"apply"_qs, u"PLAN"_qs}
+            << withMode + u"02:00:00:00:00:04,192.168.1.160,\n02:00:00:00:00:01,192.168.1.230,Dynamic\n"_qs
+            << 2
+            << u"Line 3: 02:00:00:00:00:01 is Dynamic, so it takes its address from a DHCP server; "
+               u"write Static in its Mode cell to give it 192.168.1.230"_qs
+            << QStringList{} << 0;
         QTest::newRow("2, outside the network")
             << QStringList{u"set-many"_qs, u"--all"_qs, u"--from"_qs, u"10.0.0.5"_qs} << QString() << 2
             << u"10.0.0.5 is not in this computer's network 192.168.1.0/24"_qs << QStringList{} << 0;
@@ -660,9 +678,11 @@ private slots:
         QCOMPARE(events.count(u"found 02:00:00:00:0F:01"_qs), 1);
     }
 
-    // The window and the command line would take each other's answers: the second one steps back.
+    // The window and the command line would take each other's answers: the second one steps back, also
+    // run with sudo, where the command line still says nothing but its own.
     void oneOfWindowAndCommandLine()
     {
+        m_bNoRuntimeDir = true;
         QProcess window;
         Start(window, QStringLiteral(NETROVE_APP), {});
         // The window searched as it opened and holds the lock.
