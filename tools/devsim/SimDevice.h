@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/devsim/SimOnvif.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -14,6 +16,8 @@ enum class SimKind
     Camera,     // answers IPv4 camera searches
     CameraIPv6, // also answers IPv6 searches
     Recorder,
+    Onvif,   // an ONVIF camera of another maker: answers WS-Discovery probes on 3702
+    WsdHost, // a WS-Discovery host that is no camera (a computer): answers every probe
 };
 
 // How the device treats the ClientTag of its answers.
@@ -63,6 +67,7 @@ struct SimDevice
     std::uint8_t settingAllowed = 1; // recorders only
     int successResult = 22;          // 22 or 44
     SimFaults faults;
+    SimOnvif onvif; // kind=onvif and kind=wsdhost
 };
 
 // One device-file line, "key=value key=\"value with spaces\" ..." (doc/devsim.md). Empty and
