@@ -288,6 +288,30 @@ private slots:
         QVERIFY2(output.contains(u"192.168.1.66 (Gate DOME-5)"_qs), qPrintable(output));
     }
 
+    // With 7712 held (here by the first sockets), a second set takes ports of the system's and
+    // hears its answers there, as Netrove does beside another program on the port.
+    void takenPortFallsBack()
+    {
+        OnvifSockets second;
+        std::vector<ReceivedDatagram> heard;
+        second.Open({[&heard](std::vector<ReceivedDatagram>& batch) {
+                         for (ReceivedDatagram& datagram : batch)
+                             heard.push_back(std::move(datagram));
+                     },
+                     {}});
+        const std::uint16_t port = second.ReplyPort(OnvifFamily::IPv4);
+        QVERIFY2(port != 0 && port != OnvifSockets::kOnvifReplyPort, qPrintable(QString::number(port)));
+        const QString id = MakeOnvifMessageId();
+        const QByteArray probe = BuildOnvifProbe(id, OnvifProbeType::NetworkVideoTransmitter);
+        second.SendProbe(
+            {reinterpret_cast<const std::uint8_t*>(probe.constData()), std::size_t(probe.size())},
+            OnvifFamily::IPv4);
+        QTRY_VERIFY(std::count_if(heard.begin(), heard.end(), [&id](const ReceivedDatagram& datagram) {
+                        return RelatesToOwnProbe(
+                            ReadOnvifMessage({datagram.buffer.data(), datagram.size}).relatesTo, {id});
+                    }) == 3);
+    }
+
     // Probes name their adapter: they leave without a route for the group, which the client above
     // needs.
     void probesNeedNoRoute()
