@@ -123,6 +123,16 @@ QString MacText(const QString& value)
     return mac;
 }
 
+// XML lets DEL and the C1 controls through: a row's texts show U+FFFD for them.
+QString Shown(QString text)
+{
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 } // namespace
 
 QString OnvifEndpointKey(QStringView address)
@@ -160,13 +170,13 @@ bool IsOnvifVideoDevice(const OnvifMatch& match)
 OnvifRow MakeOnvifRow(const OnvifMatch& match, const QString& sender)
 {
     OnvifRow row;
-    row.endpoint = match.address;
-    row.deviceName = OnvifScopeValue(match.scopes, u"hardware");
-    row.alias = OnvifScopeValue(match.scopes, u"name");
+    row.endpoint = Shown(match.address);
+    row.deviceName = Shown(OnvifScopeValue(match.scopes, u"hardware"));
+    row.alias = Shown(OnvifScopeValue(match.scopes, u"name"));
     QString mac = OnvifScopeValue(match.scopes, u"MacAddress");
     if (mac.isEmpty())
         mac = OnvifScopeValue(match.scopes, u"mac");
-    row.mac = MacText(mac);
+    row.mac = Shown(MacText(mac));
     row.protocol = QStringLiteral("ONVIF");
 
     const std::vector<DeviceService> services = DeviceServices(match.xaddrs);

@@ -25,6 +25,8 @@ bool RelatesToOwnProbe(QStringView relatesTo, const QStringList& messageIds);
 // (wsdp:Device, without ONVIF's namespace) or anything else is not.
 bool IsOnvifVideoDevice(const OnvifMatch& match);
 
+// The texts of a row hold no control character: XML lets DEL and C1 controls through, and they are
+// shown as U+FFFD.
 struct OnvifRow
 {
     // One row per device: its endpoint key, and its MAC address or, without one, its IP address.

@@ -54,9 +54,13 @@ struct OnvifReadLimits
     static constexpr int kElements = 256;
     static constexpr int kAttributesPerElement = 128;
     static constexpr int kAttributes = 256;
-    static constexpr int kMatches = 16;
-    static constexpr qsizetype kListWords = 64;
-    static constexpr qsizetype kText = 16384; // characters of one list or address
+    static constexpr int kMatches = 8;
+    static constexpr qsizetype kListWords = 32;
+    static constexpr qsizetype kText = 8192; // characters of one list or address
+    // Bytes of one run of text between two tags, and of one comment, CDATA section or processing
+    // instruction: cameras write short ones, and the XML reader takes its time over long ones.
+    static constexpr std::size_t kTextRun = 8192;
+    static constexpr std::size_t kComment = 2048;
 };
 
 // Reads one datagram leniently: elements by their local name whatever their prefix, WS-Discovery

@@ -269,6 +269,9 @@ private slots:
             << kSender << pm << true << 1 << kCameraKey << ""
             << "Cam%ZZ%4"
             << "none" << kSender << kService << web;
+        QTest::newRow("a raw DEL shows as a replacement")
+            << Reply(Match{.scopes = u"onvif://www.onvif.org/name/A\u007fB"_qs}) << kSender << pm << true << 1
+            << kCameraKey << "" << u"A\ufffdB"_qs << "" << kSender << kService << web;
         QTest::newRow("an escaped line break is left escaped")
             << Reply(Match{.scopes = u"onvif://www.onvif.org/name/Two%0Alines"_qs}) << kSender << pm << true
             << 1 << kCameraKey << ""
@@ -408,6 +411,26 @@ private slots:
                                               << ""
                                               << ""
                                               << "";
+        QByteArray deep = Reply(Match{});
+        deep.replace("<d:MetadataVersion>", QByteArray("<x:y>").repeated(14) +
+                                                QByteArray("</x:y>").repeated(14) + "<d:MetadataVersion>");
+        QTest::newRow("nested deeper than 16")
+            << deep << kSender << OnvifMessageKind::None << false << 0 << ""
+            << ""
+            << ""
+            << ""
+            << ""
+            << ""
+            << "";
+        QByteArray comment = Reply(Match{});
+        comment.replace("<SOAP-ENV:Body>", "<SOAP-ENV:Body><!--" + QByteArray(4096, 'c') + "-->");
+        QTest::newRow("a long comment") << comment << kSender << OnvifMessageKind::None << false << 0 << ""
+                                        << ""
+                                        << ""
+                                        << ""
+                                        << ""
+                                        << ""
+                                        << "";
         QTest::newRow("64 KiB of nesting")
             << Nested(65536) << kSender << OnvifMessageKind::None << false << 0 << ""
             << ""
