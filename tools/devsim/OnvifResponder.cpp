@@ -286,8 +286,11 @@ Handling OnvifResponder::Handle(std::span<const std::uint8_t> datagram, bool ipv
         }
     }
     std::string types;
-    for (const OnvifTypeName& type : probe.types)
-        types += (types.empty() ? "" : " ") + type.localName.toStdString();
+    for (const OnvifTypeName& type : probe.types) {
+        if (!types.empty())
+            types += ' ';
+        types += type.localName.toStdString();
+    }
     handling.outcome = "probe for " + (types.empty() ? std::string("any type") : types) + ": answered by " +
                        std::to_string(handling.answers.size()) + " replies";
     if (silent > 0)
