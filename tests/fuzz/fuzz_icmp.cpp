@@ -3,6 +3,7 @@
 // give it to that candidate alone.
 
 #include "FuzzBytes.h"
+#include "FuzzRequire.h"
 
 #include "autoset/IcmpEcho.h"
 
@@ -13,18 +14,7 @@
 #include <optional>
 
 using namespace Netrove;
-
-namespace {
-
-void Require(bool holds, const char* what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-}
-
-} // namespace
+using Fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

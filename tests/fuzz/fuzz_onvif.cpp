@@ -3,6 +3,7 @@
 // becomes, with the web address that a double-click would open.
 
 #include "FuzzBytes.h"
+#include "FuzzRequire.h"
 
 #include "devicelist/CheckedWebAddress.h"
 #include "onvif/OnvifDevice.h"
@@ -16,16 +17,9 @@
 #include <cstdlib>
 
 using namespace Netrove;
+using Fuzz::Require;
 
 namespace {
-
-void Require(bool holds, const char* what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-}
 
 bool HasControl(const QString& text)
 {

@@ -4,6 +4,7 @@
 // texts leave Netrove.
 
 #include "FuzzBytes.h"
+#include "FuzzRequire.h"
 
 #include "autoset/AutoSetRequest.h"
 #include "devicelist/CheckedWebAddress.h"
@@ -31,19 +32,11 @@
 #include <sys/socket.h>
 
 using namespace Netrove;
+using Fuzz::Require;
 
 namespace {
 
 const ClientTag kOwnTag = MakeClientTag(7, HardwareAddress{2, 0, 0, 0, 0, 1});
-
-// A broken promise of the code under test is a finding, just like a crash.
-void Require(bool holds, const char* what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-}
 
 void RequireRequestSize(const std::vector<std::uint8_t>& request)
 {

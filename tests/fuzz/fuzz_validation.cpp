@@ -3,6 +3,7 @@
 // and the rules that refuse a setting before it is sent.
 
 #include "FuzzBytes.h"
+#include "FuzzRequire.h"
 
 #include "manualset/LeadingNumber.h"
 #include "manualset/ManualSettingsValidation.h"
@@ -16,16 +17,9 @@
 #include <string>
 
 using namespace Netrove;
+using Fuzz::Require;
 
 namespace {
-
-void Require(bool holds, const char* what)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-}
 
 // A field's text as the C library reads it, held to int's range.
 int ReferenceLeadingNumber(const std::string& text)
