@@ -58,6 +58,7 @@ struct SimDevice
     std::string mask = "255.255.255.0";
     std::string gateway = "192.168.1.1";
     std::string ipv6;
+    SimOnvif onvif; // kind=onvif and kind=wsdhost
     std::string password = "admin";
     std::uint16_t webPort = 80;
     // Http, Dlx, Tcp, Udp, Upload, Multicast.
@@ -67,7 +68,6 @@ struct SimDevice
     std::uint8_t settingAllowed = 1; // recorders only
     int successResult = 22;          // 22 or 44
     SimFaults faults;
-    SimOnvif onvif; // kind=onvif and kind=wsdhost
 };
 
 // One device-file line, "key=value key=\"value with spaces\" ..." (doc/devsim.md). Empty and

@@ -449,22 +449,30 @@ int main(int argc, char** argv)
                 const std::size_t realSize = static_cast<std::size_t>(n);
                 const std::span<const std::uint8_t> datagram(buffer.data(),
                                                              std::min(realSize, buffer.size()));
+                // WS-Discovery answers go back to the prober's own address and port.
+                if (endpoints[i].wsDiscovery) {
+                    const bool overIpv6 = endpoints[i].channel == Channel::IPv6;
+                    Handling handling = onvif.Handle(datagram, overIpv6, random);
+                    log.Write(OnvifReceivedLine(NowMs(start), overIpv6, AddressText(from), datagram, realSize,
+                                                handling));
+                    for (Answer& answer : handling.answers)
+                        queue.emplace(Clock::now() + std::chrono::milliseconds(answer.delayMs),
+                                      Pending{endpoints[i].fd, from, fromLength, std::move(answer.bytes),
+                                              answer.device});
+                    continue;
+                }
                 const Channel channel = endpoints[i].channel;
-                const bool wsDiscovery = endpoints[i].wsDiscovery;
-                Handling handling = wsDiscovery ? onvif.Handle(datagram, channel == Channel::IPv6, random)
-                                                : responder.Handle(channel, datagram, random);
-                log.Write(wsDiscovery ? OnvifReceivedLine(NowMs(start), channel == Channel::IPv6,
-                                                          AddressText(from), datagram, realSize, handling)
-                                      : ReceivedLine(NowMs(start), channel, AddressText(from), datagram,
-                                                     realSize, handling));
+                Handling handling = responder.Handle(channel, datagram, random);
+                log.Write(
+                    ReceivedLine(NowMs(start), channel, AddressText(from), datagram, realSize, handling));
 
                 // Where the answers go: IPv4 to the channel's reply port of the requester, IPv6
-                // and WS-Discovery back to the requester's own address and port.
+                // back to the requester's own address and port.
                 Pending target;
                 target.fd = endpoints[i].fd;
                 target.to = from;
                 target.toLength = fromLength;
-                if (channel != Channel::IPv6 && !wsDiscovery)
+                if (channel != Channel::IPv6)
                     reinterpret_cast<sockaddr_in&>(target.to).sin_port =
                         htons(channel == Channel::Camera ? kCameraReplyPort : kRecorderReplyPort);
                 const Clock::time_point received = Clock::now();
