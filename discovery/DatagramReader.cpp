@@ -73,7 +73,7 @@ void DatagramReader::Wake()
     Signal(m_controlFd);
 }
 
-void DatagramReader::Watch(int slot, int fd, std::size_t bufferSize)
+void DatagramReader::Watch(int slot, int fd, std::size_t bufferSize, bool trimmed)
 {
     if (slot < 0 || slot >= kSlots || m_controlFd < 0)
         return;
@@ -87,6 +87,7 @@ void DatagramReader::Watch(int slot, int fd, std::size_t bufferSize)
     Slot& s = m_slots[static_cast<std::size_t>(slot)];
     s.fd = fd;
     s.bufferSize = bufferSize;
+    s.trimmed = trimmed;
     m_stop = false;
     Consume(m_controlFd);
     m_thread = std::thread(&DatagramReader::Run, this);
@@ -106,6 +107,7 @@ void DatagramReader::Stop()
     for (Slot& s : m_slots) {
         s.fd = -1;
         s.waiting.clear();
+        s.waitingBytes = 0;
         s.pendingError = 0;
         s.handedOver = false;
         s.anyWaiting = false;
@@ -161,6 +163,8 @@ void DatagramReader::HandOver(int slot)
     const auto count = static_cast<std::ptrdiff_t>(std::min(s.waiting.size(), kBatchLimit));
     std::vector<ReceivedDatagram> batch(std::make_move_iterator(s.waiting.begin()),
                                         std::make_move_iterator(s.waiting.begin() + count));
+    for (const ReceivedDatagram& datagram : batch)
+        s.waitingBytes -= datagram.buffer.size();
     s.waiting.erase(s.waiting.begin(), s.waiting.begin() + count);
     s.handedOver = true;
     const int error = std::exchange(s.pendingError, 0);
@@ -233,13 +237,14 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
     // Buffers stay from one call to the next; only those handed over with a datagram are made
     // anew, zero-filled, so that a short datagram's tail reads as zero.
     const std::size_t bufferBytes = slot.bufferSize + 1; // one more shows a longer datagram as truncated
+    const unsigned perCall = slot.trimmed ? kTrimmedReceivesPerCall : kPerCall;
     std::array<sockaddr_storage, kPerCall> senders{};
     std::array<iovec, kPerCall> io{};
     std::array<mmsghdr, kPerCall> messages{};
     alignas(cmsghdr) std::array<std::array<char, kControlBytes>, kPerCall> control{};
-    for (std::vector<std::uint8_t>& buffer : slot.buffers) {
-        if (buffer.size() != bufferBytes)
-            buffer.assign(bufferBytes, 0);
+    for (unsigned i = 0; i < perCall; ++i) {
+        if (slot.buffers[i].size() != bufferBytes)
+            slot.buffers[i].assign(bufferBytes, 0);
     }
 
     // An adapter renamed or given another address since is asked for again.
@@ -249,14 +254,16 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
     healthy = true;
     int taken = 0;
     const auto keep = [&slot](ReceivedDatagram&& datagram) {
-        if (slot.waiting.size() >= kQueueLimit) {
+        if (slot.waiting.size() >= kQueueLimit ||
+            (slot.trimmed && slot.waitingBytes + datagram.buffer.size() > kTrimmedBytesLimit)) {
             ++slot.queueDrops;
             return;
         }
+        slot.waitingBytes += datagram.buffer.size();
         slot.waiting.push_back(std::move(datagram));
     };
     while (taken < kPerRound) {
-        for (unsigned i = 0; i < kPerCall; ++i) {
+        for (unsigned i = 0; i < perCall; ++i) {
             io[i] = {slot.buffers[i].data(), slot.buffers[i].size()};
             messages[i] = {};
             messages[i].msg_hdr.msg_name = &senders[i];
@@ -266,7 +273,7 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
             messages[i].msg_hdr.msg_control = control[i].data();
             messages[i].msg_hdr.msg_controllen = control[i].size();
         }
-        const int received = ::recvmmsg(slot.fd, messages.data(), kPerCall, MSG_DONTWAIT, nullptr);
+        const int received = ::recvmmsg(slot.fd, messages.data(), perCall, MSG_DONTWAIT, nullptr);
         if (received < 0) {
             const int error = errno;
             if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
@@ -297,6 +304,11 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
                 // Longer than any reply of this channel: not a device's answer.
                 datagram.error = EMSGSIZE;
                 std::fill(buffer.begin(), buffer.end(), 0);
+            } else if (slot.trimmed) {
+                // The buffer stays for the next receive; what is left in it past a shorter datagram
+                // is never handed over.
+                datagram.buffer.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length));
+                datagram.size = length;
             } else {
                 datagram.buffer = std::move(buffer);
                 datagram.buffer.resize(slot.bufferSize);
@@ -306,7 +318,7 @@ int DatagramReader::Drain(Slot& slot, bool& healthy)
             keep(std::move(datagram));
         }
         taken += received;
-        if (received < static_cast<int>(kPerCall))
+        if (received < static_cast<int>(perCall))
             break;
     }
     return taken;

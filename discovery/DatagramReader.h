@@ -32,6 +32,10 @@ public:
     static constexpr unsigned kReceivesPerCall = 64;
     // How many datagrams one batch holds at most.
     static constexpr std::size_t kBatchLimit = 256;
+    // A trimmed socket's datagrams (see Watch): at most this many bytes of them wait here, and one
+    // receive call takes at most this many.
+    static constexpr std::size_t kTrimmedBytesLimit = 16 * 1024 * 1024;
+    static constexpr unsigned kTrimmedReceivesPerCall = 8;
 
     // Called on the reader's thread with a batch of the slot's socket: its datagrams in the order
     // they came (a failed receive among them with its error) and the error the system reported for
@@ -44,8 +48,10 @@ public:
     DatagramReader& operator=(const DatagramReader&) = delete;
 
     // Reads the socket from now on, each datagram into a buffer of bufferSize bytes (a longer one
-    // fails with EMSGSIZE). The thread starts with the first socket.
-    void Watch(int slot, int fd, std::size_t bufferSize);
+    // fails with EMSGSIZE). The thread starts with the first socket. A trimmed socket's datagrams
+    // hold only the bytes that arrived: where the largest datagram (64 KiB) is far beyond the usual
+    // ones, a flood of small ones must not keep a largest buffer each.
+    void Watch(int slot, int fd, std::size_t bufferSize, bool trimmed = false);
     // Stops the thread and forgets every socket and every waiting datagram; the sockets stay open.
     void Stop();
     // The slot's last batch was taken: the next may follow.
@@ -66,12 +72,14 @@ private:
     {
         int fd = -1;
         std::size_t bufferSize = 0;
+        bool trimmed = false;
         std::atomic<bool> handedOver{false}; // a batch was delivered and not yet taken
         std::atomic<bool> anyWaiting{false}; // what Taken needs to know of `waiting`
         std::atomic<std::uint32_t> kernelDrops{0};
         std::atomic<std::uint64_t> queueDrops{0};
         // Touched by the reader thread only, or while it does not run.
         std::deque<ReceivedDatagram> waiting;
+        std::size_t waitingBytes = 0; // of their buffers
         int pendingError = 0;
         // Where the next datagrams are received.
         std::array<std::vector<std::uint8_t>, kReceivesPerCall> buffers;

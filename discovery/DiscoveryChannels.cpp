@@ -1,11 +1,12 @@
 #include "discovery/DiscoveryChannels.h"
 
 #include "discovery/PacketLayout.h"
+#include "discovery/PostedBatch.h"
 #include "discovery/SendDatagram.h"
+#include "discovery/SocketDropCount.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFile>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -13,7 +14,6 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 
 namespace Netrove {
 
@@ -53,49 +53,7 @@ int SlotOf(DiscoveryChannel channel)
     return static_cast<int>(channel);
 }
 
-// One batch of the reader's, on its way to the channels' thread.
-class BatchEvent final : public QEvent
-{
-public:
-    static QEvent::Type Kind()
-    {
-        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
-        return kind;
-    }
-
-    BatchEvent(std::uint64_t opening, DatagramBatch batch)
-        : QEvent(Kind())
-        , opening(opening)
-        , batch(std::move(batch))
-    {}
-
-    const std::uint64_t opening;
-    DatagramBatch batch;
-};
-
-// The system's count of datagrams dropped on a socket, from its line in /proc/net/udp or udp6 (the
-// last column; the socket is found by its inode). It is current even when no datagram arrived
-// after the drops, which the count stamped on received datagrams cannot be. 0 when not found.
-std::uint64_t SystemDropCount(int fd)
-{
-    struct stat info = {};
-    if (fd < 0 || ::fstat(fd, &info) != 0)
-        return 0;
-    const QByteArray inode = QByteArray::number(quint64(info.st_ino));
-    for (const char* path : {"/proc/net/udp", "/proc/net/udp6"}) {
-        QFile table(QString::fromLatin1(path));
-        if (!table.open(QIODevice::ReadOnly))
-            continue;
-        table.readLine(); // the column titles
-        while (!table.atEnd()) {
-            const QList<QByteArray> columns = table.readLine().simplified().split(' ');
-            // sl local remote st tx:rx tr:when retrnsmt uid timeout inode ref pointer drops
-            if (columns.size() >= 13 && columns[9] == inode)
-                return columns.last().toULongLong();
-        }
-    }
-    return 0;
-}
+using BatchEvent = PostedBatch<DatagramBatch>;
 
 } // namespace
 

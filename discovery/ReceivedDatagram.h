@@ -11,6 +11,7 @@
 
 namespace Netrove {
 
+// A trimmed socket's datagram (DatagramReader::Watch) holds only the bytes that arrived.
 struct ReceivedDatagram
 {
     std::vector<std::uint8_t> buffer; // the channel's long form, zero-filled past what arrived

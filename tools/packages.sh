@@ -1,6 +1,7 @@
 # Debian packages that building, testing and the demo need; sourced by tools/test and tools/demo.
 NETROVE_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
-NETROVE_LAB_PACKAGES=(iproute2 iputils-ping procps nftables)
+# onvif-tools: Debian's own ONVIF client, which tst_onviflab runs against the simulated cameras.
+NETROVE_LAB_PACKAGES=(iproute2 iputils-ping procps nftables onvif-tools)
 # Building the Debian package (dpkg-shlibdeps, dpkg-buildflags) and checking it.
 # xmllint (libxml2-utils) reads the firewalld service file.
 NETROVE_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils util-linux libxml2-utils)

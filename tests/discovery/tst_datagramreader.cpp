@@ -167,6 +167,37 @@ private slots:
         QCOMPARE(reader.QueueDrops(0), std::uint64_t(0));
     }
 
+    // A trimmed socket's datagrams hold only their own bytes, and beyond kTrimmedBytesLimit of them
+    // waiting further ones are dropped and counted: a flood of the largest datagrams costs
+    // megabytes, not gigabytes.
+    void trimmedDatagramsHoldTheirOwnBytes()
+    {
+        Pair pair;
+        Collector collector;
+        DatagramReader reader(collector.Sink());
+        reader.Watch(1, pair.reader, 65536, true);
+        QVERIFY(pair.Send(1200, 0x5a));
+        const auto first = Take(collector, reader, 1, 1);
+        QCOMPARE(first.size(), std::size_t(1));
+        QCOMPARE(first[0].size, std::size_t(1200));
+        QCOMPARE(first[0].buffer, std::vector<std::uint8_t>(1200, 0x5a));
+
+        // Nothing is taken meanwhile: all but one batch waits with the reader.
+        constexpr std::size_t kLarge = 60000;
+        constexpr std::size_t kSent =
+            DatagramReader::kBatchLimit + DatagramReader::kTrimmedBytesLimit / kLarge + 40;
+        for (std::size_t i = 0; i < kSent; ++i)
+            QVERIFY(pair.Send(kLarge, std::uint8_t(i)));
+        QTRY_VERIFY(reader.QueueDrops(1) > 0);
+        QTest::qSleep(50);
+        const std::size_t kept = kSent - std::size_t(reader.QueueDrops(1));
+        const auto items = Take(collector, reader, 1, kept);
+        QCOMPARE(items.size(), kept);
+        QVERIFY(kept * kLarge <= DatagramReader::kTrimmedBytesLimit + DatagramReader::kBatchLimit * kLarge);
+        for (const ReceivedDatagram& item : items)
+            QCOMPARE(item.buffer.size(), kLarge);
+    }
+
     void pausedReaderLeavesTheSocketAlone()
     {
         Pair pair;

@@ -1,6 +1,6 @@
-// Writes the seed inputs of the corpora, built with the packet helpers so that they are datagrams as
-// devices send them (and address plans as the saved list writes them): fuzz_seeds <corpus folder>,
-// which holds one folder per target.
+// Writes the seed inputs of the corpora, built with the packet helpers (and the simulator's ONVIF
+// cameras) so that they are datagrams as devices send them (and address plans as the saved list
+// writes them): fuzz_seeds <corpus folder>, which holds one folder per target.
 
 #include "PlanDevices.h"
 
@@ -9,6 +9,8 @@
 #include "discovery/ClientTagMaker.h"
 #include "discovery/PacketFields.h"
 #include "discovery/PacketLayout.h"
+#include "onvif/OnvifProbe.h"
+#include "tools/devsim/OnvifResponder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -248,6 +250,53 @@ void WritePlanSeeds(const fs::path& folder)
     WritePlan(folder, "not-utf8", "MAC Address,IP Address\n\xFF\xFE,192.168.1.162\n");
 }
 
+// Sender byte (0: 192.168.1.64, 1: fe80::1, 2: 10.0.0.1, 3: none) and the datagram.
+Bytes OnvifInput(std::uint8_t sender, const std::string& datagram)
+{
+    Bytes input{sender};
+    input.insert(input.end(), datagram.begin(), datagram.end());
+    return input;
+}
+
+void WriteOnvifSeeds(const fs::path& folder)
+{
+    using DevSim::OnvifResponder;
+    const std::string probe = "uuid:7c3d2b1a-0f4e-4d5c-9a8b-123456789abc";
+    const char* lines[] = {
+        "kind=onvif dialect=soapenv hardware=IPC-3220 name=\"Front door\" mac=00:40:8c:00:00:01 "
+        "ip=192.168.1.64",
+        "kind=onvif dialect=indented name=\"Car park\" spaces=raw ip=192.168.1.65 "
+        "xaddrs=\"http://169.254.7.7/onvif/device_service http://192.168.1.65/onvif/device_service\"",
+        "kind=onvif dialect=env types=none name=\"Caf\xc3\xa9\" ip=192.168.1.66 ipv6=fe80::66",
+        "kind=onvif dialect=2009 hardware=BOX-9 name=Hall endpoint=uuid:ABC "
+        "xaddrs=\"https://[2001:db8::64]:443/onvif/device_service http://0.0.0.0/x XAddrs\"",
+        "kind=wsdhost",
+    };
+    for (std::size_t i = 0; i < std::size(lines); ++i) {
+        const DevSim::ParsedLine parsed = DevSim::ParseDeviceLine(lines[i]);
+        if (!parsed.device) {
+            std::fprintf(stderr, "fuzz_seeds: %s\n", parsed.error.c_str());
+            std::exit(1);
+        }
+        const DevSim::SimDevice& device = *parsed.device;
+        const std::string n = std::to_string(i);
+        Write(folder, "onvif-probematches-" + n,
+              OnvifInput(std::uint8_t(i % 3), OnvifResponder::BuildProbeMatches(device, i, probe, probe)));
+        Write(folder, "onvif-hello-" + n,
+              OnvifInput(0, OnvifResponder::BuildAnnouncement(device, i, false, "urn:uuid:" + n)));
+        Write(folder, "onvif-bye-" + n,
+              OnvifInput(0, OnvifResponder::BuildAnnouncement(device, i, true, "uuid:" + n)));
+    }
+    const QByteArray own = BuildOnvifProbe(QString::fromStdString(probe), OnvifProbeType::Device);
+    Write(folder, "onvif-probe", OnvifInput(3, own.toStdString()));
+    Write(folder, "onvif-dtd",
+          OnvifInput(0,
+                     "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"ha\">]><s:Envelope>&a;</s:Envelope>"));
+    const std::string whole =
+        OnvifResponder::BuildProbeMatches(*DevSim::ParseDeviceLine(lines[0]).device, 0, probe, "uuid:1");
+    Write(folder, "onvif-cut-short", OnvifInput(0, whole.substr(0, whole.size() * 2 / 3)));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -261,5 +310,6 @@ int main(int argc, char** argv)
     WriteValidationSeeds(corpus / "fuzz_validation");
     WriteIcmpSeeds(corpus / "fuzz_icmp");
     WritePlanSeeds(corpus / "fuzz_plan");
+    WriteOnvifSeeds(corpus / "fuzz_onvif");
     return 0;
 }

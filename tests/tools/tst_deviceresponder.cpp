@@ -3,8 +3,11 @@
 
 #include "discovery/PacketFields.h"
 #include "discovery/SearchRequests.h"
+#include "onvif/OnvifMessage.h"
+#include "onvif/OnvifProbe.h"
 #include "tools/devsim/DeviceResponder.h"
 #include "tools/devsim/NetnsGuard.h"
+#include "tools/devsim/OnvifResponder.h"
 #include "tools/devsim/SimLog.h"
 
 #include <QTemporaryDir>
@@ -101,6 +104,9 @@ private slots:
         QTest::newRow("success not a success") << "mac=M1 success=33" << false << "22 or 44";
         QTest::newRow("open quote") << "mac=M1 alias=\"open" << false << "quote";
         QTest::newRow("bare word") << "mac=M1 camera" << false << "key=value";
+        QTest::newRow("ONVIF camera, no mac") << "kind=onvif name=\"Front door\" dialect=env" << true << "";
+        QTest::newRow("bad dialect") << "kind=onvif dialect=soap" << false << "soapenv";
+        QTest::newRow("bad types") << "kind=onvif types=some" << false << "onvif or none";
     }
     void parseLine()
     {
@@ -162,6 +168,58 @@ private slots:
         for (const Answer& answer : handling.answers) {
             QCOMPARE(int(answer.bytes.size()), size);
             QCOMPARE(ReadByte(ChannelKind(channel), answer.bytes, PacketField::Opcode), 11);
+        }
+    }
+
+    // Which WS-Discovery devices answer a probe, and how: to the probe's MessageID, within ONVIF's
+    // delay, with their own MessageID unless they echo the probe's.
+    void onvifProbe_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<bool>("ipv6");
+        QTest::addColumn<int>("answers");
+        const QString id = QStringLiteral("uuid:0b7d3c2a-1e4f-4a5b-8c6d-7e8f9a0b1c2d");
+        const QByteArray transmitter = BuildOnvifProbe(id, OnvifProbeType::NetworkVideoTransmitter);
+        QByteArray printer = transmitter;
+        printer.replace("dn:NetworkVideoTransmitter", "wprt:PrintDeviceType");
+        QTest::newRow("camera, NetworkVideoTransmitter")
+            << "kind=onvif ip=192.168.1.64" << transmitter << false << 1;
+        QTest::newRow("camera, Device")
+            << "kind=onvif ip=192.168.1.64" << BuildOnvifProbe(id, OnvifProbeType::Device) << false << 1;
+        QTest::newRow("camera, a printer probe") << "kind=onvif ip=192.168.1.64" << printer << false << 0;
+        QTest::newRow("camera without Types, a printer probe")
+            << "kind=onvif types=none" << printer << false << 1;
+        QTest::newRow("computer, any probe") << "kind=wsdhost" << transmitter << false << 1;
+        QTest::newRow("camera without IPv6, IPv6")
+            << "kind=onvif ip=192.168.1.64" << transmitter << true << 0;
+        QTest::newRow("camera with IPv6, IPv6") << "kind=onvif ipv6=fe80::64" << transmitter << true << 1;
+        QTest::newRow("echoing camera") << "kind=onvif echo=1 dialect=2009" << transmitter << false << 1;
+        QTest::newRow("two copies") << "kind=onvif copies=2 dialect=indented" << transmitter << false << 2;
+        QTest::newRow("silent") << "kind=onvif silent=1" << transmitter << false << 0;
+        QTest::newRow("not a probe") << "kind=onvif" << QByteArray("<s:Envelope/>") << false << 0;
+        QTest::newRow("a recorder") << "kind=recorder mac=M1" << transmitter << false << 0;
+    }
+    void onvifProbe()
+    {
+        QFETCH(QString, line);
+        QFETCH(QByteArray, datagram);
+        QFETCH(bool, ipv6);
+        QFETCH(int, answers);
+        const SimDevice device = Device(qPrintable(line));
+        const OnvifResponder responder({device});
+        std::mt19937 random(1);
+        const Handling handling = responder.Handle(
+            {reinterpret_cast<const std::uint8_t*>(datagram.constData()), std::size_t(datagram.size())}, ipv6,
+            random);
+        QCOMPARE(int(handling.answers.size()), answers);
+        for (const Answer& answer : handling.answers) {
+            const OnvifMessage reply = ReadOnvifMessage(answer.bytes);
+            QCOMPARE(reply.kind, OnvifMessageKind::ProbeMatches);
+            QCOMPARE(reply.relatesTo, QStringLiteral("uuid:0b7d3c2a-1e4f-4a5b-8c6d-7e8f9a0b1c2d"));
+            QCOMPARE(reply.messageId == reply.relatesTo, device.onvif.echo);
+            QCOMPARE(reply.matches.size(), std::size_t(1));
+            QVERIFY(answer.delayMs >= 0 && answer.delayMs <= OnvifResponder::kMaxDelayMs);
         }
     }
 

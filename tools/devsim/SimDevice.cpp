@@ -167,8 +167,12 @@ bool ApplyDeviceKey(SimDevice& device, std::string_view key, std::string_view va
             device.kind = SimKind::CameraIPv6;
         else if (value == "recorder")
             device.kind = SimKind::Recorder;
+        else if (value == "onvif")
+            device.kind = SimKind::Onvif;
+        else if (value == "wsdhost")
+            device.kind = SimKind::WsdHost;
         else
-            return Fail(error, key, value, "camera, camera6 or recorder");
+            return Fail(error, key, value, "camera, camera6, recorder, onvif or wsdhost");
     } else if (key == "model") {
         device.model = value;
     } else if (key == "alias") {
@@ -208,6 +212,8 @@ bool ApplyDeviceKey(SimDevice& device, std::string_view key, std::string_view va
         if (value != "22" && value != "44")
             return Fail(error, key, value, "22 or 44");
         device.successResult = value == "22" ? 22 : 44;
+    } else if (IsOnvifKey(key)) {
+        return ApplyOnvifKey(device, key, value, error);
     } else {
         return ApplyFaultKey(device.faults, key, value, error);
     }
@@ -227,7 +233,9 @@ ParsedLine ParseDeviceLine(std::string_view line)
         if (!ApplyDeviceKey(device, key, value, parsed.error))
             return parsed;
     }
-    if (device.mac.empty()) {
+    // A WS-Discovery device tells its MAC address only where it has a scope for it.
+    const bool wsDiscovery = device.kind == SimKind::Onvif || device.kind == SimKind::WsdHost;
+    if (device.mac.empty() && !wsDiscovery) {
         parsed.error = "a device needs mac=";
         return parsed;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/devsim/SimOnvif.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -14,6 +16,8 @@ enum class SimKind
     Camera,     // answers IPv4 camera searches
     CameraIPv6, // also answers IPv6 searches
     Recorder,
+    Onvif,   // an ONVIF camera of another maker: answers WS-Discovery probes on 3702
+    WsdHost, // a WS-Discovery host that is no camera (a computer): answers every probe
 };
 
 // How the device treats the ClientTag of its answers.
@@ -56,6 +60,7 @@ struct SimDevice
     std::string mask = "255.255.255.0";
     std::string gateway = "192.168.1.1";
     std::string ipv6;
+    SimOnvif onvif; // kind=onvif and kind=wsdhost
     std::string password = "admin";
     std::uint16_t webPort = 80;
     // Http, Dlx, Tcp, Udp, Upload, Multicast.

@@ -3,6 +3,7 @@
 #include "discovery/PacketFields.h"
 
 #include <array>
+#include <cstring>
 
 namespace Netrove::DevSim {
 
@@ -71,22 +72,54 @@ std::string DecodeRequest(Channel channel, std::span<const std::uint8_t> datagra
     return out + "}";
 }
 
-std::string ReceivedLine(double timeMs, Channel channel, std::string_view source,
-                         std::span<const std::uint8_t> datagram, std::size_t realSize,
-                         const Handling& handling)
+namespace {
+
+std::string ReceivedLineOf(double timeMs, std::string_view channelName, std::string_view source,
+                           std::span<const std::uint8_t> datagram, std::size_t realSize,
+                           const Handling& handling, std::string_view fields)
 {
     char time[32];
     std::snprintf(time, sizeof time, "%.3f", timeMs);
     std::string line = "{\"event\":\"received\",\"t\":" + std::string(time);
-    line += ",\"channel\":\"" + std::string(ChannelName(channel)) + "\"";
+    line += ",\"channel\":\"" + std::string(channelName) + "\"";
     line += ",\"kind\":\"" + handling.request + "\"";
     line += ",\"size\":" + std::to_string(realSize);
     line += ",\"source\":" + JsonString(source);
     line += ",\"hex\":\"" + HexBytes(datagram) + "\"";
-    line += ",\"fields\":" + DecodeRequest(channel, datagram);
+    if (!fields.empty())
+        line += ",\"fields\":" + std::string(fields);
     line += ",\"answers\":" + std::to_string(handling.answers.size());
     line += ",\"outcome\":" + JsonString(handling.outcome) + "}";
     return line;
+}
+
+} // namespace
+
+std::string ReceivedLine(double timeMs, Channel channel, std::string_view source,
+                         std::span<const std::uint8_t> datagram, std::size_t realSize,
+                         const Handling& handling)
+{
+    return ReceivedLineOf(timeMs, ChannelName(channel), source, datagram, realSize, handling,
+                          DecodeRequest(channel, datagram));
+}
+
+std::string OnvifReceivedLine(double timeMs, bool ipv6, std::string_view source,
+                              std::span<const std::uint8_t> datagram, std::size_t realSize,
+                              const Handling& handling)
+{
+    return ReceivedLineOf(timeMs, ipv6 ? "onvif6" : "onvif", source, datagram, realSize, handling, {});
+}
+
+std::string AnnouncementLine(double timeMs, bool ipv6, std::size_t size, bool bye, int error)
+{
+    char time[32];
+    std::snprintf(time, sizeof time, "%.3f", timeMs);
+    std::string line = "{\"event\":\"sent\",\"t\":" + std::string(time);
+    line += std::string(",\"to\":\"") + (ipv6 ? "[ff02::c]:3702" : "239.255.255.250:3702") + "\"";
+    line += ",\"size\":" + std::to_string(size) + ",\"kind\":\"" + (bye ? "bye" : "hello") + "\"";
+    if (error != 0)
+        line += ",\"error\":" + JsonString(std::strerror(error));
+    return line + "}";
 }
 
 JsonLog::~JsonLog()

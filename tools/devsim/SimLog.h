@@ -24,6 +24,14 @@ std::string ReceivedLine(double timeMs, Channel channel, std::string_view source
                          std::span<const std::uint8_t> datagram, std::size_t realSize,
                          const Handling& handling);
 
+// The same for a datagram on the WS-Discovery port: channel "onvif" (IPv4) or "onvif6", no fields.
+std::string OnvifReceivedLine(double timeMs, bool ipv6, std::string_view source,
+                              std::span<const std::uint8_t> datagram, std::size_t realSize,
+                              const Handling& handling);
+
+// The "sent" line of a Hello or Bye multicast to the WS-Discovery group; error 0 when it left.
+std::string AnnouncementLine(double timeMs, bool ipv6, std::size_t size, bool bye, int error);
+
 // A log file, flushed after every line so that a test can read it while the simulator runs.
 class JsonLog final
 {

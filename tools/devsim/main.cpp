@@ -3,8 +3,10 @@
 
 #include "tools/devsim/DeviceResponder.h"
 #include "tools/devsim/NetnsGuard.h"
+#include "tools/devsim/OnvifResponder.h"
 #include "tools/devsim/SimDevice.h"
 #include "tools/devsim/SimLog.h"
+#include "tools/devsim/WsDiscoverySockets.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -323,6 +325,7 @@ int main(int argc, char** argv)
     std::vector<SimDevice> devices;
     if (!LoadDevices(options, devices))
         return kUsageError;
+    const OnvifResponder onvif(devices);
     DeviceResponder responder(std::move(devices));
 
     JsonLog log;
@@ -344,6 +347,14 @@ int main(int argc, char** argv)
     if (ipv6.fd() < 0 || joined == 0)
         std::fputs("netrove-devsim: warning: no IPv6 search group joined; IPv6 cameras stay silent\n",
                    stderr);
+    // WS-Discovery on 3702, for each family that has a device answering over it.
+    std::array<int, 2> wsdJoined{};
+    Socket wsd(onvif.AnswersOver(false) ? OpenWsDiscovery(false, wsdJoined[0]) : -1);
+    Socket wsd6(onvif.AnswersOver(true) ? OpenWsDiscovery(true, wsdJoined[1]) : -1);
+    if ((onvif.AnswersOver(false) && wsd.fd() < 0) || (onvif.AnswersOver(true) && wsd6.fd() < 0)) {
+        std::fprintf(stderr, "netrove-devsim: cannot bind UDP 3702: %s\n", std::strerror(errno));
+        return 1;
+    }
 
     sigset_t blocked;
     sigset_t waitMask;
@@ -371,18 +382,33 @@ int main(int argc, char** argv)
     char zero[32];
     std::snprintf(zero, sizeof zero, "%.3f",
                   std::chrono::duration<double, std::milli>(start.time_since_epoch()).count());
-    log.Write("{\"event\":\"ready\",\"pid\":" + std::to_string(::getpid()) +
-              ",\"devices\":" + std::to_string(responder.Devices().size()) +
-              ",\"ipv6_groups\":" + std::to_string(joined) + ",\"monotonic_ms\":" + zero + "}");
+    log.Write("{\"event\":\"ready\",\"pid\":" + std::to_string(::getpid()) + ",\"devices\":" +
+              std::to_string(responder.Devices().size()) + ",\"ipv6_groups\":" + std::to_string(joined) +
+              ",\"onvif_groups\":" + std::to_string(wsdJoined[0] + wsdJoined[1]) +
+              ",\"monotonic_ms\":" + zero + "}");
     std::fprintf(stderr, "netrove-devsim: ready, %zu devices\n", responder.Devices().size());
 
     struct Endpoint
     {
         int fd;
         Channel channel;
+        bool wsDiscovery = false;
     };
-    const std::array<Endpoint, 3> endpoints{
-        {{camera.fd(), Channel::Camera}, {recorder.fd(), Channel::Recorder}, {ipv6.fd(), Channel::IPv6}}};
+    const std::array<Endpoint, 5> endpoints{{{camera.fd(), Channel::Camera},
+                                             {recorder.fd(), Channel::Recorder},
+                                             {ipv6.fd(), Channel::IPv6},
+                                             {wsd.fd(), Channel::Camera, true},
+                                             {wsd6.fd(), Channel::IPv6, true}}};
+    // Hellos when the devices come up, Byes when they go.
+    const auto announce = [&](bool bye) {
+        for (const auto& [fd, overIpv6] : {std::pair{wsd.fd(), false}, std::pair{wsd6.fd(), true}}) {
+            for (const Answer& announcement : onvif.Announcements(bye, overIpv6, random)) {
+                const int error = MulticastToGroup(fd, overIpv6, announcement.bytes);
+                log.Write(AnnouncementLine(NowMs(start), overIpv6, announcement.bytes.size(), bye, error));
+            }
+        }
+    };
+    announce(false);
     std::vector<std::uint8_t> buffer(65536);
 
     while (!g_stop) {
@@ -401,7 +427,7 @@ int main(int argc, char** argv)
             timeout.tv_sec = static_cast<time_t>(wait.count() / 1000000000);
             timeout.tv_nsec = static_cast<long>(wait.count() % 1000000000);
         }
-        std::array<pollfd, 3> polls{};
+        std::array<pollfd, endpoints.size()> polls{};
         for (std::size_t i = 0; i < endpoints.size(); ++i)
             polls[i] = {endpoints[i].fd, POLLIN, 0};
         const int ready = ::ppoll(polls.data(), polls.size(), forever ? nullptr : &timeout, &waitMask);
@@ -423,6 +449,18 @@ int main(int argc, char** argv)
                 const std::size_t realSize = static_cast<std::size_t>(n);
                 const std::span<const std::uint8_t> datagram(buffer.data(),
                                                              std::min(realSize, buffer.size()));
+                // WS-Discovery answers go back to the prober's own address and port.
+                if (endpoints[i].wsDiscovery) {
+                    const bool overIpv6 = endpoints[i].channel == Channel::IPv6;
+                    Handling handling = onvif.Handle(datagram, overIpv6, random);
+                    log.Write(OnvifReceivedLine(NowMs(start), overIpv6, AddressText(from), datagram, realSize,
+                                                handling));
+                    for (Answer& answer : handling.answers)
+                        queue.emplace(Clock::now() + std::chrono::milliseconds(answer.delayMs),
+                                      Pending{endpoints[i].fd, from, fromLength, std::move(answer.bytes),
+                                              answer.device});
+                    continue;
+                }
                 const Channel channel = endpoints[i].channel;
                 Handling handling = responder.Handle(channel, datagram, random, NowMs(start));
                 log.Write(
@@ -489,6 +527,7 @@ int main(int argc, char** argv)
             log.Write(summary);
         }
     }
+    announce(true);
     log.Write("{\"event\":\"stopped\"}");
     return 0;
 }
