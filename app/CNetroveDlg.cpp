@@ -68,6 +68,8 @@ void CNetroveDlg::CreateControls()
 {
     m_checkCamera = Named(new QCheckBox(QStringLiteral("IP CAMERA"), this), "checkIpCamera");
     m_checkNvr = Named(new QCheckBox(QStringLiteral("NVR"), this), "checkNvr");
+    // Other makers' cameras, by ONVIF WS-Discovery; checked at start.
+    m_checkOnvif = Named(new QCheckBox(QStringLiteral("ONVIF"), this), "checkOnvif");
     m_list = Named(new CNetroveListCtrl(this), "deviceList", QStringLiteral("Devices"));
     m_staticStatus = Named(new QLabel(this), "statusLine");
     m_checkIPv4 = Named(new QCheckBox(QStringLiteral("IPv4"), this), "checkIPv4");
@@ -107,6 +109,7 @@ void CNetroveDlg::CreateControls()
     };
     place(m_checkCamera, Anchor::TopLeft, 7, 7, 50, 10);
     place(m_checkNvr, Anchor::TopLeft, 63, 7, 30, 10);
+    place(m_checkOnvif, Anchor::TopLeft, 99, 7, 36, 10);
     place(m_checkKeepSearching, Anchor::TopRight, 420, 7, 70, 10);
     // The filter row takes the list's width above it.
     place(m_editFilter, Anchor::GrowWide, 7, 22, 196, 12);
@@ -130,13 +133,14 @@ void CNetroveDlg::CreateControls()
     resize(m_templateSize);
 
     // Tab order follows the template.
-    SetTabOrder({m_checkCamera, m_checkNvr, m_checkKeepSearching, m_editFilter, m_checkSharedIp,
+    SetTabOrder({m_checkCamera, m_checkNvr, m_checkOnvif, m_checkKeepSearching, m_editFilter, m_checkSharedIp,
                  m_checkOutsideNetwork, m_list, m_staticHint, m_checkIPv4, m_checkIPv6, m_btnSearch,
                  m_btnAutoSet, m_btnManualSet, m_btnBatchSet, m_btnExit});
 
     connect(m_checkIPv4, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv4);
     connect(m_checkIPv6, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIPv6);
     connect(m_checkNvr, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedNvr);
+    connect(m_checkOnvif, &QCheckBox::clicked, this, &CNetroveDlg::UpdateModeControls);
     connect(m_checkCamera, &QCheckBox::clicked, this, &CNetroveDlg::OnBnClickedIpCamera);
     connect(m_btnExit, &QPushButton::clicked, this, &CNetroveDlg::OnOK);
     connect(m_btnSearch, &QPushButton::clicked, this, &CNetroveDlg::OnBnClickedSearch);
@@ -166,9 +170,11 @@ void CNetroveDlg::DoDataExchange(bool saveAndValidate)
     if (saveAndValidate) {
         m_bCamera = m_checkCamera->isChecked() ? 1 : 0;
         m_bNVR = m_checkNvr->isChecked() ? 1 : 0;
+        m_bOnvif = m_checkOnvif->isChecked() ? 1 : 0;
     } else {
         m_checkCamera->setChecked(m_bCamera != 0);
         m_checkNvr->setChecked(m_bNVR != 0);
+        m_checkOnvif->setChecked(m_bOnvif != 0);
     }
 }
 
@@ -190,6 +196,7 @@ void CNetroveDlg::OnInitDialog()
     m_chkIPv6 = 1;
     m_bNVR = 1;
     m_bCamera = 1;
+    m_bOnvif = 1;
     DoDataExchange(false);
     m_pHeader = &m_list->Header();
 
@@ -254,6 +261,7 @@ void CNetroveDlg::UpdateModeControls()
     selection.ipv6Available = m_bIPv6Available == 1;
     selection.camera = m_bCamera != 0;
     selection.nvr = m_bNVR != 0;
+    selection.onvif = m_bOnvif != 0;
     selection.ipv4 = m_chkIPv4 != 0;
     selection.ipv6 = m_chkIPv6 != 0;
     const ModeControlStates states = ComputeModeControls(selection);
@@ -268,6 +276,7 @@ void CNetroveDlg::TellSearchChoice()
     SearchChoice choice;
     choice.camera = m_bCamera != 0;
     choice.nvr = m_bNVR != 0;
+    choice.onvif = m_bOnvif != 0;
     choice.ipv4 = m_chkIPv4 == 1;
     choice.ipv6 = m_chkIPv6 == 1 && m_bIPv6Available == 1;
     m_engine->SetSearchChoice(choice);

@@ -160,6 +160,8 @@ private:
     void UpdateRowButtons(int row);
     void OnListSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void EnableSettingButtons(bool enabled);
+    // "Set this device with its maker's tool or web page" on the setting buttons, or nothing.
+    void ShowSetElsewhere(bool shown);
     // With two rows or more chosen, only "Batch Set": when at least two of them may be set.
     void ApplyChoiceCount();
     // The Batch Setting dialog for these devices (copies of their rows).
@@ -170,6 +172,7 @@ private:
     // The controls, in the order of the window's template.
     QCheckBox* m_checkCamera;
     QCheckBox* m_checkNvr;
+    QCheckBox* m_checkOnvif;
     CNetroveListCtrl* m_list;
     QLabel* m_staticStatus;
     QCheckBox* m_checkIPv4;
@@ -202,6 +205,7 @@ private:
     std::uint8_t m_bIPv6Available = 1;
     int m_bCamera = 0;
     int m_bNVR = 0;
+    int m_bOnvif = 0;
 
     // Where the template puts each control, and how it follows a larger window.
     struct AnchoredControl

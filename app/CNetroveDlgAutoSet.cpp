@@ -22,7 +22,11 @@ void CNetroveDlg::OnBnClickedAutoSet()
     // The device can take an address only of the network it answered on.
     const ArrivalAdapter arrival = chosen->arrival;
     CDlgAutoSet dialog(
-        *this, *chosen, m_mirror.mac, [arrival] { return DeviceEngine::FindFreeAddressFor(arrival); }, this);
+        *this, *chosen, m_mirror.mac,
+        [arrival, taken = m_engine->OtherMakersAddresses()] {
+            return DeviceEngine::FindFreeAddressFor(arrival, taken);
+        },
+        this);
     dialog.exec();
 }
 

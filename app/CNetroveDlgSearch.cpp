@@ -29,10 +29,11 @@ void CNetroveDlg::HoldModeControls()
     ClearSelectionMirror();
     m_pHeader->SetSortIndicator(-1, 0);
     m_pHeader->setEnabled(false);
-    for (QCheckBox* box : {m_checkIPv4, m_checkIPv6, m_checkNvr, m_checkCamera})
+    for (QCheckBox* box : {m_checkIPv4, m_checkIPv6, m_checkNvr, m_checkOnvif, m_checkCamera})
         box->setEnabled(false);
     EnableSettingButtons(false);
     m_btnBatchSet->setEnabled(false);
+    ShowSetElsewhere(false);
 }
 
 void CNetroveDlg::GiveBackModeControls()
@@ -40,6 +41,7 @@ void CNetroveDlg::GiveBackModeControls()
     m_checkIPv4->setEnabled(true);
     m_checkIPv6->setEnabled(m_bIPv6Available == 1);
     m_checkNvr->setEnabled(true);
+    m_checkOnvif->setEnabled(true);
     m_checkCamera->setEnabled(true);
     m_pHeader->setEnabled(true);
 }

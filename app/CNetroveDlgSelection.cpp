@@ -89,6 +89,11 @@ void CNetroveDlg::ApplyChoiceCount()
         return RowMayBeSet(rows.Text(row, ColumnProtocol), rows.EntryAt(row));
     });
     m_btnBatchSet->setEnabled(settable >= 2);
+    const bool otherMakers = std::any_of(chosen.begin(), chosen.end(), [&rows](int row) {
+        const DeviceEntry* entry = rows.EntryAt(row);
+        return entry && entry->onvif;
+    });
+    ShowSetElsewhere(otherMakers && settable < 2);
 }
 
 void CNetroveDlg::FillSelectionMirror(int row)
@@ -122,7 +127,19 @@ void CNetroveDlg::UpdateRowButtons(int row)
 
     const DeviceListModel& rows = m_list->Rows();
     EnableSettingButtons(RowMayBeSet(rows.Text(row, ColumnProtocol), rows.EntryAt(row)));
+    const DeviceEntry* entry = rows.EntryAt(row);
+    ShowSetElsewhere(entry && entry->onvif);
     GiveBackModeControls();
+}
+
+void CNetroveDlg::ShowSetElsewhere(bool shown)
+{
+    // Why the buttons are greyed for another maker's camera, where a mouse and a screen reader find it.
+    const QString tip = shown ? QString::fromUtf16(kOnvifSetElsewhereText) : QString();
+    for (QPushButton* button : {m_btnAutoSet, m_btnManualSet, m_btnBatchSet}) {
+        button->setToolTip(tip);
+        button->setAccessibleDescription(tip);
+    }
 }
 
 void CNetroveDlg::EnableSettingButtons(bool enabled)

@@ -42,6 +42,9 @@ bool IsNeverProposed(const Ipv4Octets& candidate, const SearchNetwork& network)
     if (std::find(network.ownAddresses.begin(), network.ownAddresses.end(), candidate) !=
         network.ownAddresses.end())
         return true;
+    if (std::find(network.takenAddresses.begin(), network.takenAddresses.end(), candidate) !=
+        network.takenAddresses.end())
+        return true;
     return IsNetworkOrBroadcast(candidate, network.localAddress, network.prefixLength);
 }
 

@@ -39,6 +39,8 @@ struct SearchNetwork
     int prefixLength = kPrefixUnknown;    // of the adapter the address is on, 0 to 32
     std::vector<Ipv4Octets> ownAddresses; // every IPv4 address of this computer
     std::string adapter{};                // the adapter localAddress is on ("lab1"); empty: not known
+    // Addresses that devices which answer no ping may still hold: other makers' cameras listed.
+    std::vector<Ipv4Octets> takenAddresses{};
 };
 
 // Tells which of a set of addresses something answers at; all are probed at once.
@@ -60,8 +62,8 @@ public:
 // a.b.c.254 down to a.b.c.241 of the computer's address.
 std::vector<Ipv4Octets> FreeAddressCandidates(const Ipv4Octets& localAddress);
 
-// A candidate that is an address of this computer, or the network or the broadcast address of the
-// adapter's prefix, counts as taken without a probe. /31 and /32 have neither.
+// A candidate that is an address of this computer, a taken address, or the network or the broadcast
+// address of the adapter's prefix, counts as taken without a probe. /31 and /32 have neither.
 bool IsNeverProposed(const Ipv4Octets& candidate, const SearchNetwork& network);
 
 // The highest address of the computer's /24 network, from .254 down to .241, that nothing answers

@@ -209,6 +209,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
                 return Refuse(QStringLiteral("--format is table, csv or json, not '%1'").arg(*value));
         } else if (option == QLatin1String("--cameras")) {
             onlyCameras = true;
+        } else if (option == QLatin1String("--no-onvif")) {
+            command.onvif = false;
         } else if (option == QLatin1String("--recorders")) {
             onlyRecorders = true;
         } else if (option == QLatin1String("--ipv4")) {
@@ -286,6 +288,8 @@ CliParse ParseCliArguments(const QStringList& arguments)
             return Refuse(QStringLiteral("--ipv4 and --ipv6 exclude each other; give neither for both"));
         command.cameras = !onlyRecorders;
         command.recorders = !onlyCameras;
+        // Other makers' cameras are cameras.
+        command.onvif = command.onvif && !onlyRecorders;
         command.ipv4 = !onlyIpv6;
         command.ipv6 = !onlyIpv4;
         // The window's rule: recorders answer over IPv4 only.

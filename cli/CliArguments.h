@@ -56,6 +56,7 @@ struct CliCommand
     bool recorders = true;
     bool ipv4 = true;
     bool ipv6 = true;
+    bool onvif = true; // other makers' cameras, by ONVIF WS-Discovery
     // The window's filter: its words, "Shared IP only" and "Outside network only" (search, set-many).
     QString filter;
     bool sharedIpOnly = false;

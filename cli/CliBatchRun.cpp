@@ -162,7 +162,12 @@ void CliBatchRun::LeaveOutUnsettable()
         const int row = ListedRowOfMac(rows, device.mac);
         if (RowMayBeSet(rows.Text(row, ColumnProtocol), &device.entry))
             return false;
-        WriteLine(stderr, QStringLiteral("%1 left out: it accepts no setting request").arg(device.mac));
+        if (device.entry.onvif)
+            WriteLine(stderr, QStringLiteral("%1 left out: another maker's camera. %2")
+                                  .arg(device.mac.isEmpty() ? device.entry.onvif->endpoint : device.mac,
+                                       QString::fromUtf16(kOnvifSetElsewhereText)));
+        else
+            WriteLine(stderr, QStringLiteral("%1 left out: it accepts no setting request").arg(device.mac));
         return true;
     });
 }

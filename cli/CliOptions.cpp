@@ -22,6 +22,9 @@ constexpr std::array kSearchOptions{
     CliOption{"--recorders", "", "recorders only"},
     CliOption{"--ipv4", "", "IPv4 only"},
     CliOption{"--ipv6", "", "IPv6 only (cameras; recorders answer over IPv4 only)"},
+    CliOption{"--no-onvif", "",
+              "no cameras of other makers: sends no ONVIF WS-Discovery probe (with --recorders none is sent "
+              "either)"},
     CliOption{"--filter", "TEXT",
               "only the devices the window's filter field shows for TEXT: every word of it part of a "
               "column, case aside (a MAC with colons, dashes or no separator)"},
@@ -147,14 +150,16 @@ const char* const kOverviewEnd =
 
 const char* const kSearchUsage =
     "usage: netrove-cli search [--timeout MS] [--format table|csv|json] [--cameras|--recorders]\n"
-    "                          [--ipv4|--ipv6] [--filter TEXT] [--shared-ip] [--outside-network]\n"
+    "                          [--ipv4|--ipv6] [--no-onvif] [--filter TEXT] [--shared-ip]\n"
+    "                          [--outside-network]\n"
     "\n"
     "Searches once and prints every device that answered within the time, in the order they\n"
     "answered: kind, model, alias, mode, MAC, IP address, subnet mask, gateway, protocol, web\n"
     "address, its service ports, whether it may be set, the adapter and local address it answered\n"
-    "on, the MACs of other devices that report the same IP address, and whether it lies in this\n"
-    "computer's network on that adapter. When nothing answered, a line on standard error says why\n"
-    "that may be.\n";
+    "on, the MACs of other devices that report the same IP address, whether it lies in this\n"
+    "computer's network on that adapter, and when it last answered. Cameras of other makers that\n"
+    "answer ONVIF WS-Discovery are listed too (kind ONVIF, with their endpoint address); they cannot\n"
+    "be set. When nothing answered, a line on standard error says why that may be.\n";
 
 const char* const kSetUsage =
     "usage: netrove-cli set MAC [--password-stdin | --password P]\n"

@@ -49,6 +49,7 @@ CliSession::CliSession(CliCommand command, QObject* parent)
     choice.nvr = m_command.recorders;
     choice.ipv4 = m_command.ipv4;
     choice.ipv6 = m_command.ipv6;
+    choice.onvif = m_command.onvif;
     const CliCommandKind kind = m_command.kind;
     if (kind == CliCommandKind::Set || kind == CliCommandKind::SetMany || kind == CliCommandKind::Apply) {
         // Setting requests are IPv4 broadcasts: the device is looked for where the window could set it.
@@ -219,13 +220,17 @@ void CliSession::SendSetting(int row)
     const DeviceEntry entry = *rows.EntryAt(row);
     m_strMac = rows.Text(row, ColumnMac);
     if (!RowMayBeSet(rows.Text(row, ColumnProtocol), &entry)) {
-        Fail(ExitFailure, QStringLiteral("%1 cannot be set: it accepts no setting request").arg(m_strMac));
+        Fail(ExitFailure,
+             entry.onvif ? QStringLiteral("%1 cannot be set: it is another maker's camera. %2")
+                               .arg(m_strMac, QString::fromUtf16(kOnvifSetElsewhereText))
+                         : QStringLiteral("%1 cannot be set: it accepts no setting request").arg(m_strMac));
         return;
     }
 
     CliSetPlan plan;
     if (m_command.mode == CliSetMode::Auto) {
-        const FreeAddressProposal proposal = DeviceEngine::FindFreeAddressFor(entry.arrival);
+        const FreeAddressProposal proposal =
+            DeviceEngine::FindFreeAddressFor(entry.arrival, m_engine.OtherMakersAddresses());
         const bool camera = entry.kind != PacketKind::KindRecorder;
         plan = PlanAutoSet(entry, m_strMac, m_command, proposal,
                            camera ? FindFreePort(GlobalUsedPortTable()) : 0);

@@ -112,6 +112,9 @@ QJsonObject DeviceRecordJson(const DeviceRecord& record)
         {QStringLiteral("last_seen"),
          record.lastSeenMs > 0 ? QJsonValue(LastSeenText(record.lastSeenMs)) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("answering"), record.answering},
+        // Another maker's camera heard by ONVIF; null for a device of ours.
+        {QStringLiteral("endpoint"),
+         record.endpoint.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(record.endpoint)},
     };
 }
 

@@ -13,7 +13,7 @@ _netrove_cli()
 
     local options
     case ${COMP_WORDS[1]} in
-    search) options="--timeout --format --cameras --recorders --ipv4 --ipv6 --filter --shared-ip --outside-network --help" ;;
+    search) options="--timeout --format --cameras --recorders --ipv4 --ipv6 --no-onvif --filter --shared-ip --outside-network --help" ;;
     set) options="--password-stdin --password --auto --static --mask --gateway --dhcp --pppoe --http --dlx --tcp --udp --upload --multicast --timeout --result-timeout --wait --help" ;;
     open) options="--timeout --help" ;;
     set-many) options="--all --shared-ip --filter --from --password-stdin --password --mask --gateway --dhcp --dry-run --format --timeout --result-timeout --wait --help" ;;

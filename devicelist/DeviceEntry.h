@@ -3,12 +3,29 @@
 #include "discovery/ArrivalAdapter.h"
 #include "discovery/PacketTypes.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace Netrove {
+
+// A camera of another maker, heard by ONVIF WS-Discovery: what its answer said, as its row shows it.
+// Netrove cannot set such a device; its address counts as taken all the same.
+struct OnvifEntry
+{
+    QString key;         // the row's key: the endpoint address with its MAC or IP (see MakeOnvifRow)
+    QString endpoint;    // the endpoint address as written
+    QString endpointKey; // the same without "urn:" and case, as a Bye names it
+    QString deviceName;  // its "hardware" scope
+    QString alias;       // its "name" scope
+    QString mac;         // its "MacAddress" scope, where it has one
+    QString ip;
+    QString url;        // its device service address
+    QString webAddress; // "http://HOST/": what a double-click opens
+};
 
 // What one device-list row knows about its device: the reply it sent, in the layout of the channel
 // it came on, and the adapter it came in on. The row owns its entry; the list pads or cuts the reply to the
@@ -22,6 +39,8 @@ struct DeviceEntry
     // searches in a row it has not answered since.
     qint64 lastSeenMs = 0;
     int missedSearches = 0;
+    // Set for a camera heard by ONVIF WS-Discovery: `reply` is then blank, of the camera layout.
+    std::shared_ptr<const OnvifEntry> onvif;
 };
 
 // A device that missed this many searches in a row is shown as not answering.

@@ -133,7 +133,39 @@ QByteArrayView DeviceListModel::TextView(const Row& row, int column)
 
 QByteArray DeviceListModel::MacKey(const Row& row)
 {
+    if (row.entry && row.entry->onvif)
+        return OnvifRowKey(*row.entry->onvif);
     return TextView(row, ColumnMac).toByteArray();
+}
+
+QByteArray DeviceListModel::OnvifRowKey(const OnvifEntry& onvif)
+{
+    // Apart from every MAC text a device of ours may send.
+    return QByteArrayLiteral("onvif ") + onvif.key.toUtf8();
+}
+
+QByteArray DeviceListModel::KeyOf(const NewDeviceRow& row)
+{
+    if (row.entry && row.entry->onvif)
+        return OnvifRowKey(*row.entry->onvif);
+    return row.texts[ColumnMac].toUtf8();
+}
+
+bool DeviceListModel::SameDevice(const Row& a, const Row& b)
+{
+    const OnvifEntry* x = a.entry ? a.entry->onvif.get() : nullptr;
+    const OnvifEntry* y = b.entry ? b.entry->onvif.get() : nullptr;
+    if (x || y)
+        return x && y && x->key == y->key;
+    return TextView(a, ColumnMac) == TextView(b, ColumnMac);
+}
+
+QString DeviceListModel::DeviceName(const Row& row)
+{
+    const QByteArrayView mac = TextView(row, ColumnMac);
+    if (mac.isEmpty() && row.entry && row.entry->onvif)
+        return row.entry->onvif->endpoint;
+    return QString::fromUtf8(mac.data(), mac.size());
 }
 
 QString DeviceListModel::Text(int row, int column) const
@@ -175,9 +207,8 @@ bool DeviceListModel::HasConflict(int row) const
     const AddressIndex::Rows sharing = m_rowsOfIp.Find(TextView(r, ColumnIp));
     if (sharing.size() < 2)
         return false;
-    const QByteArrayView mac = TextView(r, ColumnMac);
     for (int i = 0; i < sharing.size(); ++i) {
-        if (TextView(m_rows[static_cast<std::size_t>(sharing.at(i))], ColumnMac) != mac)
+        if (!SameDevice(m_rows[static_cast<std::size_t>(sharing.at(i))], r))
             return true;
     }
     return false;
@@ -194,16 +225,19 @@ QStringList DeviceListModel::ConflictingMacs(int row) const
     for (int i = 0; i < sharing.size(); ++i)
         others.push_back(sharing.at(i));
     std::sort(others.begin(), others.end());
-    const QByteArrayView mac = TextView(r, ColumnMac);
     QStringList macs;
     // A device listed twice is named once; thousands of factory-fresh cameras stay cheap to name.
-    QSet<QByteArrayView> named;
+    QSet<QString> named;
     for (const int other : others) {
-        const QByteArrayView otherMac = TextView(m_rows[static_cast<std::size_t>(other)], ColumnMac);
-        if (otherMac == mac || named.contains(otherMac))
+        const Row& o = m_rows[static_cast<std::size_t>(other)];
+        if (SameDevice(o, r))
             continue;
-        named.insert(otherMac);
-        macs.append(QString::fromUtf8(otherMac.data(), otherMac.size()));
+        // Another maker's camera that tells no MAC is named by its endpoint address.
+        const QString name = DeviceName(o);
+        if (named.contains(name))
+            continue;
+        named.insert(name);
+        macs.append(name);
     }
     return macs;
 }
@@ -304,7 +338,10 @@ bool DeviceListModel::Revive(Row& row, qint64 heardAtMs)
 bool DeviceListModel::SameAnswer(const DeviceEntry& listed, const DeviceEntry& reply)
 {
     if (listed.kind != reply.kind || listed.arrival.name != reply.arrival.name ||
-        listed.arrival.localAddress != reply.arrival.localAddress)
+        listed.arrival.localAddress != reply.arrival.localAddress || bool(listed.onvif) != bool(reply.onvif))
+        return false;
+    // Another maker's camera: its row comes from its texts, compared with the row's as they are made.
+    if (listed.onvif)
         return false;
     // The listed reply is padded to its long form; a shorter answer reads as if it were too.
     const std::size_t size = std::min(reply.reply.size(), listed.reply.size());
@@ -343,6 +380,21 @@ int DeviceListModel::EndRound(const std::function<bool(const DeviceEntry&)>& ask
     RowsChanged(silenced,
                 {Qt::DisplayRole, Qt::ForegroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
     return int(silenced.size());
+}
+
+void DeviceListModel::EndpointLeft(const QString& endpointKey)
+{
+    std::vector<int> silenced;
+    for (int row = 0; row < rowCount(); ++row) {
+        DeviceEntry* entry = m_rows[static_cast<std::size_t>(row)].entry.get();
+        if (!entry || !entry->onvif || entry->onvif->endpointKey != endpointKey || !Answering(*entry))
+            continue;
+        entry->missedSearches = kMissedSearchesNotAnswering;
+        ++m_nNotAnswering;
+        silenced.push_back(row);
+    }
+    RowsChanged(silenced,
+                {Qt::DisplayRole, Qt::ForegroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 void DeviceListModel::RowsChanged(const std::vector<int>& rows, const QList<int>& roles)
@@ -388,7 +440,7 @@ int DeviceListModel::AddReplies(std::vector<NewDeviceRow> replies, const QSet<QB
     QSet<QByteArray> changedAddresses;
 
     for (NewDeviceRow& reply : replies) {
-        const QByteArray mac = reply.texts[ColumnMac].toUtf8();
+        const QByteArray mac = KeyOf(reply);
         if (const auto listedRow = m_rowOfMac.constFind(mac); listedRow != m_rowOfMac.cend()) {
             const int row = listedRow.value();
             Row& target = m_rows[static_cast<std::size_t>(row)];

@@ -73,12 +73,16 @@ public:
     // said in its tooltip) until it answers again. Gives how many were newly not answering.
     int EndRound(const std::function<bool(const DeviceEntry&)>& asked);
     int NotAnsweringCount() const { return m_nNotAnswering; }
+    // Another maker's camera said it leaves the network (an ONVIF Bye, by its endpoint key): its
+    // rows are not answering from now on, without waiting for three searches.
+    void EndpointLeft(const QString& endpointKey);
     // Removes the row together with its entry; an index outside the list is ignored.
     void RemoveDeviceRow(int row);
     // Removes every row with its entry.
     void ClearDeviceList();
 
-    // The first row whose MAC address text equals the given one exactly; -1 if none.
+    // The first row whose MAC address text equals the given one exactly; -1 if none (and for a
+    // camera heard by ONVIF: its row has a key of its own).
     int FindRowByMac(const QString& mac) const;
     // nullptr for a row outside the list or one without an entry.
     const DeviceEntry* EntryAt(int row) const;
@@ -122,7 +126,13 @@ private:
 
     static Row MakeRow(NewDeviceRow&& source, int position);
     static QByteArrayView TextView(const Row& row, int column);
+    // The row's key: its MAC text, or for another maker's camera its ONVIF key.
     static QByteArray MacKey(const Row& row);
+    static QByteArray OnvifRowKey(const OnvifEntry& onvif);
+    static QByteArray KeyOf(const NewDeviceRow& row);
+    static bool SameDevice(const Row& a, const Row& b);
+    // The MAC text, or an ONVIF camera's endpoint where it tells no MAC.
+    static QString DeviceName(const Row& row);
     bool HasConflict(int row) const;
     // A new look of the marked IP cells (their brush or font, as `role` says): every IP cell is drawn anew.
     void SetIpCellMark(QVariant& mark, const QVariant& look, int role);

@@ -88,10 +88,15 @@ QString YesNo(bool yes)
     return yes ? QStringLiteral("Yes") : QStringLiteral("No");
 }
 
+// Another maker's camera: what its ONVIF answer said, no ports and nothing to set.
+DeviceRecord MakeOnvifRecord(const DeviceEntry& entry, QStringList sameIpAddressAs);
+
 } // namespace
 
 DeviceRecord MakeDeviceRecord(const DeviceEntry& entry, QStringList sameIpAddressAs)
 {
+    if (entry.onvif)
+        return MakeOnvifRecord(entry, std::move(sameIpAddressAs));
     const DeviceRowTexts texts =
         ReadRowTexts(entry.kind, entry.reply, ChannelFamily(KindChannel(entry.kind)));
     DeviceRecord record;
@@ -131,6 +136,34 @@ QString LastSeenText(qint64 lastSeenMs)
                .arg(minutes / 60, 2, 10, QLatin1Char('0'))
                .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
+
+namespace {
+
+DeviceRecord MakeOnvifRecord(const DeviceEntry& entry, QStringList sameIpAddressAs)
+{
+    const OnvifEntry& onvif = *entry.onvif;
+    DeviceRecord record;
+    record.kind = entry.kind;
+    record.kindText = QStringLiteral("ONVIF");
+    record.model = onvif.deviceName;
+    record.alias = onvif.alias;
+    record.mac = onvif.mac;
+    record.ip = onvif.ip;
+    record.protocol = QStringLiteral("ONVIF");
+    record.webAddress =
+        CheckWebAddress(onvif.webAddress.toStdString()).Accepted() ? onvif.webAddress : QString();
+    record.mayBeSet = false;
+    record.adapter = entry.arrival.name;
+    record.localAddress = entry.arrival.localAddress;
+    record.inNetwork = InIpv4Networks(onvif.ip.toStdString(), entry.arrival.ipv4Networks);
+    SetSameIpAddress(record, std::move(sameIpAddressAs));
+    record.lastSeenMs = entry.lastSeenMs;
+    record.answering = Answering(entry);
+    record.endpoint = onvif.endpoint;
+    return record;
+}
+
+} // namespace
 
 bool ShareIpAddress(const QString& ip, const QString& mac, const QString& otherIp, const QString& otherMac)
 {
@@ -184,7 +217,8 @@ QStringList DeviceRecordTitles()
             QStringLiteral("Upload Port"),   QStringLiteral("Multicast Port"),
             QStringLiteral("Can Be Set"),    QStringLiteral("Adapter"),
             QStringLiteral("Local Address"), QStringLiteral("Same IP Address As"),
-            QStringLiteral("In Network"),    QStringLiteral("Last Seen")};
+            QStringLiteral("In Network"),    QStringLiteral("Last Seen"),
+            QStringLiteral("Endpoint")};
 }
 
 QStringList DeviceRecordFields(const DeviceRecord& record)
@@ -206,6 +240,7 @@ QStringList DeviceRecordFields(const DeviceRecord& record)
     if (!record.answering)
         lastSeen += QStringLiteral(" (not answering)");
     fields.append(lastSeen.trimmed());
+    fields.append(record.endpoint);
     return fields;
 }
 

@@ -31,7 +31,7 @@ struct DeviceRecord
     };
 
     PacketKind kind = PacketKind::KindCamera;
-    QString kindText; // "IP CAMERA" or "NVR", as the family check boxes say
+    QString kindText; // "IP CAMERA", "NVR" or "ONVIF", as the family check boxes say
     QString model;    // "Device Name", at most 10 characters
     QString alias;    // "N/A" for a camera that sent the short reply
     QString mode;     // "Static", "Dynamic", "PPPoE", or empty
@@ -60,6 +60,8 @@ struct DeviceRecord
     // does (see kMissedSearchesNotAnswering).
     qint64 lastSeenMs = 0;
     bool answering = true;
+    // Another maker's camera heard by ONVIF: its endpoint address (empty for a device of ours).
+    QString endpoint;
 };
 
 // "2026-12-10T10:42:13+01:00": the time of a device's last answer, this computer's offset from UTC
@@ -83,7 +85,8 @@ void FillSameIpAddress(std::vector<DeviceRecord>& records);
 // are decimal, mayBeSet and inNetwork are "Yes" or "No" (inNetwork empty when not known), the shared
 // MACs are separated by spaces and end with "and N more" when they were cut. "In Network" and "Last
 // Seen" come last, so that the columns that were there before keep their places; "Last Seen" says
-// "(not answering)" after the time for a device that stopped answering.
+// "(not answering)" after the time for a device that stopped answering. "Endpoint" follows, empty but
+// for another maker's camera.
 QStringList DeviceRecordTitles();
 QStringList DeviceRecordFields(const DeviceRecord& record);
 

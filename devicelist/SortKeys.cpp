@@ -80,7 +80,9 @@ std::string ColumnSortKey(int column, const DeviceEntry* entry, std::string_view
                 static_cast<char>(value)};
     }
     case ColumnDeviceName:
-        return entry ? SortKey(entry->kind, entry->reply, PacketField::ModelName) : std::string(text);
+        // Another maker's camera has no reply of ours: its name is the text it shows.
+        return entry && !entry->onvif ? SortKey(entry->kind, entry->reply, PacketField::ModelName)
+                                      : std::string(text);
     case ColumnIp:
         return ParsedOrText(Numbers(text, ".", 4, 10, 255), text);
     case ColumnMac:

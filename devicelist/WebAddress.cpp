@@ -73,6 +73,8 @@ WebPageChoice ChooseWebPage(const QString& protocolText, const DeviceEntry* entr
 {
     if (entry == nullptr)
         return {};
+    if (entry->onvif)
+        return {WebPageAction::OpenAddress, entry->onvif->webAddress.toStdString()};
     if (protocolText == QLatin1String("IPv4")) {
         if (entry->kind == PacketKind::KindCamera)
             return {WebPageAction::OpenAddress, CameraWebUrl(entry->kind, entry->reply)};

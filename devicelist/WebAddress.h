@@ -47,7 +47,7 @@ struct WebPageChoice
 
 // What a double-click on a row leads to, from the row's "Protocol" text and its entry (none for a
 // row that is not there). A row found over IPv4 opens a camera's address or a recorder's own Url
-// text; a camera found over IPv6 asks which address.
+// text; a camera found over IPv6 asks which address; another maker's camera opens http://HOST/.
 WebPageChoice ChooseWebPage(const QString& protocolText, const DeviceEntry* entry);
 
 // What is said before that page opens when the device lies outside this computer's network on the

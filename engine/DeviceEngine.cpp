@@ -11,6 +11,7 @@
 #include "discovery/ScanStatusText.h"
 #include "discovery/SearchRequests.h"
 #include "engine/FreedMemory.h"
+#include "onvif/OnvifSockets.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -42,7 +43,14 @@ ReplyChannel ReplyChannelOf(DiscoveryChannel channel)
 
 DeviceEngine::DeviceEngine(DeviceListModel* rows, QObject* parent)
     : DeviceEngine(std::make_unique<DiscoveryChannels>(), MakeSystemClock(), rows, parent)
-{}
+{
+    UseOnvifChannel(std::make_unique<OnvifSockets>());
+}
+
+void DeviceEngine::UseOnvifChannel(std::unique_ptr<OnvifChannel> channel)
+{
+    m_onvif = std::make_unique<OnvifSource>(std::move(channel));
+}
 
 DeviceEngine::DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_ptr<EngineClock> clock,
                            DeviceListModel* rows, QObject* parent)
@@ -98,6 +106,20 @@ void DeviceEngine::Open()
         emit ipv6Unsupported(text);
     };
     m_channel->Open(std::move(receiver));
+    if (m_onvif) {
+        OnvifSource::Receiver onvif;
+        onvif.onRows = [this](std::vector<NewDeviceRow>& rows) {
+            TakeOnvifRows(rows);
+        };
+        onvif.onBye = [this](const QString& endpointKey) {
+            m_rows->EndpointLeft(endpointKey);
+            ShowScanCount();
+        };
+        onvif.onSocketError = [this](const QString& text, int code) {
+            emit socketError(text, code);
+        };
+        m_onvif->Open(std::move(onvif));
+    }
     const auto seconds = static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch());
     m_clientTag = MakeClientTag(seconds, m_channel->TagHardwareAddress());
 }
@@ -110,6 +132,8 @@ void DeviceEngine::Close()
     m_roundEnd->Stop();
     m_bRoundOpen = false;
     m_channel->Close();
+    if (m_onvif)
+        m_onvif->Close();
     m_rows->ClearDeviceList();
 }
 
@@ -157,6 +181,8 @@ void DeviceEngine::SetKeepSearching(bool on, int intervalMs)
         m_live->Start(intervalMs);
     else
         m_live->Stop();
+    if (m_onvif)
+        m_onvif->SetAnnouncementsHeard(on);
 }
 
 void DeviceEngine::StartRound()
@@ -166,15 +192,22 @@ void DeviceEngine::StartRound()
     m_bRoundOpen = true;
     m_bInRound = true;
     m_roundEnd->Start(kSearchMs);
+    BeginSchedule();
+}
+
+void DeviceEngine::BeginSchedule()
+{
     m_scheduleChoice = m_choice;
+    if (m_onvif)
+        m_onvif->NewSearch(m_choice.onvif && m_choice.ipv4,
+                           m_choice.onvif && m_choice.ipv6 && m_bIPv6Available);
     m_schedule->Start();
 }
 
 void DeviceEngine::ScanStart()
 {
     SetStatusText(QStringLiteral("Scan Start..."));
-    m_scheduleChoice = m_choice;
-    m_schedule->Start();
+    BeginSchedule();
 }
 
 void DeviceEngine::SendSearchRequests()
@@ -189,6 +222,26 @@ void DeviceEngine::SendSearchRequests()
     }
     if (choice.ipv6 && m_bIPv6Available && choice.camera)
         m_channel->SendSearch(DiscoveryChannel::IPv6, BuildIPv6Search(m_clientTag, search));
+    if (m_onvif)
+        m_onvif->Send();
+}
+
+void DeviceEngine::TakeOnvifRows(std::vector<NewDeviceRow>& rows)
+{
+    // A held list takes nothing in, as for the devices of ours.
+    if (m_bListHeld && !KeepSearching())
+        return;
+    std::vector<NewDeviceRow> listed;
+    const qint64 now = m_clock->WallMs();
+    for (NewDeviceRow& row : rows) {
+        // A device of ours that answers ONVIF too is listed once, from its own answer.
+        const QString& mac = row.texts[ColumnMac];
+        if (!mac.isEmpty() && (m_rows->FindRowByMac(mac) >= 0 || m_rows->FindRowByMac(mac.toLower()) >= 0))
+            continue;
+        row.entry->lastSeenMs = now;
+        listed.push_back(std::move(row));
+    }
+    AddDeviceRows(listed);
 }
 
 void DeviceEngine::StopSearchTimers()
@@ -246,6 +299,8 @@ void DeviceEngine::EndRound()
     const SearchChoice& asked = m_scheduleChoice;
     const bool ipv6 = m_bIPv6Available;
     m_rows->EndRound([&asked, ipv6](const DeviceEntry& entry) {
+        if (entry.onvif)
+            return asked.onvif && (asked.ipv4 || (asked.ipv6 && ipv6));
         switch (entry.kind) {
         case PacketKind::KindCamera:
             return asked.camera && asked.ipv4;
@@ -282,6 +337,19 @@ std::uint64_t DeviceEngine::LostAnswers() const
 {
     const std::uint64_t dropped = m_channel->DroppedDatagrams();
     return dropped > m_nDroppedAtSearch ? dropped - m_nDroppedAtSearch : 0;
+}
+
+std::vector<Ipv4Octets> DeviceEngine::OtherMakersAddresses() const
+{
+    std::vector<Ipv4Octets> taken;
+    for (int row = 0; row < m_rows->rowCount(); ++row) {
+        const DeviceEntry* entry = m_rows->EntryAt(row);
+        if (!entry || !entry->onvif)
+            continue;
+        if (const std::optional<Ipv4Octets> address = ParseDottedQuad(entry->onvif->ip.toStdString()))
+            taken.push_back(*address);
+    }
+    return taken;
 }
 
 ReplyFilter DeviceEngine::CurrentReplyFilter() const
@@ -652,9 +720,12 @@ void DeviceEngine::SendRecorderPacket(std::span<std::uint8_t> packet, const Arri
     SendSetting(DiscoveryChannel::Recorder, packet, adapter);
 }
 
-FreeAddressProposal DeviceEngine::FindFreeAddressFor(const ArrivalAdapter& arrival)
+FreeAddressProposal DeviceEngine::FindFreeAddressFor(const ArrivalAdapter& arrival,
+                                                     std::vector<Ipv4Octets> takenAddresses)
 {
-    const std::optional<SearchNetwork> network = SearchNetworkOf(arrival);
+    std::optional<SearchNetwork> network = SearchNetworkOf(arrival);
+    if (network)
+        network->takenAddresses = std::move(takenAddresses);
     IcmpProber prober(network ? network->adapter : std::string());
     return FindFreeAddress(network, prober);
 }

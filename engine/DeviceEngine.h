@@ -10,6 +10,7 @@
 #include "engine/ChangeWatch.h"
 #include "engine/EngineClock.h"
 #include "engine/LiveRounds.h"
+#include "engine/OnvifSource.h"
 #include "engine/SearchSchedule.h"
 
 #include <QByteArray>
@@ -36,6 +37,7 @@ struct SearchChoice
     bool nvr = true;    // "NVR"
     bool ipv4 = true;
     bool ipv6 = true;
+    bool onvif = true; // "ONVIF": other makers' cameras, by WS-Discovery
 };
 
 // Finds the devices and sets them, for any front end (the window, the command line): the three
@@ -67,6 +69,9 @@ public:
     // The devices over any channel, in any clock's time.
     DeviceEngine(std::unique_ptr<DeviceChannel> channel, std::unique_ptr<EngineClock> clock,
                  DeviceListModel* rows = nullptr, QObject* parent = nullptr);
+    // Other makers' cameras too, by ONVIF WS-Discovery over this channel (before Open). The engine
+    // over the computer's sockets has one of its own.
+    void UseOnvifChannel(std::unique_ptr<OnvifChannel> channel);
     ~DeviceEngine() override;
 
     DeviceListModel& Rows() { return *m_rows; }
@@ -129,7 +134,11 @@ public:
     bool SettingRequestOutstanding() const;
     // The free address of the device's network, on the adapter it answered on (every candidate is
     // pinged at once; this blocks for about a second), as the Auto Setting dialog proposes it.
-    static FreeAddressProposal FindFreeAddressFor(const ArrivalAdapter& arrival);
+    // Addresses the listed cameras of other makers hold count as taken, pinged or not.
+    static FreeAddressProposal FindFreeAddressFor(const ArrivalAdapter& arrival,
+                                                  std::vector<Ipv4Octets> takenAddresses = {});
+    // The addresses other makers' cameras in the list report.
+    std::vector<Ipv4Octets> OtherMakersAddresses() const;
     int SettingAnswerMs() const { return m_nSettingAnswerMs; }
     void SetSettingAnswerMs(int ms) { m_nSettingAnswerMs = ms; }
     // How long a changed device is waited for (90 s unless set).
@@ -202,6 +211,10 @@ private:
     void Search();
     // "Scan Start...", then the schedule of the requests.
     void ScanStart();
+    // The requests of a new search (or round), and their schedule.
+    void BeginSchedule();
+    // Other makers' cameras become rows as ours do.
+    void TakeOnvifRows(std::vector<NewDeviceRow>& rows);
     // One request on each channel the choice selects.
     void SendSearchRequests();
     void SendSetting(DiscoveryChannel channel, std::span<std::uint8_t> packet, const ArrivalAdapter& adapter);
@@ -236,6 +249,7 @@ private:
 
     std::unique_ptr<EngineClock> m_clock;
     std::unique_ptr<DeviceChannel> m_channel;
+    std::unique_ptr<OnvifSource> m_onvif;
     DeviceListModel* m_rows;
     ClientTag m_clientTag{};
     bool m_bIPv6Available = true;

@@ -208,6 +208,7 @@ void TestFreeAddressSearch::neverProposed_data()
     QTest::newRow("the computer's address") << host(10) << host(10) << 24 << true;
     QTest::newRow("another adapter's address") << host(250) << host(10) << 24 << true;
     QTest::newRow("/24: .254 is a host") << host(254) << host(10) << 24 << false;
+    QTest::newRow("another maker's camera holds it") << host(241) << host(10) << 24 << true;
     QTest::newRow("/24: broadcast .255") << host(255) << host(10) << 24 << true;
     QTest::newRow("/16: a candidate") << Ipv4Octets{10, 0, 5, 254} << Ipv4Octets{10, 0, 5, 7} << 16 << false;
     QTest::newRow("/25 upper half: a candidate") << host(254) << host(130) << 25 << false;
@@ -228,7 +229,7 @@ void TestFreeAddressSearch::neverProposed()
     QFETCH(Ipv4Octets, local);
     QFETCH(int, prefix);
     QFETCH(bool, never);
-    const SearchNetwork network{local, prefix, {{10, 0, 5, 7}, {192, 168, 1, 250}}};
+    const SearchNetwork network{local, prefix, {{10, 0, 5, 7}, {192, 168, 1, 250}}, {}, {{192, 168, 1, 241}}};
     QCOMPARE(IsNeverProposed(candidate, network), never);
 }
 

@@ -61,7 +61,8 @@ private slots:
                                u"same_ip_address_count"_qs,
                                u"in_network"_qs,
                                u"last_seen"_qs,
-                               u"answering"_qs};
+                               u"answering"_qs,
+                               u"endpoint"_qs};
         QCOMPARE(json.keys().size(), keys.size());
         for (const QString& key : keys)
             QVERIFY2(json.contains(key), qPrintable(key));

@@ -145,9 +145,9 @@ void TestDeviceRecord::fields_data()
     QTest::addColumn<QStringList>("expected");
 
     // Kind, model, alias, mode, MAC, IP, mask, gateway, protocol, web address, the six ports,
-    // may be set, adapter, local address, same IP address as, in network, last seen.
+    // may be set, adapter, local address, same IP address as, in network, last seen, endpoint.
     const auto row = [](QStringList fields) {
-        while (fields.size() < 22)
+        while (fields.size() < 23)
             fields << QString();
         return fields;
     };
@@ -222,6 +222,35 @@ void TestDeviceRecord::fields_data()
         << seen
         << row(expected + cameraPorts +
                QStringList{u"lab1"_qs, u"10.0.5.7"_qs, {}, u"No"_qs, u"2026-12-10T10:42:13+00:00"_qs});
+    // Another maker's camera: what its ONVIF answer said, nothing to set, its endpoint last.
+    DeviceEntry onvif = seen;
+    onvif.onvif = std::make_shared<OnvifEntry>(
+        OnvifEntry{u"k"_qs, u"urn:uuid:1"_qs, u"uuid:1"_qs, u"DOME-5"_qs, u"Gate"_qs, u"AC:CC:8E:00:00:01"_qs,
+                   u"10.0.5.64"_qs, u"http://10.0.5.64/onvif/device_service"_qs, u"http://10.0.5.64/"_qs});
+    QTest::newRow("another maker's camera") << onvif
+                                            << QStringList{u"ONVIF"_qs,
+                                                           u"DOME-5"_qs,
+                                                           u"Gate"_qs,
+                                                           {},
+                                                           u"AC:CC:8E:00:00:01"_qs,
+                                                           u"10.0.5.64"_qs,
+                                                           {},
+                                                           {},
+                                                           u"ONVIF"_qs,
+                                                           u"http://10.0.5.64/"_qs,
+                                                           {},
+                                                           {},
+                                                           {},
+                                                           {},
+                                                           {},
+                                                           {},
+                                                           u"No"_qs,
+                                                           u"lab1"_qs,
+                                                           u"10.0.5.7"_qs,
+                                                           {},
+                                                           u"Yes"_qs,
+                                                           u"2026-12-10T10:42:13+00:00"_qs,
+                                                           u"urn:uuid:1"_qs};
     seen.missedSearches = kMissedSearchesNotAnswering;
     QTest::newRow("camera: not answering")
         << seen

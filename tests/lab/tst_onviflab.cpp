@@ -3,6 +3,10 @@
 // every adapter; read with the reader and the row rules, each camera is one row and the computer
 // none. Debian's own ONVIF client finds the same cameras, the proof that they speak WS-Discovery.
 
+#include "devicelist/DeviceListColumns.h"
+#include "devicelist/DeviceListModel.h"
+#include "devicelist/RowMayBeSet.h"
+#include "engine/DeviceEngine.h"
 #include "onvif/OnvifDevice.h"
 #include "onvif/OnvifMessage.h"
 #include "onvif/OnvifProbe.h"
@@ -250,6 +254,46 @@ private slots:
         const Heard heard = Read();
         QCOMPARE(heard.rows.size(), 6);
         QCOMPARE(heard.refused, QSet<QString>{OnvifEndpointKey(Endpoint(0xff))});
+    }
+
+    // The engine lists them beside Netrove's own devices, one row each, read-only; one of ours at the
+    // address of one of theirs makes both red. Without "ONVIF" no probe leaves.
+    void engineListsThemBesideOurs()
+    {
+        const QString ours = QStringLiteral("kind=camera mac=02:00:00:00:00:64 model=NC-1 ip=192.168.1.64\n");
+        QVERIFY2(m_lab.Start(DeviceFile() + ours), qPrintable(m_lab.Error()));
+        for (const bool onvif : {true, false}) {
+            DeviceEngine engine;
+            SearchChoice choice;
+            choice.onvif = onvif;
+            engine.SetSearchChoice(choice);
+            engine.Open();
+            bool finished = false;
+            QObject::connect(&engine, &DeviceEngine::searchFinished, &engine,
+                             [&finished] { finished = true; });
+            const int probesBefore = int(m_lab.Received(QStringLiteral("onvif")).size());
+            engine.StartSearch();
+            QTRY_VERIFY_WITH_TIMEOUT(finished, 5000);
+            const DeviceListModel& rows = engine.Rows();
+            QCOMPARE(rows.rowCount(), onvif ? 7 : 1);
+            if (!onvif) {
+                QCOMPARE(m_lab.Received(QStringLiteral("onvif")).size(), probesBefore);
+                continue;
+            }
+            const int mine = rows.FindRowByMac(QStringLiteral("02:00:00:00:00:64"));
+            QVERIFY(mine >= 0);
+            for (int row = 0; row < rows.rowCount(); ++row) {
+                if (row == mine)
+                    continue;
+                QCOMPARE(rows.Text(row, ColumnProtocol), QStringLiteral("ONVIF"));
+                QVERIFY(!RowMayBeSet(rows.Text(row, ColumnProtocol), rows.EntryAt(row)));
+                if (rows.Text(row, ColumnIp) == QStringLiteral("192.168.1.64")) {
+                    QCOMPARE(rows.ConflictingMacs(row), QStringList{QStringLiteral("02:00:00:00:00:64")});
+                    QCOMPARE(rows.ConflictingMacs(mine), QStringList{rows.Text(row, ColumnMac)});
+                }
+            }
+            QCOMPARE(engine.OtherMakersAddresses().size(), std::size_t(6));
+        }
     }
 
     void byeWhenStopped()

@@ -82,6 +82,10 @@ QStringList WithoutArrival(QStringList fields)
         fields[adapter + 1].clear();
         fields[inNetwork].clear();
     }
+    // When it answered, and no endpoint (it is one of ours): what follows "In Network".
+    if (fields.size() == DeviceRecordTitles().size() && !fields[inNetwork + 1].isEmpty() &&
+        fields.last().isEmpty())
+        fields.resize(inNetwork + 1);
     return fields;
 }
 
