@@ -196,7 +196,9 @@ void CNetroveDlg::OnInitDialog()
     m_chkIPv6 = 1;
     m_bNVR = 1;
     m_bCamera = 1;
-    m_bOnvif = 1;
+    // Checked at start wherever the window has a way to other makers' cameras.
+    m_bOnvif = m_engine->OnvifAvailable() ? 1 : 0;
+    m_checkOnvif->setEnabled(m_engine->OnvifAvailable());
     DoDataExchange(false);
     m_pHeader = &m_list->Header();
 

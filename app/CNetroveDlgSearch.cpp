@@ -41,7 +41,7 @@ void CNetroveDlg::GiveBackModeControls()
     m_checkIPv4->setEnabled(true);
     m_checkIPv6->setEnabled(m_bIPv6Available == 1);
     m_checkNvr->setEnabled(true);
-    m_checkOnvif->setEnabled(true);
+    m_checkOnvif->setEnabled(m_engine->OnvifAvailable());
     m_checkCamera->setEnabled(true);
     m_pHeader->setEnabled(true);
 }

@@ -8,9 +8,9 @@ struct ModeSelection
     bool ipv6Available = true;
     bool camera = true; // "IP CAMERA"
     bool nvr = true;    // "NVR"
-    bool onvif = false; // "ONVIF": other makers' cameras, over IPv4 and IPv6
     bool ipv4 = true;   // "IPv4"
     bool ipv6 = true;   // "IPv6"
+    bool onvif = false; // "ONVIF": other makers' cameras, over IPv4 and IPv6
 };
 
 struct ModeControlStates

@@ -32,6 +32,7 @@
 #include "bench/BenchOutput.h"
 #include "bench/FilterBench.h"
 #include "bench/LossyBench.h"
+#include "bench/OnvifBench.h"
 #include "devicelist/CNetroveListCtrl.h"
 #include "devicelist/DeviceListColumns.h"
 #include "discovery/DiscoveryChannels.h"
@@ -368,7 +369,7 @@ int Usage(int code)
     std::fprintf(
         code == 0 ? stdout : stderr,
         "usage: tools/netlab run bench -- netrove-bench [--csv] [--sizes N,N,...] "
-        "[--receive-buffer BYTES] [--filter | --batch | --lossy | --restart]\n"
+        "[--receive-buffer BYTES] [--filter | --batch | --lossy | --restart | --onvif]\n"
         "  --csv             one header line and one comma-separated line per run; other lines "
         "start with #\n"
         "  --sizes           device counts to measure (default 100,1000,10000; each 1..20000)\n"
@@ -382,6 +383,7 @@ int Usage(int code)
         "                    10 searches each\n"
         "  --restart         instead: netrove-cli set on a camera silent for 40 s after its change, and\n"
         "                    set-many on 30 cameras silent for 20 to 40 s\n"
+        "  --onvif           instead: 500 ONVIF cameras of other makers, alone and with 10000 of ours\n"
         "Runs only on the host side of a lab made by tools/netlab (exit code 77 elsewhere).\n",
         DiscoveryChannels::kCameraReceiveBuffer);
     return code;
@@ -410,6 +412,7 @@ int main(int argc, char** argv)
     bool batch = false;
     bool lossy = false;
     bool restart = false;
+    bool onvif = false;
     int receiveBuffer = DiscoveryChannels::kCameraReceiveBuffer;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -426,6 +429,8 @@ int main(int argc, char** argv)
             lossy = true;
         } else if (arg == QLatin1String("--restart")) {
             restart = true;
+        } else if (arg == QLatin1String("--onvif")) {
+            onvif = true;
         } else if (arg == QLatin1String("--sizes") && hasNext) {
             if (!ParseSizes(QString::fromLocal8Bit(argv[++i]), sizes))
                 return Usage(2);
@@ -444,7 +449,7 @@ int main(int argc, char** argv)
             return Usage(2);
         }
     }
-    if (int(filter) + int(batch) + int(lossy) + int(restart) > 1)
+    if (int(filter) + int(batch) + int(lossy) + int(restart) + int(onvif) > 1)
         return Usage(2);
     if (batch && !sizesGiven)
         sizes = {100, 1000};
@@ -481,6 +486,13 @@ int main(int argc, char** argv)
             Bench::RunLossy(n, 20, 10);
             Bench::RunLossy(n, 5, 10);
         }
+        Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
+        return 0;
+    }
+    if (onvif) {
+        Bench::PrintOnvifHeader();
+        Bench::RunOnvif(500, 0);
+        Bench::RunOnvif(500, 10000);
         Note(QStringLiteral("load average at end: %1").arg(Bench::LoadAverage()));
         return 0;
     }

@@ -78,6 +78,8 @@ public:
     const DeviceListModel& Rows() const { return *m_rows; }
     const ClientTag& Tag() const { return m_clientTag; }
     bool IPv6Available() const { return m_bIPv6Available; }
+    // Other makers' cameras can be searched for (an ONVIF channel is there).
+    bool OnvifAvailable() const { return m_onvif != nullptr; }
 
     // Opens the camera, recorder and IPv6 channels, in this order, and makes the instance's tag.
     // Each channel reports its own failure (socketError, ipv6Unsupported).

@@ -460,10 +460,11 @@ private slots:
         QCOMPARE(MainWindow::StatusLine(dlg)->text(), QStringLiteral("Scan End"));
         QVERIFY(hint->isVisible() && hint->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
         QCOMPARE(AccessibleName(hint), hint->text());
-        // The camera, recorder and IPv6 searches on lab0, the IPv6 one from the port a firewall opens;
-        // each sent three times, as nobody new answered after the third.
+        // The camera, recorder and IPv6 searches on lab0, the IPv6 one from the port a firewall opens,
+        // and the two ONVIF probes on each family; each sent three times, as nobody new answered
+        // after the third.
         QCOMPARE(dlg.Engine().SearchSends(), 3);
-        QCOMPARE(capture.Taken().Program(), 3 * 3);
+        QCOMPARE(capture.Taken().Program(), 3 * (3 + 2 * 2));
         QVERIFY(capture.IPv6SearchSender());
         QCOMPARE(ntohs(capture.IPv6SearchSender()->sin6_port), 7711);
         dlg.OnBnClickedSearch();
